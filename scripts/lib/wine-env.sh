@@ -1,0 +1,63 @@
+# Shared by the project's scripts: a Wine prefix of our own under build/ and
+# an Xvfb display of our own. Source it; it sets WINEPREFIX, DISPLAY and
+# WINEDEBUG, and stops what it started when the calling script exits.
+
+top=${top:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+# A prefix made once by wineboot and copied for each use: a copy takes a
+# second, a fresh wineboot up to twenty.
+vorlund_template_prefix() {
+  local template="$top/build/deps/wine-template"
+  if [ ! -f "$template/.vorlund-ready" ]; then
+    rm -rf "$template"
+    WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+    WINEPREFIX="$template" wineserver -w
+    touch "$template/.vorlund-ready"
+  fi
+  printf '%s\n' "$template"
+}
+
+# vorlund_use_prefix NAME: a fresh copy of the template at build/wine/NAME.
+vorlund_use_prefix() {
+  local template prefix="$top/build/wine/$1"
+  template=$(vorlund_template_prefix)
+  if [ -d "$prefix" ]; then
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$prefix"
+  fi
+  mkdir -p "$(dirname "$prefix")"
+  cp -a "$template" "$prefix"
+  export WINEPREFIX="$prefix"
+  VORLUND_CLEANUP+=("WINEPREFIX='$prefix' wineserver -k >/dev/null 2>&1 || true")
+}
+
+# vorlund_start_xvfb [WIDTHxHEIGHTxDEPTH]: a display of our own.
+vorlund_start_xvfb() {
+  local screen=${1:-1024x768x24} n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+    local pid=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+      export DISPLAY=":$n"
+      VORLUND_CLEANUP+=("kill $pid 2>/dev/null || true")
+      return 0
+    fi
+  done
+  echo "no free X display for Xvfb" >&2
+  return 1
+}
+
+VORLUND_CLEANUP=()
+vorlund_cleanup() {
+  local i
+  for ((i = ${#VORLUND_CLEANUP[@]} - 1; i >= 0; i--)); do eval "${VORLUND_CLEANUP[$i]}"; done
+}
+trap vorlund_cleanup EXIT

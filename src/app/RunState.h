@@ -1,0 +1,35 @@
+#pragma once
+// The values that the start-up step owns for one run and shares, by
+// reference, with the entry preparation. Everything starts empty, 0 or false.
+#include "config/IniFile.h"
+#include "prepare/Registry.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vorlund {
+
+struct RunState {
+    std::unique_ptr<TRegistry> registry;
+    std::vector<std::string> sections;
+    std::unique_ptr<IniFile> config;
+    int32_t errorCount = 0;
+    std::string driverPath;
+    std::string programDir;
+    std::string configPath;
+
+    // The entry preparation's own values.
+    std::string displayName;
+    int32_t installedVersion = 0;
+    int32_t configuredVersion = 0;
+    std::string installDir;
+    std::string mdbName;
+    bool copyNeeded = false;
+    std::string centralPath;
+    std::string localPath;
+    std::string workingDir;
+};
+
+} // namespace vorlund

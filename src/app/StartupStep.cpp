@@ -1,0 +1,71 @@
+#include "app/Form1.h"
+
+#include "base/AsciiText.h"
+#include "config/ConfigPath.h"
+#include "prepare/DriverPath.h"
+#include "prepare/Messages.h"
+#include "ui/Application.h"
+#include "ui/MessageDialog.h"
+
+#include <vector>
+
+namespace vorlund {
+namespace {
+
+std::string moduleFileName() {
+    std::vector<char> buffer(MAX_PATH);
+    while (true) {
+        const DWORD n =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n < buffer.size())
+            return std::string(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+} // namespace
+
+// The start-up step: runs once, on the first tick of Timer1, and carries the
+// whole run from reading the configuration to the end of the program.
+void TForm1::Timer1Timer() {
+    Timer1.SetEnabled(false);
+    RunState run;
+    run.registry = std::make_unique<TRegistry>();
+    run.sections.clear();
+    run.errorCount = 0;
+    const std::string exe = moduleFileName();
+    run.programDir = programDirectory(exe);
+    run.configPath = configFilePath(exe);
+    run.config = std::make_unique<IniFile>(run.configPath);
+    run.config->ReadSections(run.sections);
+    run.driverPath = DetermineDriverPath(*run.registry);
+
+    const std::string banner = run.config->ReadString("SETUP", "JpegImage", "");
+    if (!banner.empty())
+        LoadBanner(run.programDir + banner); // a banner that fails to load stays empty
+
+    const size_t count = run.sections.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (asciiUpper(run.sections[i]) == "SETUP")
+            continue;
+        ReadProgramm(*run.config, run.sections[i]);
+    }
+
+    const int32_t entries = tPrograms.RecordCount();
+    if (entries == 0) {
+        ShowMessageDialog(texts::kFaultyConfiguration, MessageType::Error, mbOK, 0);
+    } else if (entries == 1) {
+        LaunchProgram(run, tPrograms.FieldAsInteger("ID"));
+    } else {
+        HideMainWindow();
+        SetOuterHeight(kSelectionHeight);
+        SetSelectionVisible(true);
+        if (ShowModal() == mrOk)
+            LaunchProgram(run, tPrograms.FieldAsInteger("id"));
+    }
+
+    run.registry.reset();
+    Application::instance().Terminate();
+}
+
+} // namespace vorlund

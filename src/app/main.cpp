@@ -1,0 +1,28 @@
+// Vorlund: starts an Access database front-end from its local copy after
+// registering its ODBC data source and installing a newer central copy.
+#include "app/Form1.h"
+#include "prepare/Messages.h"
+#include "ui/Application.h"
+#include "ui/fCtrls.h"
+
+#include <commctrl.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace vorlund;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    flat::InitFlatBorderColour();
+    flat::SetDefaultFlatStyle(flat::TFlatStyle::fsFlat);
+
+    Application& app = Application::instance();
+    app.SetTitle(std::string(texts::kApplicationTitle));
+    try {
+        TForm1 form;
+        app.SetMainWindow(form.Handle());
+        form.ShowFirstTime();
+        app.Run();
+    } catch (const std::exception& error) {
+        app.ShowException(error);
+    }
+    return 0; // the launcher sets no exit code of its own
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The configuration file reader: every call reads the file anew through the
+// platform's private profile functions; nothing is held open between calls.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorlund {
+
+class IniFile {
+  public:
+    static constexpr unsigned kValueBuffer = 2048;
+    static constexpr unsigned kSectionBuffer = 16384;
+
+    explicit IniFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string& FileName() const { return path_; }
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& fallback) const;
+    int32_t ReadInteger(const std::string& section, const std::string& key, int32_t fallback) const;
+    // Clears the list, then appends the section names in file order.
+    void ReadSections(std::vector<std::string>& names) const;
+
+  private:
+    std::string path_;
+};
+
+} // namespace vorlund

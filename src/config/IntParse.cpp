@@ -1,0 +1,75 @@
+#include "config/IntParse.h"
+
+#include <string>
+
+namespace vorlund {
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<int32_t> parseHex(std::string_view digits) {
+    if (digits.empty())
+        return std::nullopt;
+    uint32_t value = 0;
+    int significant = 0;
+    for (char c : digits) {
+        const int d = hexDigit(c);
+        if (d < 0)
+            return std::nullopt;
+        if (significant > 0 || d != 0)
+            ++significant;
+        if (significant > 8)
+            return std::nullopt;
+        value = (value << 4) | static_cast<uint32_t>(d);
+    }
+    return static_cast<int32_t>(value);
+}
+
+std::optional<int32_t> parseDecimal(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return std::nullopt;
+    const int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > limit)
+            return std::nullopt;
+    }
+    return static_cast<int32_t>(negative ? -value : value);
+}
+
+} // namespace
+
+std::optional<int32_t> parseInt32(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    if (text.empty())
+        return std::nullopt;
+    if (text[0] == '$' || text[0] == 'x' || text[0] == 'X')
+        return parseHex(text.substr(1));
+    return parseDecimal(text);
+}
+
+int32_t readIntOrDefault(std::string_view text, int32_t fallback) {
+    std::string adjusted(text);
+    if (adjusted.size() > 2 && adjusted[0] == '0' && (adjusted[1] == 'x' || adjusted[1] == 'X'))
+        adjusted.replace(0, 2, "$");
+    return parseInt32(adjusted).value_or(fallback);
+}
+
+} // namespace vorlund

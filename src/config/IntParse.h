@@ -1,0 +1,17 @@
+#pragma once
+// Reading integers from configuration text: decimal with optional sign, or
+// hexadecimal after "$", "x", "X" (and "0x"/"0X") as 32-bit two's complement.
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace vorlund {
+
+// The strict conversion; no value when the text does not follow the rules.
+std::optional<int32_t> parseInt32(std::string_view text);
+
+// The configuration reader's rule: "0x"/"0X" at the start of a text longer
+// than two characters reads as "$", then parseInt32, else the default.
+int32_t readIntOrDefault(std::string_view text, int32_t fallback);
+
+} // namespace vorlund

@@ -1,0 +1,215 @@
+#include "config/ProgramList.h"
+
+#include "base/AsciiText.h"
+#include "config/IntParse.h"
+
+#include <climits>
+
+namespace vorlund {
+namespace {
+
+constexpr int32_t kAutoIncMinValue = 0;
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+void ProgramList::fail(const std::string& message) const {
+    throw DatasetError(name_ + ": " + message);
+}
+
+int ProgramList::FieldIndex(std::string_view field) const {
+    for (int i = 0; i < kProgramFieldCount; ++i)
+        if (equalsIgnoreAsciiCase(kProgramFields[i].name, field))
+            return i;
+    fail("Das Feld '" + std::string(field) + "' wurde nicht gefunden");
+}
+
+void ProgramList::Open() {
+    if (open_)
+        return;
+    open_ = true;
+    highestId_ = kAutoIncMinValue - 1;
+}
+
+void ProgramList::Empty() {
+    records_.clear();
+    current_.reset();
+    appending_ = false;
+    notify();
+}
+
+void ProgramList::Append() {
+    if (!open_)
+        fail("Die Operation ist bei einer geschlossenen Datenmenge nicht m\xF6glich");
+    if (highestId_ == INT32_MAX)
+        fail("Der Wert des Z\xE4hlerfeldes 'id' ist ersch\xF6pft");
+    pending_ = Record{};
+    pending_[0].isNull = false;
+    pending_[0].number = highestId_ + 1;
+    appending_ = true;
+}
+
+void ProgramList::Post() {
+    if (!appending_)
+        fail("Dataset is not in edit mode.");
+    const Value& id = pending_[0];
+    if (!id.isNull && id.number > highestId_)
+        highestId_ = id.number;
+    records_.push_back(pending_);
+    appending_ = false;
+    current_ = records_.size() - 1;
+    notify();
+}
+
+ProgramList::Value& ProgramList::editableField(std::string_view field, FieldType expected) {
+    const int index = FieldIndex(field);
+    if (!appending_)
+        fail("Dataset is not in edit mode.");
+    const FieldType type = kProgramFields[index].type;
+    const bool numeric = type != FieldType::Text;
+    if (numeric != (expected != FieldType::Text))
+        fail("Das Feld '" + std::string(field) + "' hat einen anderen Typ");
+    return pending_[index];
+}
+
+void ProgramList::SetField(std::string_view field, int32_t value) {
+    Value& v = editableField(field, FieldType::Integer);
+    v.isNull = false;
+    v.number = value;
+}
+
+void ProgramList::SetField(std::string_view field, std::string_view text) {
+    Value& v = editableField(field, FieldType::Text);
+    const size_t size = static_cast<size_t>(kProgramFields[FieldIndex(field)].size);
+    text = text.substr(0, text.find('\0'));
+    v.isNull = false;
+    v.text = std::string(text.substr(0, size));
+}
+
+const ProgramList::Value* ProgramList::currentField(std::string_view field) const {
+    const int index = FieldIndex(field);
+    if (appending_)
+        return &pending_[index];
+    if (!current_)
+        return nullptr;
+    return &records_[*current_][index];
+}
+
+int32_t ProgramList::FieldAsInteger(std::string_view field) const {
+    const Value* v = currentField(field);
+    if (!v || v->isNull)
+        return 0;
+    if (kProgramFields[FieldIndex(field)].type == FieldType::Text)
+        return readIntOrDefault(v->text, 0);
+    return v->number;
+}
+
+std::string ProgramList::FieldAsString(std::string_view field) const {
+    const Value* v = currentField(field);
+    if (!v || v->isNull)
+        return {};
+    if (kProgramFields[FieldIndex(field)].type == FieldType::Text)
+        return v->text;
+    return std::to_string(v->number);
+}
+
+std::optional<ProgramList::Condition> ProgramList::filterCondition() const {
+    const std::string_view expr = trimmed(filter_);
+    if (expr.empty())
+        return std::nullopt;
+    const size_t eq = expr.find('=');
+    std::optional<int32_t> value;
+    if (eq != std::string_view::npos)
+        value = parseInt32(trimmed(expr.substr(eq + 1)));
+    if (!value || expr.substr(eq + 1).find_first_of("$xX") != std::string_view::npos)
+        fail("Ung\xFCltiger Filterausdruck '" + filter_ + "'");
+    return Condition{FieldIndex(trimmed(expr.substr(0, eq))), *value};
+}
+
+bool ProgramList::passes(const Record& record) const {
+    if (!filtered_)
+        return true;
+    const std::optional<Condition> cond = filterCondition();
+    if (!cond)
+        return true;
+    const Value& v = record[cond->field];
+    const int32_t actual = kProgramFields[cond->field].type == FieldType::Text
+                               ? readIntOrDefault(v.text, 0)
+                               : v.number;
+    return !v.isNull && actual == cond->value;
+}
+
+std::vector<size_t> ProgramList::visibleRecords() const {
+    std::vector<size_t> rows;
+    for (size_t i = 0; i < records_.size(); ++i)
+        if (passes(records_[i]))
+            rows.push_back(i);
+    return rows;
+}
+
+int32_t ProgramList::RecordCount() const {
+    return static_cast<int32_t>(visibleRecords().size());
+}
+
+void ProgramList::SetFilter(std::string text) {
+    filter_ = std::move(text);
+    if (filtered_)
+        SetFiltered(true);
+}
+
+void ProgramList::SetFiltered(bool on) {
+    filtered_ = on;
+    if (on) {
+        const std::vector<size_t> rows = visibleRecords();
+        if (rows.empty())
+            current_.reset();
+        else
+            current_ = rows.front();
+    }
+    notify();
+}
+
+int32_t ProgramList::VisibleRowOfCurrent() const {
+    if (!current_)
+        return -1;
+    const std::vector<size_t> rows = visibleRecords();
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (rows[r] == *current_)
+            return static_cast<int32_t>(r);
+    return -1;
+}
+
+void ProgramList::MoveToVisibleRow(int32_t row) {
+    const std::vector<size_t> rows = visibleRecords();
+    if (row < 0 || static_cast<size_t>(row) >= rows.size() || appending_)
+        return;
+    if (current_ == rows[static_cast<size_t>(row)])
+        return;
+    current_ = rows[static_cast<size_t>(row)];
+    notify();
+}
+
+std::string ProgramList::VisibleText(int32_t row, std::string_view field) const {
+    const std::vector<size_t> rows = visibleRecords();
+    if (row < 0 || static_cast<size_t>(row) >= rows.size())
+        return {};
+    const Value& v = records_[rows[static_cast<size_t>(row)]][FieldIndex(field)];
+    if (v.isNull)
+        return {};
+    return kProgramFields[FieldIndex(field)].type == FieldType::Text ? v.text
+                                                                     : std::to_string(v.number);
+}
+
+void ProgramList::notify() const {
+    if (onChange_)
+        onChange_();
+}
+
+} // namespace vorlund

@@ -1,0 +1,16 @@
+#include "prepare/DriverPath.h"
+
+namespace vorlund {
+
+std::string DetermineDriverPath(TRegistry& registry) {
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    registry.SetAccess(KEY_READ);
+    if (!registry.OpenKey(kCurrentVersionKey, false))
+        return {};
+    std::string path = registry.ReadString("SystemRoot");
+    if (path.empty() || path.back() != '\\')
+        path += '\\';
+    return path + "SYSTEM32\\ib6xtg10.dll";
+}
+
+} // namespace vorlund

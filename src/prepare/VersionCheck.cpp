@@ -1,0 +1,64 @@
+#include "prepare/Messages.h"
+#include "prepare/Preparation.h"
+
+#include <windows.h>
+
+namespace vorlund {
+namespace {
+
+bool isDirectory(const std::string& path) {
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool isFile(const std::string& path) {
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void install(PrepareHost& host, ProgramList& programs, RunState& run) {
+    host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
+    run.registry->WriteInteger("Version", run.configuredVersion);
+
+    const std::string local = run.installDir + run.mdbName;
+    if (isFile(local) && !DeleteFileA(local.c_str())) {
+        host.ShowMessage(texts::deletionFailed(run.displayName), MessageType::Warning);
+        ++run.errorCount;
+    }
+    if (run.errorCount != 0)
+        return;
+
+    run.centralPath = programs.FieldAsString("mdbpath") + programs.FieldAsString("mdbName");
+    run.localPath = local;
+    if (XCopyFile(host, run.centralPath, run.localPath)) {
+        host.ShowMessage(texts::installSucceeded(run.displayName), MessageType::Information);
+        ++run.errorCount; // the database starts on the next run, not this one
+    } else {
+        host.ShowMessage(texts::copyFailed(run.displayName, run.centralPath, run.installDir),
+                         MessageType::Warning);
+    }
+}
+
+} // namespace
+
+void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& run) {
+    TRegistry& reg = *run.registry;
+    reg.OpenKey(kVersionKeyBase + programs.FieldAsString("DisplayName"), true);
+    run.installedVersion = reg.ValueExists("Version") ? reg.ReadInteger("Version") : 0;
+    run.configuredVersion = programs.FieldAsInteger("version");
+    run.installDir = programs.FieldAsString("tmpdir");
+    run.mdbName = programs.FieldAsString("mdbname");
+    run.config.reset(); // nothing reads the configuration file from here on
+
+    if (!isDirectory(run.installDir))
+        CreateDirectoryA(run.installDir.c_str(), nullptr);
+
+    if (!isFile(run.installDir + run.mdbName))
+        run.copyNeeded = true;
+    if (run.configuredVersion > run.installedVersion)
+        run.copyNeeded = true;
+    if (run.copyNeeded)
+        install(host, programs, run);
+}
+
+} // namespace vorlund

@@ -1,0 +1,57 @@
+#include "ui/Application.h"
+
+#include "base/AsciiText.h"
+
+namespace vorlund {
+
+Application& Application::instance() {
+    static Application app;
+    return app;
+}
+
+void Application::Terminate() {
+    terminated_ = true;
+    PostQuitMessage(0);
+}
+
+void Application::dispatch(MSG& msg) {
+    if (filter_ && filter_(msg))
+        return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+bool Application::HandleMessage() {
+    MSG msg;
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+        terminated_ = true;
+        return false;
+    }
+    dispatch(msg);
+    return true;
+}
+
+void Application::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            terminated_ = true;
+            continue;
+        }
+        dispatch(msg);
+    }
+}
+
+void Application::Run() {
+    while (!terminated_)
+        HandleMessage();
+}
+
+void Application::ShowException(const std::exception& error) {
+    const std::string text = withFullStop(error.what());
+    MessageBoxA(mainWindow_ && IsWindowVisible(mainWindow_) ? mainWindow_ : nullptr, text.c_str(),
+                title_.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+} // namespace vorlund

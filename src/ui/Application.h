@@ -1,0 +1,54 @@
+#pragma once
+// The application object: title, main window, the end-of-program request and
+// the message loops that every modal part of the launcher shares.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace vorlund {
+
+class Application {
+  public:
+    static Application& instance();
+
+    void SetTitle(std::string title) { title_ = std::move(title); }
+    const std::string& Title() const { return title_; }
+    void SetMainWindow(HWND wnd) { mainWindow_ = wnd; }
+    HWND MainWindow() const { return mainWindow_; }
+    HINSTANCE Instance() const { return GetModuleHandleA(nullptr); }
+
+    // Requests the end of the program: the message loops see it and the main
+    // loop ends once the current message has been handled.
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // A loop of its own received the quit message.
+    void NoteQuitReceived() { terminated_ = true; }
+
+    // Waits for one message and dispatches it; false once the quit request
+    // arrived.
+    bool HandleMessage();
+    // Dispatches every pending message without waiting.
+    void ProcessMessages();
+    // The main message loop.
+    void Run();
+
+    // Keyboard pre-translation for windows that are not dialogs (for example
+    // Tab between the main window's controls). Returns true when handled.
+    void SetMessageFilter(std::function<bool(MSG&)> filter) { filter_ = std::move(filter); }
+
+    // The default error box: caption = title, the message with a full stop,
+    // OK and the stop icon.
+    void ShowException(const std::exception& error);
+
+  private:
+    void dispatch(MSG& msg);
+
+    std::string title_;
+    HWND mainWindow_ = nullptr;
+    bool terminated_ = false;
+    std::function<bool(MSG&)> filter_;
+};
+
+} // namespace vorlund

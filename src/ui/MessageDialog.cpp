@@ -1,0 +1,352 @@
+#include "ui/MessageDialog.h"
+
+#include "ui/Application.h"
+#include "ui/StringIds.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace vorlund {
+namespace {
+
+constexpr UINT kNonClientMetricsSize = 340; // the structure without iPaddedBorderWidth
+constexpr int kIconSize = 32;
+
+struct ButtonInfo {
+    UINT captionId;
+    int modalResult;
+};
+constexpr std::array<ButtonInfo, kDialogButtonCount> kButtons{{
+    {IDS_BUTTON_YES, 6},
+    {IDS_BUTTON_NO, 7},
+    {IDS_BUTTON_OK, 1},
+    {IDS_BUTTON_CANCEL, 2},
+    {IDS_BUTTON_ABORT, 3},
+    {IDS_BUTTON_RETRY, 4},
+    {IDS_BUTTON_IGNORE, 5},
+    {IDS_BUTTON_ALL, 8},
+    {IDS_BUTTON_NOTOALL, 9},
+    {IDS_BUTTON_YESTOALL, 10},
+    {IDS_BUTTON_HELP, 0},
+}};
+
+struct TypeInfo {
+    UINT captionId;   // 0: the application's title
+    const char* icon; // nullptr: no icon
+};
+const std::array<TypeInfo, 5> kTypes{{
+    {IDS_CAPTION_WARNING, IDI_EXCLAMATION},
+    {IDS_CAPTION_ERROR, IDI_HAND},
+    {IDS_CAPTION_INFORMATION, IDI_ASTERISK},
+    {IDS_CAPTION_CONFIRMATION, IDI_QUESTION},
+    {0, nullptr},
+}};
+
+std::array<int, kDialogButtonCount> buttonWidthCache{};
+
+std::string loadString(UINT id) {
+    char buffer[256];
+    const int n = LoadStringA(Application::instance().Instance(), id, buffer, sizeof buffer);
+    return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+bool hasButton(ButtonSet set, int index) {
+    return (set & (1u << index)) != 0;
+}
+
+const TypeInfo& typeInfo(MessageType type) {
+    const int index = static_cast<int>(type);
+    return kTypes[static_cast<size_t>(std::clamp(index, 0, 4))];
+}
+
+// The dialog font: the system's message-box font, or the default window font
+// when the system cannot tell it.
+win::UniqueFont messageFont() {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = kNonClientMetricsSize;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0))
+        return win::UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
+    LOGFONTA fallback{};
+    fallback.lfHeight = -MulDiv(8, 96, 72);
+    lstrcpynA(fallback.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    return win::UniqueFont(CreateFontIndirectA(&fallback));
+}
+
+DialogMetrics baseMetrics(HDC dc) {
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE size{};
+    GetTextExtentPointA(dc, letters, 52, &size);
+    DialogMetrics m;
+    m.avgW = size.cx / 52;
+    m.chH = size.cy;
+    m.hMargin = MulDiv(8, m.avgW, 4);
+    m.vMargin = MulDiv(8, m.chH, 8);
+    m.hSpacing = MulDiv(10, m.avgW, 4);
+    m.vSpacing = MulDiv(10, m.chH, 8);
+    m.buttonWidth = MulDiv(50, m.avgW, 4);
+    return m;
+}
+
+void widenForButtons(HDC dc, ButtonSet buttons, DialogMetrics& m) {
+    for (int i = 0; i < kDialogButtonCount; ++i) {
+        if (!hasButton(buttons, i))
+            continue;
+        int& cached = buttonWidthCache[static_cast<size_t>(i)];
+        if (cached == 0) {
+            const std::string caption = loadString(kButtons[static_cast<size_t>(i)].captionId);
+            RECT r{0, 0, 0, 0};
+            DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
+                      DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
+            cached = r.right - r.left + 8;
+        }
+        m.buttonWidth = std::max(m.buttonWidth, cached);
+    }
+    m.buttonHeight = MulDiv(14, m.chH, 8);
+    m.buttonSpacing = MulDiv(4, m.avgW, 4);
+}
+
+void measureText(HDC dc, std::string_view text, DialogMetrics& m) {
+    RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+    DrawTextA(dc, text.data(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    m.textWidth = r.right;
+    m.textHeight = r.bottom;
+}
+
+int countButtons(ButtonSet buttons) {
+    int n = 0;
+    for (int i = 0; i < kDialogButtonCount; ++i)
+        n += hasButton(buttons, i) ? 1 : 0;
+    return n;
+}
+
+int defaultButton(ButtonSet set) {
+    if (hasButton(set, static_cast<int>(DialogButton::OK)))
+        return static_cast<int>(DialogButton::OK);
+    if (hasButton(set, static_cast<int>(DialogButton::Yes)))
+        return static_cast<int>(DialogButton::Yes);
+    return static_cast<int>(DialogButton::Retry);
+}
+
+int cancelButton(ButtonSet set) {
+    if (hasButton(set, static_cast<int>(DialogButton::Cancel)))
+        return static_cast<int>(DialogButton::Cancel);
+    if (hasButton(set, static_cast<int>(DialogButton::No)))
+        return static_cast<int>(DialogButton::No);
+    return static_cast<int>(DialogButton::OK);
+}
+
+SIZE outerSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
+    RECT r{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// Centre on the primary screen, or on the monitor of the application's
+// active window when that lies on another monitor.
+POINT centredPosition(HWND dlg) {
+    RECT wr;
+    GetWindowRect(dlg, &wr);
+    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (HWND active = GetActiveWindow()) {
+        HMONITOR monitor = MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (monitor && GetMonitorInfoA(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY))
+            area = info.rcMonitor;
+    }
+    POINT p{area.left + (area.right - area.left - w) / 2,
+            area.top + (area.bottom - area.top - h) / 2};
+    p.x = std::max<LONG>(p.x, area.left);
+    p.y = std::max<LONG>(p.y, area.top);
+    return p;
+}
+
+BOOL CALLBACK disableOther(HWND wnd, LPARAM param) {
+    auto* list = reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(param);
+    if (wnd != list->first && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+        EnableWindow(wnd, FALSE);
+        list->second.push_back(wnd);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+TMessageForm::TMessageForm() {
+    RegisterClassOnce(kMessageFormClass, 0, GetSysColorBrush(COLOR_BTNFACE));
+}
+
+TMessageForm::~TMessageForm() = default;
+
+std::unique_ptr<TMessageForm> BuildMessageDialog(std::string_view text, MessageType type,
+                                                 ButtonSet buttons) {
+    auto form = std::make_unique<TMessageForm>();
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    HWND dlg = form->CreateWindowFor(exStyle, kMessageFormClass, "", style, 0, 0, 0, 0,
+                                     Application::instance().MainWindow(), nullptr);
+    form->font_ = messageFont();
+
+    DialogMetrics& m = form->metrics_;
+    {
+        win::WindowDc dc(dlg);
+        win::ScopedSelect select(dc.get(), form->font_.get());
+        m = baseMetrics(dc.get());
+        widenForButtons(dc.get(), buttons, m);
+        measureText(dc.get(), text, m);
+    }
+
+    const TypeInfo& info = typeInfo(type);
+    const bool withIcon = info.icon != nullptr;
+    const int blockWidth = withIcon ? m.textWidth + kIconSize + m.hSpacing : m.textWidth;
+    const int blockHeight = withIcon ? std::max(m.textHeight, kIconSize) : m.textHeight;
+    const int n = countButtons(buttons);
+    const int groupWidth = n > 0 ? n * m.buttonWidth + (n - 1) * m.buttonSpacing : 0;
+    m.clientWidth = std::max(blockWidth, groupWidth) + 2 * m.hMargin;
+    m.clientHeight = blockHeight + m.buttonHeight + m.vSpacing + 2 * m.vMargin;
+
+    const SIZE outer = outerSize(m.clientWidth, m.clientHeight, style, exStyle);
+    SetWindowPos(dlg, nullptr, GetSystemMetrics(SM_CXSCREEN) / 2 - outer.cx / 2,
+                 GetSystemMetrics(SM_CYSCREEN) / 2 - outer.cy / 2, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+
+    const std::string caption =
+        info.captionId ? loadString(info.captionId) : Application::instance().Title();
+    SetWindowTextA(dlg, caption.c_str());
+
+    HINSTANCE inst = Application::instance().Instance();
+    const auto font = reinterpret_cast<WPARAM>(form->font_.get());
+    if (withIcon) {
+        HWND image = CreateWindowExA(0, "STATIC", "Image", WS_CHILD | WS_VISIBLE | SS_ICON,
+                                     m.hMargin, m.vMargin, kIconSize, kIconSize, dlg,
+                                     reinterpret_cast<HMENU>(kMessageImageId), inst, nullptr);
+        SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, info.icon)),
+                     0);
+        SetWindowPos(image, nullptr, m.hMargin, m.vMargin, kIconSize, kIconSize, SWP_NOZORDER);
+    }
+
+    const std::string body(text);
+    HWND message =
+        CreateWindowExA(0, "STATIC", body.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
+                        m.hMargin + (blockWidth - m.textWidth), m.vMargin, m.textWidth,
+                        m.textHeight, dlg, reinterpret_cast<HMENU>(kMessageTextId), inst, nullptr);
+    SendMessageA(message, WM_SETFONT, font, FALSE);
+
+    const int defaultIndex = defaultButton(buttons);
+    const int cancelIndex = cancelButton(buttons);
+    form->defaultId_ = kFirstButtonId + defaultIndex;
+    form->cancelId_ = kFirstButtonId + cancelIndex;
+    int left = (m.clientWidth - groupWidth) / 2;
+    const int top = blockHeight + m.vMargin + m.vSpacing;
+    for (int i = 0; i < kDialogButtonCount; ++i) {
+        if (!hasButton(buttons, i))
+            continue;
+        form->results_[static_cast<size_t>(i)] = kButtons[static_cast<size_t>(i)].modalResult;
+        const std::string label = loadString(kButtons[static_cast<size_t>(i)].captionId);
+        const DWORD kind = i == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        HWND button = CreateWindowExA(
+            0, "BUTTON", label.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | kind, left, top,
+            m.buttonWidth, m.buttonHeight, dlg,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)), inst, nullptr);
+        SendMessageA(button, WM_SETFONT, font, FALSE);
+        left += m.buttonWidth + m.buttonSpacing;
+    }
+    return form;
+}
+
+LRESULT TMessageForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wp));
+        return 0;
+    case DM_GETDEFID:
+        return MAKELRESULT(defaultId_, DC_HASDEFID);
+    case WM_CLOSE:
+        modalResult_ = mrCancel;
+        return 0;
+    default:
+        return Default(msg, wp, lp);
+    }
+}
+
+void TMessageForm::OnCommand(int id) {
+    if (id == IDCANCEL)
+        id = cancelId_; // Escape
+    else if (id == IDOK)
+        id = defaultId_;
+    const int index = id - kFirstButtonId;
+    if (index < 0 || index >= kDialogButtonCount)
+        return;
+    // The Help button has no modal result; without a help system it does nothing.
+    modalResult_ = results_[static_cast<size_t>(index)];
+}
+
+int TMessageForm::ShowModal() {
+    HWND dlg = Handle();
+    Application& app = Application::instance();
+    HWND activeBefore = GetActiveWindow();
+    std::pair<HWND, std::vector<HWND>> disabled{dlg, {}};
+    EnumThreadWindows(GetCurrentThreadId(), disableOther, reinterpret_cast<LPARAM>(&disabled));
+
+    ShowWindow(dlg, SW_SHOW);
+    SetForegroundWindow(dlg);
+    if (HWND def = GetDlgItem(dlg, defaultId_))
+        SetFocus(def);
+    modalResult_ = mrNone;
+    while (modalResult_ == mrNone) {
+        MSG msg;
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1)
+            app.NoteQuitReceived();
+        else if (!IsDialogMessageA(dlg, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (app.Terminated())
+            modalResult_ = mrCancel;
+    }
+
+    for (HWND wnd : disabled.second)
+        EnableWindow(wnd, TRUE);
+    ShowWindow(dlg, SW_HIDE);
+    if (GetActiveWindow() == dlg || GetActiveWindow() == nullptr)
+        if (activeBefore && IsWindow(activeBefore) && IsWindowVisible(activeBefore))
+            SetActiveWindow(activeBefore);
+    return modalResult_;
+}
+
+int ShowMessageDialogPos(std::string_view text, MessageType type, ButtonSet buttons,
+                         int32_t helpContext, int x, int y, std::string_view helpFile) {
+    std::unique_ptr<TMessageForm> dialog = BuildMessageDialog(text, type, buttons);
+    dialog->SetHelpContext(helpContext);
+    dialog->SetHelpFile(std::string(helpFile));
+    HWND dlg = dialog->Handle();
+    RECT wr;
+    GetWindowRect(dlg, &wr);
+    POINT at{x, y};
+    if (x < 0 && y < 0)
+        at = centredPosition(dlg);
+    else {
+        at.x = x >= 0 ? x : wr.left;
+        at.y = y >= 0 ? y : wr.top;
+    }
+    SetWindowPos(dlg, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return dialog->ShowModal(); // the dialog is destroyed with its owner object
+}
+
+int ShowMessageDialog(std::string_view text, MessageType type, ButtonSet buttons,
+                      int32_t helpContext) {
+    return ShowMessageDialogPos(text, type, buttons, helpContext, -1, -1, "");
+}
+
+int CachedButtonWidth(DialogButton button) {
+    return buttonWidthCache[static_cast<size_t>(button)];
+}
+
+void ResetButtonWidthCache() {
+    buttonWidthCache.fill(0);
+}
+
+} // namespace vorlund

@@ -1,0 +1,111 @@
+#include "ui/Window.h"
+
+#include "ui/Application.h"
+
+#include <commctrl.h>
+#include <exception>
+
+namespace vorlund {
+
+Window::~Window() {
+    if (hwnd_) {
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void Window::RegisterClassOnce(const char* className, UINT style, HBRUSH background,
+                               HCURSOR cursor) {
+    WNDCLASSEXA wc{};
+    if (GetClassInfoExA(Application::instance().Instance(), className, &wc))
+        return;
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = &Window::Procedure;
+    wc.hInstance = Application::instance().Instance();
+    wc.hCursor = cursor;
+    wc.hbrBackground = background;
+    wc.lpszClassName = className;
+    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
+    RegisterClassExA(&wc);
+}
+
+HWND Window::CreateWindowFor(DWORD exStyle, const char* className, const char* caption, DWORD style,
+                             int x, int y, int width, int height, HWND parent, HMENU id) {
+    return CreateWindowExA(exStyle, className, caption, style, x, y, width, height, parent, id,
+                           Application::instance().Instance(), this);
+}
+
+LRESULT CALLBACK Window::Procedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        self->hwnd_ = wnd;
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Window*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    }
+    if (!self)
+        return DefWindowProcA(wnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+        const LRESULT r = self->HandleMessage(msg, wp, lp);
+        self->hwnd_ = nullptr;
+        return r;
+    }
+    try {
+        return self->HandleMessage(msg, wp, lp);
+    } catch (const std::exception& error) {
+        // No exception may cross the system's dispatch; report it like any
+        // other error that escapes a handler.
+        Application::instance().ShowException(error);
+        return 0;
+    }
+}
+
+SubclassedControl::~SubclassedControl() {
+    if (hwnd_) {
+        RemoveWindowSubclass(hwnd_, &SubclassedControl::Procedure, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void SubclassedControl::Attach(HWND wnd) {
+    hwnd_ = wnd;
+    SetWindowSubclass(wnd, &SubclassedControl::Procedure, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT SubclassedControl::Default(UINT msg, WPARAM wp, LPARAM lp) {
+    return DefSubclassProc(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK SubclassedControl::Procedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                              DWORD_PTR ref) {
+    auto* self = reinterpret_cast<SubclassedControl*>(ref);
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(wnd, &SubclassedControl::Procedure, 0);
+        self->hwnd_ = nullptr;
+        return DefSubclassProc(wnd, msg, wp, lp);
+    }
+    try {
+        return self->HandleMessage(msg, wp, lp);
+    } catch (const std::exception& error) {
+        Application::instance().ShowException(error);
+        return 0;
+    }
+}
+
+bool ReflectToControl(UINT msg, WPARAM wp, LPARAM lp, HWND commandTarget, LRESULT& result) {
+    if (msg == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        result = SendMessageA(item->hwndItem, kReflectedDrawItem, wp, lp);
+        return true;
+    }
+    if (msg == WM_COMMAND && commandTarget) {
+        result = SendMessageA(commandTarget, msg, wp, lp);
+        return true;
+    }
+    return false;
+}
+
+} // namespace vorlund

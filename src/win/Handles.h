@@ -1,0 +1,171 @@
+#pragma once
+// One move-only owner per Win32 handle kind, each with its own empty value.
+#include <windows.h>
+
+#include <utility>
+
+namespace vorlund::win {
+
+template <typename Traits> class Unique {
+  public:
+    using Type = typename Traits::Type;
+
+    Unique() = default;
+    explicit Unique(Type h) : h_(h) {}
+    Unique(const Unique&) = delete;
+    Unique& operator=(const Unique&) = delete;
+    Unique(Unique&& other) noexcept : h_(other.release()) {}
+    Unique& operator=(Unique&& other) noexcept {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    ~Unique() { reset(); }
+
+    Type get() const { return h_; }
+    explicit operator bool() const { return h_ != Traits::empty(); }
+    Type release() { return std::exchange(h_, Traits::empty()); }
+    void reset(Type h = Traits::empty()) {
+        if (h_ != Traits::empty())
+            Traits::close(h_);
+        h_ = h;
+    }
+
+  private:
+    Type h_ = Traits::empty();
+};
+
+struct KeyTraits {
+    using Type = HKEY;
+    static Type empty() { return nullptr; }
+    static void close(Type h) { RegCloseKey(h); }
+};
+using UniqueKey = Unique<KeyTraits>;
+
+struct KernelTraits { // process, thread and event handles: NULL when empty
+    using Type = HANDLE;
+    static Type empty() { return nullptr; }
+    static void close(Type h) { CloseHandle(h); }
+};
+using UniqueKernel = Unique<KernelTraits>;
+
+template <typename T> struct GdiTraits {
+    using Type = T;
+    static Type empty() { return nullptr; }
+    static void close(Type h) { DeleteObject(h); }
+};
+using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
+using UniqueFont = Unique<GdiTraits<HFONT>>;
+using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
+
+struct IconTraits {
+    using Type = HICON;
+    static Type empty() { return nullptr; }
+    static void close(Type h) { DestroyIcon(h); }
+};
+using UniqueIcon = Unique<IconTraits>;
+
+struct EnhMetaFileTraits {
+    using Type = HENHMETAFILE;
+    static Type empty() { return nullptr; }
+    static void close(Type h) { DeleteEnhMetaFile(h); }
+};
+using UniqueEnhMetaFile = Unique<EnhMetaFileTraits>;
+
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type empty() { return nullptr; }
+    static void close(Type h) { DeleteDC(h); }
+};
+using UniqueMemoryDc = Unique<MemoryDcTraits>;
+
+struct WindowTraits {
+    using Type = HWND;
+    static Type empty() { return nullptr; }
+    static void close(Type h) { DestroyWindow(h); }
+};
+using UniqueWindow = Unique<WindowTraits>;
+
+// A file handle: INVALID_HANDLE_VALUE when empty. close() reports whether the
+// close succeeded, which a destructor cannot.
+class File {
+  public:
+    File() = default;
+    explicit File(HANDLE h) : h_(h) {}
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept : h_(std::exchange(other.h_, INVALID_HANDLE_VALUE)) {}
+    File& operator=(File&& other) noexcept {
+        if (this != &other) {
+            close();
+            h_ = std::exchange(other.h_, INVALID_HANDLE_VALUE);
+        }
+        return *this;
+    }
+    ~File() { close(); }
+
+    HANDLE get() const { return h_; }
+    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool close() {
+        if (h_ == INVALID_HANDLE_VALUE)
+            return true;
+        return CloseHandle(std::exchange(h_, INVALID_HANDLE_VALUE)) != FALSE;
+    }
+
+  private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// Selects a GDI object into a device context and restores the previous one.
+class ScopedSelect {
+  public:
+    ScopedSelect(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+    ~ScopedSelect() {
+        if (old_ && old_ != HGDI_ERROR)
+            SelectObject(dc_, old_);
+    }
+
+  private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// A device context obtained from a window (GetDC or GetWindowDC) and
+// released on every path.
+class WindowDc {
+  public:
+    enum Area { Client, WholeWindow };
+    explicit WindowDc(HWND wnd, Area area = Client)
+        : wnd_(wnd), dc_(area == Client ? GetDC(wnd) : GetWindowDC(wnd)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_)
+            ReleaseDC(wnd_, dc_);
+    }
+    HDC get() const { return dc_; }
+
+  private:
+    HWND wnd_;
+    HDC dc_;
+};
+
+// BeginPaint/EndPaint as one owner.
+class PaintDc {
+  public:
+    explicit PaintDc(HWND wnd) : wnd_(wnd) { dc_ = BeginPaint(wnd, &ps_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    ~PaintDc() { EndPaint(wnd_, &ps_); }
+    HDC get() const { return dc_; }
+    const RECT& area() const { return ps_.rcPaint; }
+
+  private:
+    HWND wnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
+
+} // namespace vorlund::win

@@ -1,0 +1,32 @@
+#include "prepare/Messages.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlund::texts;
+
+TEST(Messages, FixedTextsUseSingleCarriageReturns) {
+    EXPECT_EQ(kFaultyConfiguration, "Konfigurationsdatei ist fehlerhaft.\rProgramm abgebrochen.");
+    EXPECT_EQ(kOdbcWarning, "Warnung!\r\rODBC Verbindung wurde noch nicht\reingerichtet.\r\r"
+                            "Programm kann nicht gestartet werden.");
+    EXPECT_EQ(kFaultyConfiguration.find('\n'), std::string_view::npos);
+}
+
+TEST(Messages, PreparationTextsJoinTheirPieces) {
+    EXPECT_EQ(announceNewVersion("Lager"),
+              "ACHTUNG! NEUE Version von Lager gefunden!\r\rDie Installation kann mehrere "
+              "Minuten dauern!\r\rBitte schalten Sie Ihren PC w\xE4hrend des \rkopierens nicht "
+              "ab oder brechen Sie die Kopier-Operation\rnicht ab.");
+    EXPECT_EQ(deletionFailed("Lager"),
+              "Achtung! Eine neue VERSION von Lager\rkonnte nicht installiert werden, da das "
+              "Programm\rauf diesem PC bereits ein weiteres mal gestartet\rist. Bitte beenden "
+              "Sie alle Programme und starten\rSie dieses Programm erneut!");
+    EXPECT_EQ(installSucceeded("Lager"),
+              "NEUE Version von Lager wurde\r\rERFOLGREICH "
+              "INSTALLIERT!!\r\rBitte starten Sie die Anwendung erneut!");
+}
+
+TEST(Messages, CopyFailureNamesBothPathsInAsciiUpperCase) {
+    EXPECT_EQ(copyFailed("B\xE4r", "n:\\apps\\b\xE4r\\b.mdb", "c:\\b\xE4r\\"),
+              "NEUE Version B\xE4r konnte nicht\rvon \"N:\\APPS\\B\xE4R\\B.MDB\"\rnach "
+              "\"C:\\B\xE4R\\\" kopiert werden!\r\rBitte wenden Sie sich an Ihren Supporter!");
+}
