@@ -2,10 +2,10 @@
 
 namespace vorlund {
 
-std::string DetermineDriverPath(TRegistry& registry) {
+std::string DetermineDriverPath(TRegistry& registry, const char* keyPath) {
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     registry.SetAccess(KEY_READ);
-    if (!registry.OpenKey(kCurrentVersionKey, false))
+    if (!registry.OpenKey(keyPath, false))
         return {};
     std::string path = registry.ReadString("SystemRoot");
     if (path.empty() || path.back() != '\\')

@@ -10,6 +10,6 @@ inline constexpr const char* kCurrentVersionKey =
 
 // The ODBC driver library's full path from the Windows directory, or empty
 // when the key cannot be opened. Leaves the key open.
-std::string DetermineDriverPath(TRegistry& registry);
+std::string DetermineDriverPath(TRegistry& registry, const char* keyPath = kCurrentVersionKey);
 
 } // namespace vorlund

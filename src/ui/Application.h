@@ -25,6 +25,8 @@ class Application {
     bool Terminated() const { return terminated_; }
     // A loop of its own received the quit message.
     void NoteQuitReceived() { terminated_ = true; }
+    // Lets a test process run another modal loop after an end request.
+    void ResetTermination() { terminated_ = false; }
 
     // Waits for one message and dispatches it; false once the quit request
     // arrived.

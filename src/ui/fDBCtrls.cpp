@@ -215,6 +215,12 @@ bool TfsDBGrid::onColumnEdge(int x, int y) const {
 LRESULT TfsDBGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     const bool flat = flatStyle_ == TFlatStyle::fsFlat;
     switch (msg) {
+    case WM_PRINTCLIENT: {
+        RECT client;
+        GetClientRect(Handle(), &client);
+        PaintContent(reinterpret_cast<HDC>(wp), client);
+        return 0;
+    }
     case WM_PAINT:
         OnPaint();
         if (flat)

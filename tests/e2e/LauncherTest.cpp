@@ -1,0 +1,416 @@
+// The real vorlund.exe, copied with an INI into a fresh directory, run in
+// this Wine prefix and driven from outside like a user would.
+#include "support/Driver.h"
+#include "support/WinTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace vorlund::testing;
+
+namespace {
+
+const std::string kDsnKey = "Software\\ODBC\\ODBC.INI\\";
+const std::string kSourcesKey = "Software\\ODBC\\ODBC.INI\\ODBC Data Sources";
+const std::string kFaulty = "Konfigurationsdatei ist fehlerhaft.\rProgramm abgebrochen.";
+constexpr DWORD kTimeout = 30000;
+
+struct Outcome {
+    std::vector<Dialog> dialogs;
+    std::optional<DWORD> exitCode;
+    bool selectionSeen = false;
+};
+
+class LauncherTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const std::string& d : {app, share, local})
+            CreateDirectoryA(d.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(VORLUND_EXE, exe.c_str(), FALSE));
+        clearRegistry();
+        registerRecorder();
+    }
+    void TearDown() override { clearRegistry(); }
+
+    static void clearRegistry() {
+        for (const char* dsn : {"E2E_ONE", "E2E_TWO", "E2E_THREE", "E2E_SHARED"}) {
+            DeleteRegTree(HKEY_CURRENT_USER, kDsnKey + dsn);
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, kSourcesKey.c_str(), dsn);
+        }
+        DeleteRegTree(HKEY_CURRENT_USER, "Software\\KORVEL");
+    }
+
+    // .mdb files open with the recorder, through the machine's classes.
+    void registerRecorder() {
+        ASSERT_TRUE(CopyFileA(RECORDER_EXE, recorder.c_str(), FALSE));
+        const std::string command = "\"" + recorder + "\" \"%1\"";
+        HKEY h = nullptr;
+        RegCreateKeyExA(HKEY_CLASSES_ROOT, ".mdb", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
+        RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("Vorlund.Test.Mdb"), 17);
+        RegCloseKey(h);
+        RegCreateKeyExA(HKEY_CLASSES_ROOT, "Vorlund.Test.Mdb\\shell\\open\\command", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &h, nullptr);
+        RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>(command.size() + 1));
+        RegCloseKey(h);
+    }
+
+    void ini(const std::string& text, const std::string& name = "vorlund.INI") {
+        WriteFileBytes(app + name, text);
+    }
+
+    std::string entry(const std::string& section, const std::string& display,
+                      const std::string& dsn, int version = 0,
+                      const std::string& odbcpath = "D:\\Daten\\db.gdb") {
+        return "[" + section + "]\r\nversion=" + std::to_string(version) +
+               "\r\nmdbname=" + section + ".mdb\r\nmdbpath=" + share + "\r\ntmpdir=" + local +
+               "\r\ndisplayname=" + display + "\r\nodbcname=" + dsn + "\r\nodbcpath=" + odbcpath +
+               "\r\n";
+    }
+
+    // A local copy that is current, so that the run goes straight to the launch.
+    void installedLocally(const std::string& section) {
+        WriteFileBytes(local + section + ".mdb", "local " + section);
+    }
+
+    // Runs the launcher, answering every dialog with OK, until it ends.
+    Outcome run(const std::string& program = "", const std::function<void(LauncherProcess&)>& act = {}) {
+        LauncherProcess launcher(program.empty() ? exe : program);
+        Outcome r;
+        if (act)
+            act(launcher);
+        const ULONGLONG end = GetTickCount64() + kTimeout;
+        while (launcher.Running() && GetTickCount64() < end) {
+            HWND form = launcher.MainWindow();
+            HWND grid = form ? Control(form, 14) : nullptr;
+            if (grid && IsWindowVisible(grid) && IsWindowVisible(form))
+                r.selectionSeen = true;
+            if (auto d = launcher.WaitForDialog(50)) {
+                r.dialogs.push_back(*d);
+                PressOk(*d);
+                for (int i = 0; i < 200 && IsWindow(d->window) && IsWindowVisible(d->window); ++i)
+                    Sleep(10);
+            }
+        }
+        r.exitCode = launcher.WaitExit(5000);
+        return r;
+    }
+
+    std::string dsnValue(const std::string& dsn, const std::string& name) {
+        std::string v = "<absent>";
+        ReadRegString(HKEY_CURRENT_USER, kDsnKey + dsn, name, v);
+        return v;
+    }
+
+    // What the recorder wrote; the shell starts it on its own, so give it time.
+    std::vector<std::string> opened(size_t expectedLines = 2) {
+        for (int i = 0; i < 100 && ReadFileBytes(app + "opened.txt").empty(); ++i)
+            Sleep(expectedLines ? 100 : 10);
+        std::vector<std::string> lines;
+        std::istringstream in(ReadFileBytes(app + "opened.txt"));
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    TempDir dir{"e2e"};
+    std::string app = dir / "app\\";
+    std::string share = dir / "share\\";
+    std::string local = dir / "local\\";
+    std::string exe = app + "vorlund.exe";
+    std::string recorder = app + "recorder.exe";
+};
+
+void expectFaultyConfiguration(const Outcome& r) {
+    ASSERT_EQ(r.dialogs.size(), 1u);
+    const Dialog& d = r.dialogs[0];
+    EXPECT_EQ(d.className, "TMessageForm");
+    EXPECT_EQ(d.caption, "Fehler");
+    EXPECT_EQ(d.text, kFaulty);
+    EXPECT_TRUE(d.hasIcon);
+    EXPECT_EQ(d.buttons, (std::vector<std::string>{"OK"}));
+    EXPECT_EQ(r.exitCode, 0u);
+}
+
+} // namespace
+
+TEST_F(LauncherTest, WithoutAnyEntryTheConfigurationIsReportedFaulty) {
+    expectFaultyConfiguration(run()); // no INI at all
+    ini("");
+    expectFaultyConfiguration(run());
+    for (const char* name : {"SETUP", "Setup", "setup"}) {
+        ini(std::string("[") + name + "]\r\nJpegImage=banner.jpg\r\nversion=1\r\n");
+        expectFaultyConfiguration(run());
+    }
+    std::string garbage = PatternBytes(100000, 3); // binary, with no section in it
+    for (char& c : garbage)
+        if (c == '[')
+            c = '{';
+    ini(garbage);
+    expectFaultyConfiguration(run());
+}
+
+TEST_F(LauncherTest, OneEntryWritesItsDataSourceAndOpensWithoutAnyDialog) {
+    ini("[SETUP]\r\nJpegImage=C:\\absolute\\banner.jpg\r\n" +
+        entry("One", "Eins", "E2E_ONE", 0, "D:\\Daten\\b\xE4ren\xFC.gdb"));
+    installedLocally("One");
+    const ULONGLONG start = GetTickCount64();
+    const Outcome r = run();
+    EXPECT_TRUE(r.dialogs.empty());
+    EXPECT_FALSE(r.selectionSeen);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_GE(GetTickCount64() - start, 2000u);
+    EXPECT_EQ(dsnValue("E2E_ONE", "Database"), "D:\\Daten\\b\xE4ren\xFC.gdb"); // byte for byte
+    EXPECT_EQ(dsnValue("E2E_ONE", "CharacterSet"), "ISO8859_1");
+    EXPECT_EQ(dsnValue("E2E_ONE", "Role"), "3");
+    const std::string driver = dsnValue("E2E_ONE", "Driver");
+    EXPECT_EQ(driver.substr(driver.size() - 22), "\\SYSTEM32\\ib6xtg10.dll");
+    std::string source;
+    EXPECT_TRUE(ReadRegString(HKEY_CURRENT_USER, kSourcesKey, "E2E_ONE", source));
+    EXPECT_EQ(source, "XTG Systems InterBase6 ODBC driver");
+    const std::vector<std::string> lines = opened();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(local + "One.mdb"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "CWD " + local.substr(0, local.size() - 1));
+}
+
+TEST_F(LauncherTest, RenamingTheProgramFileChangesWhichConfigurationIsRead) {
+    const std::string other = app + "Other.exe";
+    ASSERT_TRUE(CopyFileA(exe.c_str(), other.c_str(), FALSE));
+    ini(entry("One", "Eins", "E2E_ONE"), "Other.INI");
+    installedLocally("One");
+    ini(""); // beside it, but not ours
+    const Outcome r = run(other);
+    EXPECT_TRUE(r.dialogs.empty());
+    EXPECT_EQ(dsnValue("E2E_ONE", "Database"), "D:\\Daten\\db.gdb");
+    DeleteFileA((app + "Other.INI").c_str());
+    ini(entry("One", "Eins", "E2E_ONE"));
+    expectFaultyConfiguration(run(other));
+}
+
+TEST_F(LauncherTest, TheEntryChosenInTheSelectionIsTheOnePrepared) {
+    ini(entry("A", "Auftr\xE4ge", "E2E_ONE") + "[SETUP]\r\n" + entry("B", "Lager", "E2E_TWO") +
+        entry("C", "Kasse", "E2E_THREE"));
+    for (const char* s : {"A", "B", "C"})
+        installedLocally(s);
+    const Outcome r = run("", [](LauncherProcess& l) {
+        HWND form = l.WaitForSelection(kTimeout);
+        ASSERT_NE(form, nullptr);
+        RECT wr;
+        GetWindowRect(form, &wr);
+        EXPECT_EQ(wr.bottom - wr.top, 305);
+        HWND grid = Control(form, 14);
+        PostMessageA(grid, WM_KEYDOWN, VK_UP, 0); // from the last entry to the second
+        Sleep(200);
+        PostMessageA(Control(form, 12), BM_CLICK, 0, 0);
+    });
+    EXPECT_TRUE(r.dialogs.empty());
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(dsnValue("E2E_TWO", "Database"), "D:\\Daten\\db.gdb");
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kDsnKey + "E2E_ONE"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kDsnKey + "E2E_THREE"));
+    ASSERT_FALSE(opened().empty());
+    EXPECT_NE(opened()[0].find("B.mdb"), std::string::npos);
+}
+
+TEST_F(LauncherTest, ADoubleClickOnARowChoosesThatRow) {
+    ini(entry("A", "Auftr\xE4ge", "E2E_ONE") + entry("B", "Lager", "E2E_TWO") +
+        entry("C", "Kasse", "E2E_THREE"));
+    for (const char* s : {"A", "B", "C"})
+        installedLocally(s);
+    const Outcome r = run("", [](LauncherProcess& l) {
+        HWND form = l.WaitForSelection(kTimeout);
+        ASSERT_NE(form, nullptr);
+        HWND grid = Control(form, 14);
+        // The first row lies just below the title row; both are one text line high.
+        const LPARAM firstRow = MAKELPARAM(60, 24);
+        PostMessageA(grid, WM_LBUTTONDOWN, MK_LBUTTON, firstRow);
+        PostMessageA(grid, WM_LBUTTONUP, 0, firstRow);
+        PostMessageA(grid, WM_LBUTTONDBLCLK, MK_LBUTTON, firstRow);
+        PostMessageA(grid, WM_LBUTTONUP, 0, firstRow);
+    });
+    EXPECT_TRUE(r.dialogs.empty());
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, kDsnKey + "E2E_ONE"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kDsnKey + "E2E_THREE"));
+}
+
+TEST_F(LauncherTest, EndButtonAndCloseBoxEndTheSelectionWithoutAnything) {
+    ini(entry("A", "Auftr\xE4ge", "E2E_ONE") + entry("B", "Lager", "E2E_TWO"));
+    for (int way = 0; way < 2; ++way) {
+        const Outcome r = run("", [way](LauncherProcess& l) {
+            HWND form = l.WaitForSelection(kTimeout);
+            ASSERT_NE(form, nullptr);
+            if (way == 0)
+                PostMessageA(Control(form, 13), BM_CLICK, 0, 0);
+            else
+                RequestClose(form);
+        });
+        EXPECT_TRUE(r.dialogs.empty()) << way;
+        EXPECT_EQ(r.exitCode, 0u);
+        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kDsnKey + "E2E_ONE"));
+        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kDsnKey + "E2E_TWO"));
+    }
+    EXPECT_TRUE(opened(0).empty());
+}
+
+TEST_F(LauncherTest, TwoEntriesSharingADataSourceAndAnEmptyName) {
+    ini(entry("A", "Auftr\xE4ge", "E2E_SHARED", 0, "D:\\a.gdb") +
+        entry("B", "Lager", "E2E_SHARED", 0, "D:\\b.gdb"));
+    installedLocally("A");
+    installedLocally("B");
+    run("", [](LauncherProcess& l) {
+        HWND form = l.WaitForSelection(kTimeout);
+        ASSERT_NE(form, nullptr);
+        PostMessageA(Control(form, 12), BM_CLICK, 0, 0); // the last entry, highlighted at first
+    });
+    EXPECT_EQ(dsnValue("E2E_SHARED", "Database"), "D:\\b.gdb");
+
+    // An empty data source name is not rejected: the values go to the key itself.
+    ini(entry("One", "Eins", "", 0, "D:\\empty.gdb"));
+    installedLocally("One");
+    const Outcome r = run();
+    EXPECT_TRUE(r.dialogs.empty());
+    std::string v;
+    EXPECT_TRUE(ReadRegString(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI", "Database", v));
+    EXPECT_EQ(v, "D:\\empty.gdb");
+    for (const char* name : {"Database", "CharacterSet", "Driver", "Role"})
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI", name);
+}
+
+// A version key that cannot be created: its parent is volatile, so the
+// installed version cannot be recorded and the write is refused for real.
+class RefusedWriteTest : public LauncherTest {
+  protected:
+    void SetUp() override {
+        LauncherTest::SetUp();
+        HKEY h = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL", 0, nullptr,
+                                  REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(h);
+        WriteFileBytes(share + "One.mdb", "central");
+        WriteFileBytes(share + "Two.mdb", "central");
+    }
+    static void expectErrorBox(const Dialog& d) {
+        EXPECT_EQ(d.className, "#32770");
+        EXPECT_EQ(d.caption, "Vorlund with Version Control");
+        EXPECT_EQ(d.text, "Konnte Daten f\xFCr 'Version' nicht setzen.");
+    }
+};
+
+TEST_F(RefusedWriteTest, TheDefaultErrorBoxShowsAndTheWindowWaitsForTheUser) {
+    ini(entry("One", "Eins", "E2E_ONE", 1));
+    LauncherProcess launcher(exe);
+    auto announce = launcher.WaitForDialog(kTimeout);
+    ASSERT_TRUE(announce.has_value());
+    EXPECT_EQ(announce->caption, "Information");
+    PressOk(*announce);
+    Sleep(300);
+    auto error = launcher.WaitForDialog(kTimeout);
+    ASSERT_TRUE(error.has_value());
+    expectErrorBox(*error);
+    PressOk(*error);
+    Sleep(1000);
+    EXPECT_TRUE(launcher.Running()); // the window stays until the user closes it
+    HWND form = launcher.MainWindow();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(IsWindowVisible(form));
+    RequestClose(form);
+    EXPECT_EQ(launcher.WaitExit(kTimeout), 0u);
+    EXPECT_EQ(dsnValue("E2E_ONE", "Database"), "D:\\Daten\\db.gdb"); // written before it
+    EXPECT_FALSE(FileExists(local + "One.mdb"));
+}
+
+TEST_F(RefusedWriteTest, AfterASelectionNoInvisibleLauncherStaysBehind) {
+    ini(entry("One", "Eins", "E2E_ONE", 1) + entry("Two", "Zwei", "E2E_TWO", 1));
+    const Outcome r = run("", [](LauncherProcess& l) {
+        HWND form = l.WaitForSelection(kTimeout);
+        ASSERT_NE(form, nullptr);
+        PostMessageA(Control(form, 12), BM_CLICK, 0, 0);
+    });
+    ASSERT_EQ(r.dialogs.size(), 2u);
+    expectErrorBox(r.dialogs[1]);
+    EXPECT_EQ(r.exitCode, 0u); // ended after the error box
+}
+
+TEST_F(LauncherTest, FirstStartInstallsSecondStartOpens) {
+    WriteFileBytes(share + "One.mdb", PatternBytes(300000, 11));
+    ini(entry("One", "Eins", "E2E_ONE", 7));
+    const Outcome first = run();
+    ASSERT_EQ(first.dialogs.size(), 2u);
+    EXPECT_EQ(first.dialogs[0].caption, "Information");
+    EXPECT_EQ(first.dialogs[0].text.substr(0, 32), "ACHTUNG! NEUE Version von Eins g");
+    EXPECT_EQ(first.dialogs[1].caption, "Information");
+    EXPECT_EQ(first.dialogs[1].text, "NEUE Version von Eins wurde\r\rERFOLGREICH INSTALLIERT!!\r\r"
+                                     "Bitte starten Sie die Anwendung erneut!");
+    EXPECT_EQ(first.exitCode, 0u);
+    EXPECT_EQ(ReadFileBytes(local + "One.mdb"), PatternBytes(300000, 11));
+    DWORD version = 0;
+    EXPECT_TRUE(ReadRegDword(HKEY_CURRENT_USER, "Software\\KORVEL\\Eins", "Version", version));
+    EXPECT_EQ(version, 7u);
+    EXPECT_TRUE(opened(0).empty()); // never an open in a run that installed
+
+    const ULONGLONG start = GetTickCount64();
+    const Outcome second = run();
+    EXPECT_TRUE(second.dialogs.empty());
+    EXPECT_GE(GetTickCount64() - start, 2000u);
+    const std::vector<std::string> lines = opened();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(local + "One.mdb"), std::string::npos);
+}
+
+TEST_F(LauncherTest, AMissingCentralCopyWarnsAndStillTriesTheLaunch) {
+    ini(entry("One", "Eins", "E2E_ONE", 1));
+    const Outcome r = run();
+    ASSERT_EQ(r.dialogs.size(), 2u);
+    EXPECT_EQ(r.dialogs[1].caption, "Warnung");
+    std::string upperShare = share;
+    for (char& c : upperShare)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    EXPECT_NE(r.dialogs[1].text.find("von \"" + upperShare + "ONE.MDB\""), std::string::npos)
+        << r.dialogs[1].text;
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_FALSE(FileExists(local + "One.mdb"));
+}
+
+TEST_F(LauncherTest, ACopyKilledMidwayLeavesNothingAndTheNextRunInstallsAgain) {
+    {
+        // A large central copy (sparse, so it costs no disk): 256 MiB.
+        vorlund::win::File big(CreateFileA((share + "One.mdb").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr));
+        LARGE_INTEGER size{};
+        size.QuadPart = 256LL << 20;
+        ASSERT_TRUE(SetFilePointerEx(big.get(), size, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(big.get()));
+    }
+    ini(entry("One", "Eins", "E2E_ONE", 1));
+    {
+        LauncherProcess launcher(exe);
+        auto announce = launcher.WaitForDialog(kTimeout);
+        ASSERT_TRUE(announce.has_value());
+        PressOk(*announce);
+        const std::string partial = local + "One.mdb.partial";
+        bool killed = false;
+        for (int i = 0; i < 3000 && !killed; ++i) {
+            if (FileExists(partial)) {
+                TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, launcher.Pid()), 1);
+                killed = true;
+            }
+            Sleep(1);
+        }
+        ASSERT_TRUE(killed);
+        launcher.WaitExit(kTimeout);
+    }
+    EXPECT_FALSE(FileExists(local + "One.mdb"));
+    DeleteFileA((share + "One.mdb").c_str());
+    WriteFileBytes(share + "One.mdb", "small");
+    const Outcome again = run();
+    ASSERT_EQ(again.dialogs.size(), 2u);
+    EXPECT_EQ(again.dialogs[1].text.substr(0, 21), "NEUE Version von Eins");
+    EXPECT_EQ(ReadFileBytes(local + "One.mdb"), "small");
+    EXPECT_FALSE(FileExists(local + "One.mdb.partial"));
+}

@@ -1,0 +1,22 @@
+// Stands in for the database application in tests and in the demo: the
+// shell starts it for a .mdb file. It appends its command line and working
+// directory to "opened.txt" beside itself and shows the file it was given.
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string log(self);
+    log = log.substr(0, log.find_last_of('\\') + 1) + "opened.txt";
+    char cwd[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    std::ofstream out(log, std::ios::app | std::ios::binary);
+    out << "CMDLINE " << GetCommandLineA() << "\r\nCWD " << cwd << "\r\n";
+    out.close();
+    if (GetEnvironmentVariableA("VORLUND_RECORDER_SHOW", nullptr, 0) > 0)
+        MessageBoxA(nullptr, GetCommandLineA(), "Datenbank ge\xF6" "ffnet", MB_OK | MB_ICONINFORMATION);
+    return 0;
+}

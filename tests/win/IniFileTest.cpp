@@ -1,0 +1,132 @@
+#include "config/IniFile.h"
+#include "config/ReadProgramm.h"
+#include "support/WinTestSupport.h"
+#include "win/Handles.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlund;
+using namespace vorlund::testing;
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+  protected:
+    TempDir dir{"ini"};
+    std::string path = dir / "vorlund.INI";
+    void write(const std::string& text) { WriteFileBytes(path, text); }
+    std::vector<std::string> sections() {
+        std::vector<std::string> names{"stale"};
+        IniFile(path).ReadSections(names);
+        return names;
+    }
+};
+
+} // namespace
+
+TEST_F(IniFileTest, AbsentKeyGivesTheDefaultAndAnEmptyValueGivesEmpty) {
+    write("[A]\r\nempty=\r\nvalue=  text with blanks  \r\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("A", "missing", "dflt"), "dflt");
+    EXPECT_EQ(ini.ReadString("A", "empty", "dflt"), "");
+    EXPECT_EQ(ini.ReadString("a", "VALUE", ""), "text with blanks");
+    EXPECT_EQ(ini.ReadString("nosection", "value", "d"), "d");
+    EXPECT_EQ(IniFile(dir / "absent.INI").ReadString("A", "value", "d"), "d");
+}
+
+TEST_F(IniFileTest, LongValuesAreCutAt2047Characters) {
+    write("[A]\r\nlong=" + std::string(5000, 'v') + "\r\n");
+    EXPECT_EQ(IniFile(path).ReadString("A", "long", ""), std::string(2047, 'v'));
+}
+
+TEST_F(IniFileTest, IntegersFollowTheReadingRules) {
+    write("[A]\r\nhex=0x1F\r\ndollar=$1F\r\nneg=-5\r\nbad=12abc\r\nfrac=1.5\r\nbig=2147483648\r\n"
+          "empty=\r\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("A", "hex", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("A", "dollar", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("A", "neg", 0), -5);
+    for (const char* key : {"bad", "frac", "big", "empty", "missing"})
+        EXPECT_EQ(ini.ReadInteger("A", key, 9), 9) << key;
+}
+
+TEST_F(IniFileTest, SectionNamesComeInFileOrder) {
+    write("[Orders]\r\na=1\r\n[SETUP]\r\nJpegImage=b.jpg\r\n[Stock]\r\n[setup]\r\n");
+    EXPECT_EQ(sections(), (std::vector<std::string>{"Orders", "SETUP", "Stock", "setup"}));
+    EXPECT_EQ(IniFile(path).ReadString("SETUP", "JpegImage", ""), "b.jpg");
+    EXPECT_TRUE(IniFile(dir / "missing.INI").ReadString("SETUP", "JpegImage", "").empty());
+    std::vector<std::string> names{"stale"};
+    IniFile(dir / "missing.INI").ReadSections(names);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST_F(IniFileTest, ASectionListBeyondTheBufferIsCutNotOverrun) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "[Section" + std::to_string(i) + "]\r\n";
+    write(text);
+    const std::vector<std::string> names = sections();
+    size_t bytes = 0;
+    for (const auto& n : names)
+        bytes += n.size() + 1;
+    EXPECT_LT(bytes, IniFile::kSectionBuffer);
+    EXPECT_GT(names.size(), 1000u);
+    EXPECT_LT(names.size(), 3000u);
+    EXPECT_EQ(names.front(), "Section0");
+    for (size_t i = 0; i + 1 < names.size(); ++i) // all but the last are whole
+        EXPECT_EQ(names[i], "Section" + std::to_string(i));
+}
+
+TEST_F(IniFileTest, BadFilesGiveWhatTheReaderYields) {
+    // Binary garbage, an overlong line, duplicates: no crash, defined results.
+    write(PatternBytes(200000, 7));
+    EXPECT_NO_THROW(sections());
+    write("[A]\r\nkey=" + std::string(100000, 'x') + "\r\n[B]\r\nk=1\r\n[A]\r\nkey=second\r\n"
+          "[B]\r\nk=2\r\nk=3\r\n");
+    EXPECT_EQ(sections(), (std::vector<std::string>{"A", "B", "A", "B"}));
+    EXPECT_EQ(IniFile(path).ReadString("B", "k", ""), "1");
+    EXPECT_EQ(IniFile(path).ReadString("A", "key", "").size(), 2047u);
+}
+
+TEST_F(IniFileTest, AFileHeldWithoutSharingReadsAsMissing) {
+    write("[A]\r\nk=v\r\n");
+    win::File held(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(IniFile(path).ReadString("A", "k", "d"), "d");
+    EXPECT_TRUE(sections().empty());
+}
+
+TEST_F(IniFileTest, ReadProgrammFillsOneRecordWithDefaultsAndNormalisation) {
+    write("[Orders]\r\nversion=12\r\nmdbname=orders.mdb\r\nmdbpath=N:\\Apps\\Orders\r\n"
+          "tmpdir=C:\\Apps\\Orders\\\r\ndisplayname=Order entry\r\nodbcname=ORDERS_IB\r\n"
+          "odbcpath=D:\\Data\\orders.gdb\r\n"
+          "[Stock]\r\nversion=0x1F\r\nmdbpath=N:\\Apps\\Stock\\\r\nodbccharacterset=\r\n"
+          "odbcrole=123\r\n"
+          "[Empty]\r\n");
+    ProgramList list;
+    list.Open();
+    IniFile ini(path);
+    ReadProgramm(list, ini, "Orders");
+    EXPECT_EQ(list.FieldAsInteger("id"), 0);
+    EXPECT_EQ(list.FieldAsInteger("version"), 12);
+    EXPECT_EQ(list.FieldAsString("mdbname"), "orders.mdb");
+    EXPECT_EQ(list.FieldAsString("mdbpath"), "N:\\Apps\\Orders\\");
+    EXPECT_EQ(list.FieldAsString("tmpdir"), "C:\\Apps\\Orders\\");
+    EXPECT_EQ(list.FieldAsString("displayname"), "Order entry");
+    EXPECT_EQ(list.FieldAsString("odbcname"), "ORDERS_IB");
+    EXPECT_EQ(list.FieldAsString("odbcpath"), "D:\\Data\\orders.gdb");
+    EXPECT_EQ(list.FieldAsString("odbccharacterset"), "ISO8859_1");
+    EXPECT_EQ(list.FieldAsString("odbcrole"), "3");
+
+    ReadProgramm(list, ini, "Stock");
+    EXPECT_EQ(list.FieldAsInteger("id"), 1);
+    EXPECT_EQ(list.FieldAsInteger("version"), 31);
+    EXPECT_EQ(list.FieldAsString("mdbpath"), "N:\\Apps\\Stock\\"); // not doubled
+    EXPECT_EQ(list.FieldAsString("odbccharacterset"), "");           // present but empty
+    EXPECT_EQ(list.FieldAsString("odbcrole"), "12");                 // cut to two
+
+    ReadProgramm(list, ini, "Empty");
+    EXPECT_EQ(list.FieldAsString("mdbpath"), "\\");
+    EXPECT_EQ(list.FieldAsString("tmpdir"), "");
+    EXPECT_EQ(list.RecordCount(), 3);
+}

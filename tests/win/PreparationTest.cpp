@@ -1,0 +1,349 @@
+// The entry preparation against the real registry, real files and the real
+// ODBC installer API of the test prefix.
+#include "prepare/Messages.h"
+#include "prepare/Preparation.h"
+#include "support/WinTestSupport.h"
+
+#include <odbcinst.h>
+
+#include <gtest/gtest.h>
+
+using namespace vorlund;
+using namespace vorlund::testing;
+
+namespace {
+
+const std::string kOdbcIni = "Software\\ODBC\\ODBC.INI";
+const std::string kSources = "Software\\ODBC\\ODBC.INI\\ODBC Data Sources";
+
+struct Entry {
+    std::string display = "Lager";
+    int32_t version = 1;
+    std::string mdbname = "lager.mdb";
+    std::string mdbpath;
+    std::string tmpdir;
+    std::string odbcname = "VORLUND_TEST_DSN";
+    std::string odbcpath = "D:\\Daten\\lager.gdb";
+    std::string charset = "ISO8859_1";
+    std::string role = "3";
+};
+
+void add(ProgramList& list, const Entry& e) {
+    list.Append();
+    list.SetField("version", e.version);
+    list.SetField("mdbname", e.mdbname);
+    list.SetField("mdbpath", e.mdbpath);
+    list.SetField("tmpdir", e.tmpdir);
+    list.SetField("displayname", e.display);
+    list.SetField("odbcname", e.odbcname);
+    list.SetField("odbcpath", e.odbcpath);
+    list.SetField("odbcCharacterset", e.charset);
+    list.SetField("odbcRole", e.role);
+    list.Post();
+}
+
+class PreparationTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearRegistry();
+        programs.Open();
+        run.registry = std::make_unique<TRegistry>();
+        run.config = std::make_unique<IniFile>(dir / "unused.INI");
+        run.driverPath = "C:\\windows\\SYSTEM32\\ib6xtg10.dll";
+        entry.mdbpath = dir / "share\\";
+        entry.tmpdir = dir / "local\\";
+        CreateDirectoryA(entry.mdbpath.c_str(), nullptr);
+    }
+    void TearDown() override { clearRegistry(); }
+    void clearRegistry() {
+        DeleteRegTree(HKEY_CURRENT_USER, kOdbcIni + "\\VORLUND_TEST_DSN");
+        DeleteRegTree(HKEY_CURRENT_USER, kOdbcIni + "\\OTHER_DSN");
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kSources.c_str(), "VORLUND_TEST_DSN");
+        DeleteRegTree(HKEY_CURRENT_USER, "Software\\KORVEL");
+    }
+    std::string value(const std::string& key, const std::string& name) {
+        std::string v = "<absent>";
+        ReadRegString(HKEY_CURRENT_USER, key, name, v);
+        return v;
+    }
+    void prepare(int32_t id = 0) { LaunchProgram(host, programs, run, id); }
+
+    TempDir dir{"prepare"};
+    Entry entry;
+    ProgramList programs;
+    RunState run;
+    RecordingHost host;
+};
+
+std::string odbcRead(const std::string& dsn, const std::string& key) {
+    char buffer[512] = {};
+    SQLSetConfigMode(ODBC_USER_DSN);
+    const int n = SQLGetPrivateProfileString(dsn.c_str(), key.c_str(), "<none>", buffer,
+                                             sizeof buffer, "ODBC.INI");
+    SQLSetConfigMode(ODBC_BOTH_DSN);
+    return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+} // namespace
+
+TEST_F(PreparationTest, AnUnknownIdWritesNothingAndShowsNothing) {
+    add(programs, entry);
+    prepare(5);
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kOdbcIni + "\\VORLUND_TEST_DSN"));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.hides, 0);
+    EXPECT_EQ(programs.RecordCount(), 0);
+}
+
+TEST_F(PreparationTest, TheDataSourceIsWhatTheOdbcInstallerReadsBack) {
+    entry.version = 0;
+    Entry other = entry;
+    other.display = "Other";
+    other.odbcname = "OTHER_DSN";
+    add(programs, other);
+    add(programs, entry);
+    CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
+    WriteFileBytes(entry.tmpdir + entry.mdbname, "local copy"); // no installation this run
+    prepare(1);
+
+    const std::string key = kOdbcIni + "\\VORLUND_TEST_DSN";
+    EXPECT_EQ(value(key, "Database"), "D:\\Daten\\lager.gdb");
+    EXPECT_EQ(value(key, "CharacterSet"), "ISO8859_1");
+    EXPECT_EQ(value(key, "Driver"), run.driverPath);
+    EXPECT_EQ(value(key, "Role"), "3");
+    EXPECT_EQ(value(kSources, "VORLUND_TEST_DSN"), "XTG Systems InterBase6 ODBC driver");
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kOdbcIni + "\\OTHER_DSN"));
+
+    // Another program's view of the same data source.
+    EXPECT_EQ(odbcRead("VORLUND_TEST_DSN", "Database"), "D:\\Daten\\lager.gdb");
+    EXPECT_EQ(odbcRead("VORLUND_TEST_DSN", "Driver"), run.driverPath);
+    EXPECT_EQ(odbcRead("ODBC Data Sources", "VORLUND_TEST_DSN"),
+              "XTG Systems InterBase6 ODBC driver");
+
+    EXPECT_EQ(run.displayName, "Lager");
+    EXPECT_EQ(run.errorCount, 0);
+    EXPECT_EQ(run.config, nullptr); // released once the data source stood
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.hides, 1);
+}
+
+TEST_F(PreparationTest, PreparingTwiceKeepsOtherValuesAndOverwritesOurs) {
+    HKEY h = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (kOdbcIni + "\\VORLUND_TEST_DSN").c_str(), 0,
+                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    {
+        win::UniqueKey k(h);
+        RegSetValueExA(h, "User", 0, REG_SZ, reinterpret_cast<const BYTE*>("SYSDBA"), 7);
+        RegSetValueExA(h, "Role", 0, REG_SZ, reinterpret_cast<const BYTE*>("old"), 4);
+    }
+    entry.odbcpath = "";
+    entry.charset = "";
+    entry.role = "";
+    add(programs, entry);
+    run.config.reset();
+    ASSERT_TRUE(RegisterOdbcDataSource(programs, run));
+    ASSERT_TRUE(RegisterOdbcDataSource(programs, run));
+    const std::string key = kOdbcIni + "\\VORLUND_TEST_DSN";
+    EXPECT_EQ(value(key, "User"), "SYSDBA");
+    EXPECT_EQ(value(key, "Role"), "");
+    EXPECT_EQ(value(key, "Database"), "");
+    EXPECT_EQ(value(key, "CharacterSet"), "");
+    DWORD count = 0;
+    HKEY k = nullptr;
+    RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k);
+    win::UniqueKey owned(k);
+    RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
+                     nullptr, nullptr, nullptr);
+    EXPECT_EQ(count, 5u);
+}
+
+TEST_F(PreparationTest, AKeyThatCannotBeCreatedGivesTheWarningAndWritesNothing) {
+    // A volatile parent cannot get a lasting child: the create fails for real.
+    DeleteRegTree(HKEY_CURRENT_USER, kOdbcIni);
+    HKEY h = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOdbcIni.c_str(), 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(h);
+    add(programs, entry);
+    prepare(0);
+    DeleteRegTree(HKEY_CURRENT_USER, kOdbcIni);
+
+    EXPECT_EQ(run.errorCount, 1);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, texts::kOdbcWarning);
+    EXPECT_EQ(host.messages[0].type, MessageType::Warning);
+    EXPECT_EQ(host.hides, 0);
+    EXPECT_NE(run.config, nullptr);
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\KORVEL\\Lager"));
+}
+
+// ---- version check and installation
+
+class InstallTest : public PreparationTest {
+  protected:
+    std::string central() { return entry.mdbpath + entry.mdbname; }
+    std::string local() { return entry.tmpdir + entry.mdbname; }
+    void installed(DWORD version) {
+        HKEY h = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL\\Lager", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &h, nullptr);
+        win::UniqueKey k(h);
+        RegSetValueExA(h, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), 4);
+    }
+    std::optional<DWORD> recorded() {
+        DWORD v = 0;
+        if (!ReadRegDword(HKEY_CURRENT_USER, "Software\\KORVEL\\Lager", "Version", v))
+            return std::nullopt;
+        return v;
+    }
+    void check() {
+        add(programs, entry);
+        programs.SetFilter("ID=0");
+        programs.SetFiltered(true);
+        run.displayName = entry.display;
+        CheckVersionAndInstall(host, programs, run);
+    }
+    std::vector<std::string> texts() {
+        std::vector<std::string> out;
+        for (const auto& m : host.messages)
+            out.push_back(m.text);
+        return out;
+    }
+};
+
+TEST_F(InstallTest, FirstRunInstallsAndDoesNotLaunch) {
+    WriteFileBytes(central(), PatternBytes(150000));
+    check();
+    EXPECT_EQ(recorded(), 1u);
+    EXPECT_EQ(ReadFileBytes(local()), PatternBytes(150000));
+    EXPECT_EQ(texts(), (std::vector<std::string>{texts::announceNewVersion("Lager"),
+                                                 texts::installSucceeded("Lager")}));
+    EXPECT_EQ(host.messages[0].type, MessageType::Information);
+    EXPECT_EQ(host.messages[1].type, MessageType::Information);
+    EXPECT_EQ(run.errorCount, 1);
+    EXPECT_TRUE(run.copyNeeded);
+    EXPECT_EQ(run.centralPath, central());
+    EXPECT_FALSE(FileExists(PartialCopyPath(local())));
+}
+
+TEST_F(InstallTest, EqualVersionsWithTheLocalCopyDoNothing) {
+    installed(1);
+    CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
+    WriteFileBytes(local(), "mine");
+    check();
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(ReadFileBytes(local()), "mine");
+    EXPECT_EQ(run.errorCount, 0);
+    EXPECT_EQ(run.installedVersion, 1);
+    EXPECT_FALSE(run.copyNeeded);
+}
+
+TEST_F(InstallTest, VersionZeroWithTheLocalCopyWritesNoVersion) {
+    entry.version = 0;
+    CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
+    WriteFileBytes(local(), "mine");
+    check();
+    EXPECT_FALSE(recorded().has_value());
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "Software\\KORVEL\\Lager")); // created, empty
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(InstallTest, AMissingLocalCopyIsInstalledAgainEvenWhenOlder) {
+    installed(5);
+    entry.version = 3;
+    WriteFileBytes(central(), "central");
+    check();
+    EXPECT_EQ(recorded(), 3u); // overwritten with the lower number
+    EXPECT_EQ(ReadFileBytes(local()), "central");
+    EXPECT_EQ(run.errorCount, 1);
+}
+
+TEST_F(InstallTest, ALoweredVersionWithTheLocalCopyKeepsTheHigherNumber) {
+    installed(5);
+    entry.version = 3;
+    CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
+    WriteFileBytes(local(), "mine");
+    check();
+    EXPECT_EQ(recorded(), 5u);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(InstallTest, AnOldCopyHeldOpenCannotBeReplaced) {
+    installed(1);
+    entry.version = 2;
+    WriteFileBytes(central(), "new");
+    CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
+    WriteFileBytes(local(), "old");
+    win::File held(CreateFileA(local().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    check();
+    held.close();
+    EXPECT_EQ(texts(), (std::vector<std::string>{texts::announceNewVersion("Lager"),
+                                                 texts::deletionFailed("Lager")}));
+    EXPECT_EQ(host.messages[1].type, MessageType::Warning);
+    EXPECT_EQ(run.errorCount, 1);
+    EXPECT_EQ(recorded(), 2u);
+    EXPECT_EQ(ReadFileBytes(local()), "old");
+}
+
+TEST_F(InstallTest, AMissingCentralCopyWarnsWithUpperCasePathsAndLeavesNothing) {
+    entry.mdbname = "b\xE4r.mdb";
+    check();
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1].text,
+              texts::copyFailed("Lager", entry.mdbpath + entry.mdbname, entry.tmpdir));
+    EXPECT_NE(host.messages[1].text.find("B\xE4R.MDB"), std::string::npos);
+    EXPECT_EQ(host.messages[1].type, MessageType::Warning);
+    EXPECT_EQ(run.errorCount, 0); // the launch follows
+    EXPECT_EQ(recorded(), 1u);
+    EXPECT_FALSE(FileExists(local()));
+}
+
+TEST_F(InstallTest, AnInstallationDirectoryWithoutBackslashNamesAFileInItsParent) {
+    entry.tmpdir = dir / "plain";
+    WriteFileBytes(central(), "db");
+    check();
+    EXPECT_EQ(ReadFileBytes(dir / ("plain" + entry.mdbname)), "db");
+    DWORD attr = GetFileAttributesA((dir / "plain").c_str());
+    EXPECT_TRUE(attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY));
+}
+
+TEST_F(InstallTest, AVersionValueOfTheWrongTypeEscapesAsARegistryError) {
+    HKEY h = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL\\Lager", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &h, nullptr);
+    win::UniqueKey k(h);
+    RegSetValueExA(h, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("7"), 2);
+    try {
+        check();
+        FAIL() << "no error";
+    } catch (const ERegistryException& e) {
+        EXPECT_STREQ(e.what(), "Ung\xFCltiger Datentyp f\xFCr 'Version'");
+    }
+}
+
+// ---- launch
+
+TEST_F(PreparationTest, TheLaunchWaitsTwoSecondsAndHides) {
+    run.installDir = dir.Path();
+    run.mdbName = "absent.mdb";
+    LaunchStep(host, run);
+    EXPECT_GE(host.timerStopped - host.timerStarted, 1900u);
+    EXPECT_GT(host.pumps, 0);
+    EXPECT_EQ(run.localPath, dir / "absent.mdb");
+    EXPECT_EQ(run.workingDir, dir.Path());
+    EXPECT_TRUE(host.messages.empty()); // the shell's error result is not examined
+    EXPECT_EQ(host.hides, 1);
+}
+
+TEST_F(PreparationTest, ANonZeroCounterSkipsTheWaitAndTheOpen) {
+    run.errorCount = 1;
+    const ULONGLONG start = GetTickCount64();
+    LaunchStep(host, run);
+    EXPECT_LT(GetTickCount64() - start, 1000u);
+    EXPECT_EQ(host.timerStarted, 0u);
+    EXPECT_EQ(host.hides, 1);
+}
