@@ -46,8 +46,10 @@ class LauncherTest : public ::testing::Test {
         ASSERT_TRUE(CopyFileA(RECORDER_EXE, recorder.c_str(), FALSE));
         const std::string command = "\"" + recorder + "\" \"%1\"";
         HKEY h = nullptr;
-        RegCreateKeyExA(HKEY_CLASSES_ROOT, ".mdb", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
-        RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("Vorlund.Test.Mdb"), 17);
+        RegCreateKeyExA(HKEY_CLASSES_ROOT, ".mdb", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+                        nullptr);
+        RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("Vorlund.Test.Mdb"),
+                       17);
         RegCloseKey(h);
         RegCreateKeyExA(HKEY_CLASSES_ROOT, "Vorlund.Test.Mdb\\shell\\open\\command", 0, nullptr, 0,
                         KEY_ALL_ACCESS, nullptr, &h, nullptr);
@@ -75,7 +77,8 @@ class LauncherTest : public ::testing::Test {
     }
 
     // Runs the launcher, answering every dialog with OK, until it ends.
-    Outcome run(const std::string& program = "", const std::function<void(LauncherProcess&)>& act = {}) {
+    Outcome run(const std::string& program = "",
+                const std::function<void(LauncherProcess&)>& act = {}) {
         LauncherProcess launcher(program.empty() ? exe : program);
         Outcome r;
         if (act)
@@ -381,7 +384,7 @@ TEST_F(LauncherTest, ACopyKilledMidwayLeavesNothingAndTheNextRunInstallsAgain) {
     {
         // A large central copy (sparse, so it costs no disk): 256 MiB.
         vorlund::win::File big(CreateFileA((share + "One.mdb").c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr));
+                                           CREATE_ALWAYS, 0, nullptr));
         LARGE_INTEGER size{};
         size.QuadPart = 256LL << 20;
         ASSERT_TRUE(SetFilePointerEx(big.get(), size, nullptr, FILE_BEGIN));

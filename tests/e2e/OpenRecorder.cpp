@@ -17,6 +17,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     out << "CMDLINE " << GetCommandLineA() << "\r\nCWD " << cwd << "\r\n";
     out.close();
     if (GetEnvironmentVariableA("VORLUND_RECORDER_SHOW", nullptr, 0) > 0)
-        MessageBoxA(nullptr, GetCommandLineA(), "Datenbank ge\xF6" "ffnet", MB_OK | MB_ICONINFORMATION);
+        MessageBoxA(nullptr, GetCommandLineA(),
+                    "Datenbank ge\xF6"
+                    "ffnet",
+                    MB_OK | MB_ICONINFORMATION);
     return 0;
 }

@@ -12,8 +12,8 @@ TempDir::TempDir(const std::string& name) {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
     static int serial = 0;
-    path_ = std::string(base) + "vorlund-test-" + name + "-" + std::to_string(GetCurrentProcessId()) +
-            "-" + std::to_string(++serial) + "\\";
+    path_ = std::string(base) + "vorlund-test-" + name + "-" +
+            std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial) + "\\";
     RemoveTree(path_);
     if (!CreateDirectoryA(path_.c_str(), nullptr))
         throw std::runtime_error("cannot create " + path_);

@@ -35,7 +35,8 @@ std::string icoFile(int size) {
         uint32_t size, offset;
     } entry{static_cast<uint8_t>(size), static_cast<uint8_t>(size), 0, 0, 1, 32, bytes, 6 + 16};
     return asBytes(dir, 6) + asBytes(&entry, 16) + asBytes(&info, sizeof info) +
-           std::string(static_cast<size_t>(pixels), '\x40') + std::string(static_cast<size_t>(mask), '\0');
+           std::string(static_cast<size_t>(pixels), '\x40') +
+           std::string(static_cast<size_t>(mask), '\0');
 }
 
 void writeEmf(const std::string& path) {

@@ -62,7 +62,7 @@ class FlatControlsTest : public ::testing::Test {
     }
     // Renders the button through its owner-draw path.
     static void render(TfsBitBtn& b, Canvas& c, UINT state) {
-        DRAWITEMSTRUCT item{ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, b.Handle(), c.dc(),
+        DRAWITEMSTRUCT item{ODT_BUTTON,      0, 0, ODA_DRAWENTIRE, state, b.Handle(), c.dc(),
                             {0, 0, 145, 25}, 0};
         SendMessageA(b.Handle(), kReflectedDrawItem, 0, reinterpret_cast<LPARAM>(&item));
     }
@@ -86,8 +86,8 @@ TEST_F(FlatControlsTest, ButtonRingsShowNormalHighlightedAndPressedLooks) {
     {
         Canvas c(145, 25);
         render(*b, c, 0);
-        EXPECT_EQ(c.at(0, mid), face());   // ring 1
-        EXPECT_EQ(c.at(2, mid), face());   // ring 3
+        EXPECT_EQ(c.at(0, mid), face()); // ring 1
+        EXPECT_EQ(c.at(2, mid), face()); // ring 3
         EXPECT_EQ(c.at(144, mid), face());
         EXPECT_EQ(c.at(1, mid), GetSysColor(COLOR_BTNHIGHLIGHT)); // raised inner
         EXPECT_EQ(c.at(143, mid), GetSysColor(COLOR_BTNSHADOW));

@@ -81,7 +81,8 @@ TEST_F(IniFileTest, BadFilesGiveWhatTheReaderYields) {
     // Binary garbage, an overlong line, duplicates: no crash, defined results.
     write(PatternBytes(200000, 7));
     EXPECT_NO_THROW(sections());
-    write("[A]\r\nkey=" + std::string(100000, 'x') + "\r\n[B]\r\nk=1\r\n[A]\r\nkey=second\r\n"
+    write("[A]\r\nkey=" + std::string(100000, 'x') +
+          "\r\n[B]\r\nk=1\r\n[A]\r\nkey=second\r\n"
           "[B]\r\nk=2\r\nk=3\r\n");
     EXPECT_EQ(sections(), (std::vector<std::string>{"A", "B", "A", "B"}));
     EXPECT_EQ(IniFile(path).ReadString("B", "k", ""), "1");
@@ -122,8 +123,8 @@ TEST_F(IniFileTest, ReadProgrammFillsOneRecordWithDefaultsAndNormalisation) {
     EXPECT_EQ(list.FieldAsInteger("id"), 1);
     EXPECT_EQ(list.FieldAsInteger("version"), 31);
     EXPECT_EQ(list.FieldAsString("mdbpath"), "N:\\Apps\\Stock\\"); // not doubled
-    EXPECT_EQ(list.FieldAsString("odbccharacterset"), "");           // present but empty
-    EXPECT_EQ(list.FieldAsString("odbcrole"), "12");                 // cut to two
+    EXPECT_EQ(list.FieldAsString("odbccharacterset"), "");         // present but empty
+    EXPECT_EQ(list.FieldAsString("odbcrole"), "12");               // cut to two
 
     ReadProgramm(list, ini, "Empty");
     EXPECT_EQ(list.FieldAsString("mdbpath"), "\\");

@@ -57,11 +57,11 @@ TEST(MessageDialog, CaptionIconAndTextByKind) {
         const char* caption;
         bool icon;
     };
-    for (const Kind& k : {Kind{MessageType::Warning, "Warnung", true},
-                          Kind{MessageType::Error, "Fehler", true},
-                          Kind{MessageType::Information, "Information", true},
-                          Kind{MessageType::Confirmation, "Best\xE4tigung", true},
-                          Kind{MessageType::Custom, "Vorlund Test", false}}) {
+    for (const Kind& k :
+         {Kind{MessageType::Warning, "Warnung", true}, Kind{MessageType::Error, "Fehler", true},
+          Kind{MessageType::Information, "Information", true},
+          Kind{MessageType::Confirmation, "Best\xE4tigung", true},
+          Kind{MessageType::Custom, "Vorlund Test", false}}) {
         Application::instance().SetTitle("Vorlund Test");
         auto dialog = BuildMessageDialog("Text", k.type, mbOK);
         HWND dlg = dialog->Handle();
@@ -163,7 +163,8 @@ TEST(MessageDialog, ButtonWidthsAreMeasuredOncePerRun) {
 
 TEST(MessageDialog, EnterEscapeAndSpaceGiveOkTheCloseBoxGivesCancel) {
     EXPECT_EQ(showAndAct("Enter", MessageType::Warning, [](HWND d) { pressKey(d, VK_RETURN); }), 1);
-    EXPECT_EQ(showAndAct("Escape", MessageType::Warning, [](HWND d) { pressKey(d, VK_ESCAPE); }), 1);
+    EXPECT_EQ(showAndAct("Escape", MessageType::Warning, [](HWND d) { pressKey(d, VK_ESCAPE); }),
+              1);
     EXPECT_EQ(showAndAct("Space", MessageType::Warning, [](HWND d) { pressKey(d, VK_SPACE); }), 1);
     EXPECT_EQ(showAndAct("Close", MessageType::Warning,
                          [](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }),
@@ -172,8 +173,8 @@ TEST(MessageDialog, EnterEscapeAndSpaceGiveOkTheCloseBoxGivesCancel) {
 }
 
 TEST(MessageDialog, ShownInTheMiddleOfTheScreenWhileOtherWindowsAreDisabled) {
-    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
-                                 nullptr, nullptr, nullptr, nullptr);
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
     static RECT seen;
     static BOOL otherEnabled;
     static HWND otherWindow;

@@ -162,8 +162,8 @@ TEST_F(PreparationTest, AKeyThatCannotBeCreatedGivesTheWarningAndWritesNothing) 
     // A volatile parent cannot get a lasting child: the create fails for real.
     DeleteRegTree(HKEY_CURRENT_USER, kOdbcIni);
     HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOdbcIni.c_str(), 0, nullptr,
-                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOdbcIni.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &h, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(h);
     add(programs, entry);
@@ -187,8 +187,8 @@ class InstallTest : public PreparationTest {
     std::string local() { return entry.tmpdir + entry.mdbname; }
     void installed(DWORD version) {
         HKEY h = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL\\Lager", 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &h, nullptr);
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL\\Lager", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &h, nullptr);
         win::UniqueKey k(h);
         RegSetValueExA(h, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), 4);
     }

@@ -60,7 +60,8 @@ TEST_F(XCopyFileTest, ALongerDestinationEndsWithTheSourceExactly) {
 
 TEST_F(XCopyFileTest, ASourceHeldWithoutSharingFailsAndCreatesNothing) {
     WriteFileBytes(source, "data");
-    win::File held(CreateFileA(source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    win::File held(
+        CreateFileA(source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     EXPECT_FALSE(XCopyFile(host, source, target));
     EXPECT_FALSE(FileExists(target));
@@ -85,7 +86,8 @@ TEST_F(XCopyFileTest, TheSourceAsDestinationFailsAndStaysUnchanged) {
 TEST_F(XCopyFileTest, ADestinationOpenElsewhereFailsAndIsKept) {
     WriteFileBytes(source, "new");
     WriteFileBytes(target, "old");
-    win::File held(CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    win::File held(
+        CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     EXPECT_FALSE(XCopyFile(host, source, target));
     held.close();
