@@ -6,6 +6,9 @@
 //   exitbutton     wait for the selection, press the end button
 //   close          ask the main window to close
 //   sleep=MS       wait
+//   waitfile=PATH  wait until a file exists
+//   hover=ID       move the mouse pointer over a control of the main window
+//   size           report the main window's outer size
 // Every wait times out after 30 s. At the end it waits for the process and
 // reports its exit code; the driver's own exit code is 0 only when every step
 // succeeded.
@@ -55,6 +58,32 @@ bool step(LauncherProcess& launcher, const std::string& s) {
         HWND form = launcher.WaitForWindow("TForm1", kTimeout);
         if (form)
             RequestClose(form);
+        return form != nullptr;
+    }
+    if (s.rfind("waitfile=", 0) == 0) {
+        const std::string path = s.substr(9);
+        for (int i = 0; i < 30000; ++i) {
+            if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+                return true;
+            Sleep(1);
+        }
+        return false;
+    }
+    if (s.rfind("hover=", 0) == 0) {
+        HWND form = launcher.WaitForWindow("TForm1", kTimeout);
+        HWND control = form ? Control(form, std::atoi(s.c_str() + 6)) : nullptr;
+        RECT r;
+        if (!control || !GetWindowRect(control, &r))
+            return false;
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return true;
+    }
+    if (s == "size") {
+        HWND form = launcher.WaitForWindow("TForm1", kTimeout);
+        RECT r{};
+        if (form)
+            GetWindowRect(form, &r);
+        std::printf("WINDOW %ldx%ld\n", r.right - r.left, r.bottom - r.top);
         return form != nullptr;
     }
     if (s.rfind("sleep=", 0) == 0) {
