@@ -11,14 +11,14 @@ export WINEARCH=win64
 # second, a fresh wineboot up to twenty.
 vorlund_template_prefix() {
   local template="$top/build/deps/wine-template"
-  if [ ! -f "$template/.vorlund-ready-v2" ]; then
+  if [ ! -f "$template/.vorlund-ready-v3" ]; then
     rm -rf "$template"
     WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
     # Unmanaged windows: without a window manager on the display, hiding a
     # managed window waits two seconds for an answer that never comes.
     WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     WINEPREFIX="$template" wineserver -w
-    touch "$template/.vorlund-ready-v2"
+    touch "$template/.vorlund-ready-v3"
   fi
   printf '%s\n' "$template"
 }
