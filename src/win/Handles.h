@@ -35,56 +35,22 @@ template <typename Traits> class Unique {
     Type h_ = Traits::empty();
 };
 
-struct KeyTraits {
-    using Type = HKEY;
-    static Type empty() { return nullptr; }
-    static void close(Type h) { RegCloseKey(h); }
-};
-using UniqueKey = Unique<KeyTraits>;
-
-struct KernelTraits { // process, thread and event handles: NULL when empty
-    using Type = HANDLE;
-    static Type empty() { return nullptr; }
-    static void close(Type h) { CloseHandle(h); }
-};
-using UniqueKernel = Unique<KernelTraits>;
-
-template <typename T> struct GdiTraits {
+// Handles whose empty value is NULL, released by one platform function.
+template <typename T, auto Release> struct NullTraits {
     using Type = T;
     static Type empty() { return nullptr; }
-    static void close(Type h) { DeleteObject(h); }
+    static void close(Type h) { Release(h); }
 };
-using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
-using UniqueFont = Unique<GdiTraits<HFONT>>;
-using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
 
-struct IconTraits {
-    using Type = HICON;
-    static Type empty() { return nullptr; }
-    static void close(Type h) { DestroyIcon(h); }
-};
-using UniqueIcon = Unique<IconTraits>;
-
-struct EnhMetaFileTraits {
-    using Type = HENHMETAFILE;
-    static Type empty() { return nullptr; }
-    static void close(Type h) { DeleteEnhMetaFile(h); }
-};
-using UniqueEnhMetaFile = Unique<EnhMetaFileTraits>;
-
-struct MemoryDcTraits {
-    using Type = HDC;
-    static Type empty() { return nullptr; }
-    static void close(Type h) { DeleteDC(h); }
-};
-using UniqueMemoryDc = Unique<MemoryDcTraits>;
-
-struct WindowTraits {
-    using Type = HWND;
-    static Type empty() { return nullptr; }
-    static void close(Type h) { DestroyWindow(h); }
-};
-using UniqueWindow = Unique<WindowTraits>;
+using UniqueKey = Unique<NullTraits<HKEY, &RegCloseKey>>;
+using UniqueKernel = Unique<NullTraits<HANDLE, &CloseHandle>>; // processes, threads, events
+using UniqueBrush = Unique<NullTraits<HBRUSH, &DeleteObject>>;
+using UniqueFont = Unique<NullTraits<HFONT, &DeleteObject>>;
+using UniqueBitmap = Unique<NullTraits<HBITMAP, &DeleteObject>>;
+using UniqueIcon = Unique<NullTraits<HICON, &DestroyIcon>>;
+using UniqueEnhMetaFile = Unique<NullTraits<HENHMETAFILE, &DeleteEnhMetaFile>>;
+using UniqueMemoryDc = Unique<NullTraits<HDC, &DeleteDC>>;
+using UniqueWindow = Unique<NullTraits<HWND, &DestroyWindow>>;
 
 // A file handle: INVALID_HANDLE_VALUE when empty. close() reports whether the
 // close succeeded, which a destructor cannot.

@@ -157,6 +157,20 @@ TEST_F(LauncherTest, WithoutAnyEntryTheConfigurationIsReportedFaulty) {
     expectFaultyConfiguration(run());
 }
 
+TEST_F(LauncherTest, ClosingTheWindowBeforeTheStartUpStepEndsWithoutReading) {
+    // Without a configuration the start-up step would report it; closed
+    // within its first half second, the launcher never gets that far.
+    LauncherProcess launcher(exe);
+    HWND form = launcher.WaitForWindow("TForm1", kTimeout);
+    ASSERT_NE(form, nullptr);
+    RequestClose(form);
+    bool dialogSeen = false;
+    for (int i = 0; i < 200 && launcher.Running(); ++i)
+        dialogSeen = dialogSeen || launcher.WaitForDialog(10).has_value();
+    EXPECT_FALSE(dialogSeen);
+    EXPECT_EQ(launcher.WaitExit(kTimeout), 0u);
+}
+
 TEST_F(LauncherTest, OneEntryWritesItsDataSourceAndOpensWithoutAnyDialog) {
     ini("[SETUP]\r\nJpegImage=C:\\absolute\\banner.jpg\r\n" +
         entry("One", "Eins", "E2E_ONE", 0, "D:\\Daten\\b\xE4ren\xFC.gdb"));

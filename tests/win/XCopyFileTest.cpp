@@ -129,3 +129,37 @@ TEST_F(XCopyFileTest, ADiskThatFillsUpLeavesNothingAtTheDestination) {
     EXPECT_FALSE(FileExists(PartialCopyPath(destination)));
     EXPECT_GT(host.barPositions.size(), 2u); // it failed after some chunks
 }
+
+TEST_F(XCopyFileTest, SizesBeyondTwoGiBAreCopiedWholeWithTheBarInRange) {
+    const int64_t size = (int64_t{2} << 30) + 70000;
+    {
+        win::File f(
+            CreateFileA(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        LARGE_INTEGER at{};
+        at.QuadPart = size - 5;
+        ASSERT_TRUE(SetFilePointerEx(f.get(), at, nullptr, FILE_BEGIN));
+        DWORD n = 0;
+        ASSERT_TRUE(WriteFile(f.get(), "tail!", 5, &n, nullptr)); // the rest stays sparse
+    }
+    ASSERT_TRUE(XCopyFile(host, source, target));
+    win::File copy(
+        CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER copied{};
+    ASSERT_TRUE(GetFileSizeEx(copy.get(), &copied));
+    EXPECT_EQ(copied.QuadPart, size);
+    LARGE_INTEGER at{};
+    at.QuadPart = size - 5;
+    SetFilePointerEx(copy.get(), at, nullptr, FILE_BEGIN);
+    char tail[5] = {};
+    DWORD n = 0;
+    ReadFile(copy.get(), tail, 5, &n, nullptr);
+    EXPECT_EQ(std::string(tail, n), "tail!");
+    EXPECT_GT(host.barMax, 0);
+    EXPECT_EQ(host.barMax, static_cast<int32_t>(size >> 1));
+    EXPECT_EQ(host.barPositions.back(), host.barMax);
+    for (size_t i = 1; i < host.barPositions.size(); ++i)
+        ASSERT_LE(host.barPositions[i - 1], host.barPositions[i]);
+    copy.close();
+    DeleteFileA(target.c_str());
+    DeleteFileA(source.c_str());
+}
