@@ -26,7 +26,6 @@ void Window::RegisterClassOnce(const char* className, UINT style, HBRUSH backgro
     wc.hCursor = cursor;
     wc.hbrBackground = background;
     wc.lpszClassName = className;
-    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
     RegisterClassExA(&wc);
 }
 

@@ -408,12 +408,11 @@ void TfsDBGrid::PaintContent(HDC dc, const RECT& client) {
         const std::string text = data->VisibleText(row, setup_.column.fieldName);
         RECT textRect{colLeft + kCellPadding, top, colRight - kCellPadding, top + rowHeight_};
         {
-            HRGN clip = CreateRectRgn(cell.left, cell.top, cell.right, cell.bottom);
-            SelectClipRgn(dc, clip);
+            win::UniqueRegion clip(CreateRectRgn(cell.left, cell.top, cell.right, cell.bottom));
+            SelectClipRgn(dc, clip.get());
             DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
                       DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
             SelectClipRgn(dc, nullptr);
-            DeleteObject(clip);
         }
         if (selected && focused)
             DrawFocusRect(dc, &cell);

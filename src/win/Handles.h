@@ -47,6 +47,7 @@ using UniqueKernel = Unique<NullTraits<HANDLE, &CloseHandle>>; // processes, thr
 using UniqueBrush = Unique<NullTraits<HBRUSH, &DeleteObject>>;
 using UniqueFont = Unique<NullTraits<HFONT, &DeleteObject>>;
 using UniqueBitmap = Unique<NullTraits<HBITMAP, &DeleteObject>>;
+using UniqueRegion = Unique<NullTraits<HRGN, &DeleteObject>>;
 using UniqueIcon = Unique<NullTraits<HICON, &DestroyIcon>>;
 using UniqueEnhMetaFile = Unique<NullTraits<HENHMETAFILE, &DeleteEnhMetaFile>>;
 using UniqueMemoryDc = Unique<NullTraits<HDC, &DeleteDC>>;

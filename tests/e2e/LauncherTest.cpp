@@ -414,7 +414,9 @@ TEST_F(LauncherTest, ACopyKilledMidwayLeavesNothingAndTheNextRunInstallsAgain) {
         bool killed = false;
         for (int i = 0; i < 3000 && !killed; ++i) {
             if (FileExists(partial)) {
-                TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, launcher.Pid()), 1);
+                vorlund::win::UniqueKernel process(
+                    OpenProcess(PROCESS_TERMINATE, FALSE, launcher.Pid()));
+                TerminateProcess(process.get(), 1);
                 killed = true;
             }
             Sleep(1);

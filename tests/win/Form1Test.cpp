@@ -84,6 +84,9 @@ TEST_F(Form1Test, DoubleClickAndStartButtonEndTheModalLoopWithOk) {
     EXPECT_EQ(form->ShowModal(), mrOk);
     PostMessageA(form->bRUN->Handle(), WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(form->ShowModal(), mrOk);
+    PostMessageA(form->bRUN->Handle(), WM_KEYDOWN, VK_SPACE, 0x00390001);
+    PostMessageA(form->bRUN->Handle(), WM_KEYUP, VK_SPACE, 0xC0390001);
+    EXPECT_EQ(form->ShowModal(), mrOk);
 }
 
 TEST_F(Form1Test, EndButtonCloseBoxAndQuitRequestGiveCancel) {
