@@ -111,6 +111,15 @@ TEST_F(FlatControlsTest, ButtonRingsShowNormalHighlightedAndPressedLooks) {
         EXPECT_EQ(c.at(1, mid), GetSysColor(COLOR_BTNSHADOW)) << hover; // sunken, either way
         EXPECT_EQ(c.at(143, mid), GetSysColor(COLOR_BTNHIGHLIGHT)) << hover;
     }
+    // The focus highlights as the mouse does.
+    SetForegroundWindow(top.get());
+    SetActiveWindow(top.get());
+    SetFocus(b->Handle());
+    ASSERT_EQ(GetFocus(), b->Handle());
+    EXPECT_TRUE(b->Highlighted());
+    Canvas c(145, 25);
+    render(*b, c, ODS_FOCUS);
+    EXPECT_EQ(c.at(143, mid), GetSysColor(COLOR_3DDKSHADOW));
 }
 
 TEST_F(FlatControlsTest, AStandardButtonKeepsItsOwnFrame) {
@@ -138,6 +147,16 @@ TEST_F(FlatControlsTest, GridBorderIsThreePixelsWithScrollBarsInside) {
     setup.column = GridColumn{"displayname", "Programm Auswahl:", 278, font.get(), RGB(128, 0, 0)};
     TfsDBGrid grid(&form, top.get(), setup, source);
     HWND g = grid.Handle();
+    EXPECT_FALSE(grid.Highlighted());
+    SetForegroundWindow(top.get());
+    SetFocus(g);
+    EXPECT_TRUE(grid.Highlighted()); // the focus counts like the mouse
+    SetFocus(nullptr);
+    SendMessageA(g, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    EXPECT_TRUE(grid.MouseInside());
+    EXPECT_TRUE(grid.Highlighted());
+    SendMessageA(g, WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(grid.Highlighted());
     RECT wr, cr;
     GetWindowRect(g, &wr);
     GetClientRect(g, &cr);

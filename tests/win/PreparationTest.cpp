@@ -240,6 +240,16 @@ TEST_F(InstallTest, EqualVersionsWithTheLocalCopyDoNothing) {
     EXPECT_FALSE(run.copyNeeded);
 }
 
+TEST_F(InstallTest, EqualVersionsWithoutTheLocalCopyInstallAgain) {
+    installed(1);
+    WriteFileBytes(central(), "central");
+    check();
+    EXPECT_EQ(texts(), (std::vector<std::string>{texts::announceNewVersion("Lager"),
+                                                 texts::installSucceeded("Lager")}));
+    EXPECT_EQ(ReadFileBytes(local()), "central");
+    EXPECT_EQ(run.errorCount, 1);
+}
+
 TEST_F(InstallTest, VersionZeroWithTheLocalCopyWritesNoVersion) {
     entry.version = 0;
     CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
