@@ -71,6 +71,14 @@ class LauncherTest : public ::testing::Test {
                "\r\n";
     }
 
+    // Three entries A, B, C with current local copies.
+    void threeEntries(const std::string& between = "") {
+        ini(entry("A", "Auftr\xE4ge", "E2E_ONE") + between + entry("B", "Lager", "E2E_TWO") +
+            entry("C", "Kasse", "E2E_THREE"));
+        for (const char* s : {"A", "B", "C"})
+            installedLocally(s);
+    }
+
     // A local copy that is current, so that the run goes straight to the launch.
     void installedLocally(const std::string& section) {
         WriteFileBytes(local + section + ".mdb", "local " + section);
@@ -210,10 +218,7 @@ TEST_F(LauncherTest, RenamingTheProgramFileChangesWhichConfigurationIsRead) {
 }
 
 TEST_F(LauncherTest, TheEntryChosenInTheSelectionIsTheOnePrepared) {
-    ini(entry("A", "Auftr\xE4ge", "E2E_ONE") + "[SETUP]\r\n" + entry("B", "Lager", "E2E_TWO") +
-        entry("C", "Kasse", "E2E_THREE"));
-    for (const char* s : {"A", "B", "C"})
-        installedLocally(s);
+    threeEntries("[SETUP]\r\n");
     const Outcome r = run("", [](LauncherProcess& l) {
         HWND form = l.WaitForSelection(kTimeout);
         ASSERT_NE(form, nullptr);
@@ -235,10 +240,7 @@ TEST_F(LauncherTest, TheEntryChosenInTheSelectionIsTheOnePrepared) {
 }
 
 TEST_F(LauncherTest, ADoubleClickOnARowChoosesThatRow) {
-    ini(entry("A", "Auftr\xE4ge", "E2E_ONE") + entry("B", "Lager", "E2E_TWO") +
-        entry("C", "Kasse", "E2E_THREE"));
-    for (const char* s : {"A", "B", "C"})
-        installedLocally(s);
+    threeEntries();
     const Outcome r = run("", [](LauncherProcess& l) {
         HWND form = l.WaitForSelection(kTimeout);
         ASSERT_NE(form, nullptr);

@@ -60,6 +60,24 @@ class FlatControlsTest : public ::testing::Test {
         ButtonSetup s{"BEENDEN", x, 10, 145, 25, 50 + x, font.get(), RGB(128, 0, 0), 0};
         return std::make_unique<TfsBitBtn>(owner, group->Handle(), s);
     }
+    // A visible grid of the given size over a list of these display names.
+    std::unique_ptr<TfsDBGrid> makeGrid(ProgramList& list, TDataSource& source,
+                                        const std::vector<std::string>& names, int w, int h) {
+        list.Open();
+        for (const std::string& name : names) {
+            list.Append();
+            list.SetField("displayname", name);
+            list.Post();
+        }
+        source.DataSet = &list;
+        GridSetup setup;
+        setup.width = w;
+        setup.height = h;
+        setup.visible = true;
+        setup.column =
+            GridColumn{"displayname", "Programm Auswahl:", 278, font.get(), RGB(128, 0, 0)};
+        return std::make_unique<TfsDBGrid>(&form, top.get(), setup, source);
+    }
     // Renders the button through its owner-draw path.
     static void render(TfsBitBtn& b, Canvas& c, UINT state) {
         DRAWITEMSTRUCT item{ODT_BUTTON,      0, 0, ODA_DRAWENTIRE, state, b.Handle(), c.dc(),
@@ -133,19 +151,12 @@ TEST_F(FlatControlsTest, AStandardButtonKeepsItsOwnFrame) {
 
 TEST_F(FlatControlsTest, GridBorderIsThreePixelsWithScrollBarsInside) {
     ProgramList list;
-    list.Open();
-    for (int i = 0; i < 30; ++i) {
-        list.Append();
-        list.SetField("displayname", "Eintrag " + std::to_string(i));
-        list.Post();
-    }
-    TDataSource source{&list};
-    GridSetup setup;
-    setup.width = 200;
-    setup.height = 120;
-    setup.visible = true;
-    setup.column = GridColumn{"displayname", "Programm Auswahl:", 278, font.get(), RGB(128, 0, 0)};
-    TfsDBGrid grid(&form, top.get(), setup, source);
+    TDataSource source;
+    std::vector<std::string> names;
+    for (int i = 0; i < 30; ++i)
+        names.push_back("Eintrag " + std::to_string(i));
+    std::unique_ptr<TfsDBGrid> owned = makeGrid(list, source, names, 200, 120);
+    TfsDBGrid& grid = *owned;
     HWND g = grid.Handle();
     EXPECT_FALSE(grid.Highlighted());
     SetForegroundWindow(top.get());
@@ -191,19 +202,10 @@ TEST_F(FlatControlsTest, GridBorderIsThreePixelsWithScrollBarsInside) {
 
 TEST_F(FlatControlsTest, GridRowsAndTheCurrentRecordMoveTogether) {
     ProgramList list;
-    list.Open();
-    for (const char* name : {"Auftr\xE4ge", "Lager", "Kasse"}) {
-        list.Append();
-        list.SetField("displayname", name);
-        list.Post();
-    }
-    TDataSource source{&list};
-    GridSetup setup;
-    setup.width = 312;
-    setup.height = 108;
-    setup.visible = true;
-    setup.column = GridColumn{"displayname", "Programm Auswahl:", 278, font.get(), RGB(128, 0, 0)};
-    TfsDBGrid grid(&form, top.get(), setup, source);
+    TDataSource source;
+    std::unique_ptr<TfsDBGrid> owned =
+        makeGrid(list, source, {"Auftr\xE4ge", "Lager", "Kasse"}, 312, 108);
+    TfsDBGrid& grid = *owned;
     HWND g = grid.Handle();
     int doubleClicks = 0;
     grid.SetOnDblClick([&] { ++doubleClicks; });
