@@ -33,7 +33,9 @@ std::optional<int32_t> parseHex(std::string_view digits) {
     return static_cast<int32_t>(value);
 }
 
-std::optional<int32_t> parseDecimal(std::string_view text) {
+} // namespace
+
+std::optional<int32_t> parseDecimal32(std::string_view text) {
     bool negative = false;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
         negative = text[0] == '-';
@@ -53,8 +55,6 @@ std::optional<int32_t> parseDecimal(std::string_view text) {
     return static_cast<int32_t>(negative ? -value : value);
 }
 
-} // namespace
-
 std::optional<int32_t> parseInt32(std::string_view text) {
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
@@ -62,7 +62,7 @@ std::optional<int32_t> parseInt32(std::string_view text) {
         return std::nullopt;
     if (text[0] == '$' || text[0] == 'x' || text[0] == 'X')
         return parseHex(text.substr(1));
-    return parseDecimal(text);
+    return parseDecimal32(text);
 }
 
 int32_t readIntOrDefault(std::string_view text, int32_t fallback) {

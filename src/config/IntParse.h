@@ -10,6 +10,9 @@ namespace vorlund {
 // The strict conversion; no value when the text does not follow the rules.
 std::optional<int32_t> parseInt32(std::string_view text);
 
+// Decimal only: an optional sign and digits, nothing else.
+std::optional<int32_t> parseDecimal32(std::string_view text);
+
 // The configuration reader's rule: "0x"/"0X" at the start of a text longer
 // than two characters reads as "$", then parseInt32, else the default.
 int32_t readIntOrDefault(std::string_view text, int32_t fallback);

@@ -124,11 +124,11 @@ std::optional<ProgramList::Condition> ProgramList::filterCondition() const {
     const std::string_view expr = trimmed(filter_);
     if (expr.empty())
         return std::nullopt;
+    // The one form the list understands: field name, "=", decimal integer.
     const size_t eq = expr.find('=');
-    std::optional<int32_t> value;
-    if (eq != std::string_view::npos)
-        value = parseInt32(trimmed(expr.substr(eq + 1)));
-    if (!value || expr.substr(eq + 1).find_first_of("$xX") != std::string_view::npos)
+    const std::optional<int32_t> value =
+        eq == std::string_view::npos ? std::nullopt : parseDecimal32(trimmed(expr.substr(eq + 1)));
+    if (!value)
         fail("Ung\xFCltiger Filterausdruck '" + filter_ + "'");
     return Condition{FieldIndex(trimmed(expr.substr(0, eq))), *value};
 }

@@ -152,6 +152,10 @@ TEST(ProgramList, MalformedFiltersAreReportedNotGuessed) {
     list.SetFiltered(true);
     EXPECT_EQ(errorText([&] { list.SetFilter("ID=abc"); }),
               "tPrograms: Ung\xFCltiger Filterausdruck 'ID=abc'");
+    EXPECT_EQ(errorText([&] { list.SetFilter("ID=$1"); }),
+              "tPrograms: Ung\xFCltiger Filterausdruck 'ID=$1'");
+    EXPECT_EQ(errorText([&] { list.SetFilter("ID"); }),
+              "tPrograms: Ung\xFCltiger Filterausdruck 'ID'");
     EXPECT_EQ(errorText([&] { list.SetFilter("nofield=1"); }),
               "tPrograms: Das Feld 'nofield' wurde nicht gefunden");
 }
