@@ -34,13 +34,6 @@ int screenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-BOOL CALLBACK collectEnabled(HWND wnd, LPARAM param) {
-    auto* list = reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(param);
-    if (wnd != list->first && IsWindowVisible(wnd) && IsWindowEnabled(wnd))
-        list->second.push_back(wnd);
-    return TRUE;
-}
-
 } // namespace
 
 TForm1::TForm1() : flat::TComponent(&flat::ApplicationComponent()) {
@@ -258,10 +251,7 @@ int TForm1::ShowModal() {
     if (IsWindowVisible(self))
         throw std::runtime_error("Ein sichtbares Fenster kann nicht modal angezeigt werden");
     Application& app = Application::instance();
-    std::pair<HWND, std::vector<HWND>> others{self, {}};
-    EnumThreadWindows(GetCurrentThreadId(), collectEnabled, reinterpret_cast<LPARAM>(&others));
-    for (HWND wnd : others.second)
-        EnableWindow(wnd, FALSE);
+    DisabledWindows others(self);
 
     modal_ = true;
     modalResult_ = mrNone;
@@ -277,8 +267,7 @@ int TForm1::ShowModal() {
             break;
     }
     modal_ = false;
-    for (HWND wnd : others.second)
-        EnableWindow(wnd, TRUE);
+    others.Restore();
     ShowWindow(self, SW_HIDE);
     return modalResult_;
 }

@@ -54,4 +54,25 @@ void Application::ShowException(const std::exception& error) {
                 title_.c_str(), MB_OK | MB_ICONSTOP);
 }
 
+DisabledWindows::DisabledWindows(HWND except) : except_(except) {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND wnd, LPARAM param) -> BOOL {
+            auto* self = reinterpret_cast<DisabledWindows*>(param);
+            if (wnd != self->except_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd))
+                self->disabled_.push_back(wnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+    for (HWND wnd : disabled_)
+        EnableWindow(wnd, FALSE);
+}
+
+void DisabledWindows::Restore() {
+    for (HWND wnd : disabled_)
+        if (IsWindow(wnd))
+            EnableWindow(wnd, TRUE);
+    disabled_.clear();
+}
+
 } // namespace vorlund

@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vorlund {
 
@@ -51,6 +52,21 @@ class Application {
     HWND mainWindow_ = nullptr;
     bool terminated_ = false;
     std::function<bool(MSG&)> filter_;
+};
+
+// While a window runs modally, every other visible and enabled top-level
+// window of the thread is disabled; they are enabled again when it ends.
+class DisabledWindows {
+  public:
+    explicit DisabledWindows(HWND except);
+    DisabledWindows(const DisabledWindows&) = delete;
+    DisabledWindows& operator=(const DisabledWindows&) = delete;
+    ~DisabledWindows() { Restore(); }
+    void Restore();
+
+  private:
+    HWND except_;
+    std::vector<HWND> disabled_;
 };
 
 } // namespace vorlund

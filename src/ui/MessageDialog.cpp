@@ -163,15 +163,6 @@ POINT centredPosition(HWND dlg) {
     return p;
 }
 
-BOOL CALLBACK disableOther(HWND wnd, LPARAM param) {
-    auto* list = reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(param);
-    if (wnd != list->first && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
-        EnableWindow(wnd, FALSE);
-        list->second.push_back(wnd);
-    }
-    return TRUE;
-}
-
 } // namespace
 
 TMessageForm::TMessageForm() {
@@ -287,8 +278,7 @@ int TMessageForm::ShowModal() {
     HWND dlg = Handle();
     Application& app = Application::instance();
     HWND activeBefore = GetActiveWindow();
-    std::pair<HWND, std::vector<HWND>> disabled{dlg, {}};
-    EnumThreadWindows(GetCurrentThreadId(), disableOther, reinterpret_cast<LPARAM>(&disabled));
+    DisabledWindows others(dlg);
 
     ShowWindow(dlg, SW_SHOW);
     SetForegroundWindow(dlg);
@@ -308,8 +298,7 @@ int TMessageForm::ShowModal() {
             modalResult_ = mrCancel;
     }
 
-    for (HWND wnd : disabled.second)
-        EnableWindow(wnd, TRUE);
+    others.Restore();
     ShowWindow(dlg, SW_HIDE);
     if (GetActiveWindow() == dlg || GetActiveWindow() == nullptr)
         if (activeBefore && IsWindow(activeBefore) && IsWindowVisible(activeBefore))
