@@ -2,7 +2,7 @@
 // CopyFileA on the same file, alternating, in one run; and the launcher's
 // peak working set while it copies a small and a large file.
 //
-// Usage: vorlund_copy_bench [MiB] [rounds]   (default 512 MiB, 5 rounds)
+// Usage: vorlund_copy_bench [MiB] [rounds]   (default 512 MiB, 9 rounds)
 #include "app/Form1.h"
 #include "prepare/Preparation.h"
 #include "ui/Application.h"
@@ -102,10 +102,16 @@ bool referenceLoop(const std::string& from, const std::string& to, bool pump) {
 
 int main(int argc, char** argv) {
     const int64_t mib = argc > 1 ? std::atoll(argv[1]) : 512;
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::string dir = std::string(temp) + "vorlund-bench\\";
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 9;
+    // In memory where possible (VORLUND_BENCH_DIR), so that the disk's write-back
+    // does not decide the race; else the temporary directory.
+    char base[MAX_PATH];
+    if (!GetEnvironmentVariableA("VORLUND_BENCH_DIR", base, MAX_PATH))
+        GetTempPathA(MAX_PATH, base);
+    std::string dir = base;
+    if (dir.back() != '\\')
+        dir += '\\';
+    dir += "vorlund-bench\\";
     CreateDirectoryA(dir.c_str(), nullptr);
     const std::string source = dir + "central.mdb", small = dir + "small.mdb";
     const std::string target = dir + "local.mdb", reference = dir + "reference.mdb";
@@ -144,7 +150,8 @@ int main(int argc, char** argv) {
     }
     const double size = static_cast<double>(mib);
     const double oursRate = size / median(ours), platformRate = size / median(platform);
-    std::printf("file: %lld MiB, rounds: %d (alternating)\n", static_cast<long long>(mib), rounds);
+    std::printf("file: %lld MiB in %s, rounds: %d (alternating)\n", static_cast<long long>(mib),
+                dir.c_str(), rounds);
     std::printf("XCopyFile median: %.0f MiB/s\n", oursRate);
     std::printf("CopyFileA median: %.0f MiB/s\n", platformRate);
     std::printf("reference: same pieces, no message check: %.0f MiB/s (ratio %.2f)\n",
