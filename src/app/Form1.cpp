@@ -9,7 +9,6 @@
 #include <commctrl.h>
 
 #include <stdexcept>
-#include <vector>
 
 namespace vorlund {
 namespace {

@@ -4,7 +4,6 @@
 #include "ui/StringIds.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace vorlund {
 namespace {
