@@ -183,9 +183,9 @@ void TForm1::OnTimer(UINT_PTR id) {
     if (id == Timer1.Id() && Timer1.Enabled()) {
         try {
             Timer1Timer();
-        } catch (const std::exception& error) {
+        } catch (...) {
             Application& app = Application::instance();
-            app.ShowException(error);
+            app.ShowException(std::current_exception());
             // With the window hidden (after a selection) nothing would be
             // left for the user to close: end the program instead.
             if (!IsWindowVisible(Handle()))

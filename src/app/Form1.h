@@ -2,7 +2,7 @@
 // TForm1: the launcher's one window. In its start-up shape it shows the
 // banner and the progress bar; in its selection shape the buttons and the
 // grid of program entries, shown modally.
-#include "app/RunState.h"
+#include "prepare/RunState.h"
 #include "app/Timer.h"
 #include "config/ProgramList.h"
 #include "prepare/PrepareHost.h"

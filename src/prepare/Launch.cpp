@@ -4,8 +4,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <exception>
-
 namespace vorlund {
 
 void LaunchStep(PrepareHost& host, RunState& run) {
@@ -18,13 +16,12 @@ void LaunchStep(PrepareHost& host, RunState& run) {
             if (host.WaitTimerOn())
                 host.WaitForMessage();
         }
-        try {
-            // The shell's own error result (no file, no association) is not examined.
-            ShellExecuteA(nullptr, "open", run.localPath.c_str(), "", run.workingDir.c_str(),
-                          SW_SHOWNORMAL);
-        } catch (const std::exception&) {
+        // 32 or less is the shell's refusal: no file, no program for its type,
+        // no access. Nothing was started, so the user is told.
+        const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
+            nullptr, "open", run.localPath.c_str(), "", run.workingDir.c_str(), SW_SHOWNORMAL));
+        if (result <= 32)
             host.ShowMessage(texts::kStartFailed, MessageType::Error);
-        }
     }
     host.HideMainWindow();
 }

@@ -2,8 +2,9 @@
 // The entry preparation: narrowing the program list to the chosen entry, the
 // ODBC user data source, the version check with installation, the copy with
 // progress, and the shell's open request.
-#include "app/RunState.h"
+#include "prepare/RunState.h"
 #include "config/ProgramList.h"
+#include "prepare/InstallSystem.h"
 #include "prepare/PrepareHost.h"
 
 #include <string>
@@ -19,14 +20,21 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
 // Writes the entry's data source; false when its key cannot be opened or created.
 bool RegisterOdbcDataSource(ProgramList& programs, RunState& run);
 
-void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& run);
+// Installs the central copy when the local one is missing or older. "Version"
+// is recorded only once the new copy stands at the local copy path.
+void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& run,
+                            InstallSystem& system = InstallSystem::Real());
 
 // Copies source to destination in 64 KiB chunks with progress. The bytes go
 // to a partial file beside the destination that replaces it only when
-// complete, so the destination never holds a half-written copy.
-bool XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination);
+// complete, so the destination never holds a half-written copy. Other
+// launchers may read the source at the same time.
+bool XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
+               InstallSystem& system = InstallSystem::Real());
 std::string PartialCopyPath(const std::string& destination);
 
+// Waits two seconds, then asks the shell to open the local copy; a refusal
+// is reported. Hides the window in every case.
 void LaunchStep(PrepareHost& host, RunState& run);
 
 } // namespace vorlund

@@ -16,12 +16,11 @@ bool isFile(const std::string& path) {
     return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void install(PrepareHost& host, ProgramList& programs, RunState& run) {
+void install(PrepareHost& host, ProgramList& programs, RunState& run, InstallSystem& system) {
     host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
-    run.registry->WriteInteger("Version", run.configuredVersion);
 
     const std::string local = run.installDir + run.mdbName;
-    if (isFile(local) && !DeleteFileA(local.c_str())) {
+    if (isFile(local) && !system.DeleteOldCopy(local)) {
         host.ShowMessage(texts::deletionFailed(run.displayName), MessageType::Warning);
         ++run.errorCount;
     }
@@ -30,7 +29,10 @@ void install(PrepareHost& host, ProgramList& programs, RunState& run) {
 
     run.centralPath = programs.FieldAsString("mdbpath") + programs.FieldAsString("mdbName");
     run.localPath = local;
-    if (XCopyFile(host, run.centralPath, run.localPath)) {
+    if (XCopyFile(host, run.centralPath, run.localPath, system)) {
+        // Only now: a failed update keeps the old number, so the next start
+        // installs again instead of opening the old copy.
+        system.WriteVersion(*run.registry, run.configuredVersion);
         host.ShowMessage(texts::installSucceeded(run.displayName), MessageType::Information);
         ++run.errorCount; // the database starts on the next run, not this one
     } else {
@@ -41,7 +43,8 @@ void install(PrepareHost& host, ProgramList& programs, RunState& run) {
 
 } // namespace
 
-void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& run) {
+void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& run,
+                            InstallSystem& system) {
     TRegistry& reg = *run.registry;
     reg.OpenKey(kVersionKeyBase + programs.FieldAsString("DisplayName"), true);
     run.installedVersion = reg.ValueExists("Version") ? reg.ReadInteger("Version") : 0;
@@ -58,7 +61,7 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     if (run.configuredVersion > run.installedVersion)
         run.copyNeeded = true;
     if (run.copyNeeded)
-        install(host, programs, run);
+        install(host, programs, run, system);
 }
 
 } // namespace vorlund

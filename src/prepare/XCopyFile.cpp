@@ -9,18 +9,23 @@ namespace {
 
 using namespace copyplan;
 
-win::File openFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-    return win::File(CreateFileA(path.c_str(), access, share, nullptr, disposition,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+bool sameFile(HANDLE a, HANDLE b) {
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    if (!GetFileInformationByHandle(a, &x) || !GetFileInformationByHandle(b, &y))
+        return false; // the final rename still refuses a target that is open here
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-// True when the destination is held by someone without sharing: the source
-// itself (which this copy holds), or a program that has the old copy open.
-bool destinationHeld(const std::string& destination) {
-    win::File probe =
-        openFile(destination, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                 OPEN_EXISTING);
-    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+// The destination may be replaced unless a program holds it without sharing
+// (the old copy still open) or it is the open source under another spelling.
+bool destinationReplaceable(HANDLE source, const std::string& destination) {
+    win::File probe(CreateFileA(destination.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe)
+        return GetLastError() != ERROR_SHARING_VIOLATION;
+    return !sameFile(source, probe.get());
 }
 
 bool fileSize(HANDLE file, int64_t& size) {
@@ -31,20 +36,17 @@ bool fileSize(HANDLE file, int64_t& size) {
     return SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) != FALSE;
 }
 
-bool transfer(HANDLE from, HANDLE to, int64_t length, char* buffer) {
+bool transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, char* buffer) {
     while (length > 0) {
         const DWORD piece = static_cast<DWORD>(length < kPieceLength ? length : kPieceLength);
-        DWORD done = 0;
-        if (!ReadFile(from, buffer, piece, &done, nullptr) || done != piece)
-            return false;
-        if (!WriteFile(to, buffer, piece, &done, nullptr) || done != piece)
+        if (!system.Read(from, buffer, piece) || !system.Write(to, buffer, piece))
             return false;
         length -= piece;
     }
     return true;
 }
 
-bool copyChunks(PrepareHost& host, HANDLE source, HANDLE target) {
+bool copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target) {
     int64_t size = 0;
     if (!fileSize(source, size))
         return false;
@@ -65,7 +67,7 @@ bool copyChunks(PrepareHost& host, HANDLE source, HANDLE target) {
             LARGE_INTEGER zero{};
             SetFilePointerEx(source, zero, nullptr, FILE_BEGIN);
         }
-        if (!transfer(source, target, chunk, buffer.get()))
+        if (!transfer(system, source, target, chunk, buffer.get()))
             return false;
         host.SetBarPosition(barPosition(copied, shift));
         done = copied >= size;
@@ -81,23 +83,23 @@ std::string PartialCopyPath(const std::string& destination) {
     return destination + ".partial";
 }
 
-bool XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination) {
-    win::File src = openFile(source, GENERIC_READ, 0, OPEN_EXISTING);
+bool XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
+               InstallSystem& system) {
+    win::File src = system.OpenSource(source);
     if (!src)
         return false;
-    if (destinationHeld(destination))
+    if (!destinationReplaceable(src.get(), destination))
         return false;
     const std::string partial = PartialCopyPath(destination);
-    win::File dst = openFile(partial, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    win::File dst = system.CreatePartial(partial);
     if (!dst)
         return false;
 
-    bool ok = copyChunks(host, src.get(), dst.get());
-    ok = ok && FlushFileBuffers(dst.get());
+    bool ok = copyChunks(host, system, src.get(), dst.get());
+    ok = ok && system.Flush(dst.get());
     src.close();
-    ok = dst.close() && ok;
-    ok = ok && MoveFileExA(partial.c_str(), destination.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = system.Close(dst) && ok;
+    ok = ok && system.Rename(partial, destination);
     if (!ok)
         DeleteFileA(partial.c_str());
     return ok;

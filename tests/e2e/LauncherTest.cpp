@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <sstream>
 
 using namespace vorlund::testing;
@@ -135,6 +137,18 @@ class LauncherTest : public ::testing::Test {
     std::string exe = app + "vorlund.exe";
     std::string recorder = app + "recorder.exe";
 };
+
+bool SameBytes(const std::string& a, const std::string& b) {
+    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+    std::vector<char> p(1 << 20), q(1 << 20);
+    while (x && y) {
+        x.read(p.data(), static_cast<std::streamsize>(p.size()));
+        y.read(q.data(), static_cast<std::streamsize>(q.size()));
+        if (x.gcount() != y.gcount() || !std::equal(p.begin(), p.begin() + x.gcount(), q.begin()))
+            return false;
+    }
+    return x.eof() && y.eof();
+}
 
 void expectFaultyConfiguration(const Outcome& r) {
     ASSERT_EQ(r.dialogs.size(), 1u);
@@ -341,18 +355,26 @@ TEST_F(RefusedWriteTest, TheDefaultErrorBoxShowsAndTheWindowWaitsForTheUser) {
     RequestClose(form);
     EXPECT_EQ(launcher.WaitExit(kTimeout), 0u);
     EXPECT_EQ(dsnValue("E2E_ONE", "Database"), "D:\\Daten\\db.gdb"); // written before it
-    EXPECT_FALSE(FileExists(local + "One.mdb"));
+    EXPECT_EQ(ReadFileBytes(local + "One.mdb"), "central"); // stays; the next start installs
 }
 
-TEST_F(RefusedWriteTest, AfterASelectionNoInvisibleLauncherStaysBehind) {
+// An error before the copy leaves the window hidden after a selection: the
+// launcher ends after the error box instead of staying invisible.
+TEST_F(LauncherTest, AfterASelectionNoInvisibleLauncherStaysBehind) {
     ini(entry("One", "Eins", "E2E_ONE", 1) + entry("Two", "Zwei", "E2E_TWO", 1));
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL\\Zwei", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key, nullptr);
+    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+    RegCloseKey(key);
     const Outcome r = run("", [](LauncherProcess& l) {
         HWND form = l.WaitForSelection(kTimeout);
         ASSERT_NE(form, nullptr);
         PostMessageA(Control(form, 12), BM_CLICK, 0, 0);
     });
-    ASSERT_EQ(r.dialogs.size(), 2u);
-    expectErrorBox(r.dialogs[1]);
+    ASSERT_EQ(r.dialogs.size(), 1u);
+    EXPECT_EQ(r.dialogs[0].className, "#32770");
+    EXPECT_EQ(r.dialogs[0].text, "Ung\xFCltiger Datentyp f\xFCr 'Version'"); // ' sorts before .
     EXPECT_EQ(r.exitCode, 0u); // ended after the error box
 }
 
@@ -385,7 +407,9 @@ TEST_F(LauncherTest, FirstStartInstallsSecondStartOpens) {
 TEST_F(LauncherTest, AMissingCentralCopyWarnsAndStillTriesTheLaunch) {
     ini(entry("One", "Eins", "E2E_ONE", 1));
     const Outcome r = run();
-    ASSERT_EQ(r.dialogs.size(), 2u);
+    ASSERT_EQ(r.dialogs.size(), 3u);
+    EXPECT_EQ(r.dialogs[2].caption, "Fehler"); // and nothing could be opened
+    EXPECT_EQ(r.dialogs[2].text, "Fehler beim Starten.");
     EXPECT_EQ(r.dialogs[1].caption, "Warnung");
     std::string upperShare = share;
     for (char& c : upperShare)
@@ -434,4 +458,102 @@ TEST_F(LauncherTest, ACopyKilledMidwayLeavesNothingAndTheNextRunInstallsAgain) {
     EXPECT_EQ(again.dialogs[1].text.substr(0, 21), "NEUE Version von Eins");
     EXPECT_EQ(ReadFileBytes(local + "One.mdb"), "small");
     EXPECT_FALSE(FileExists(local + "One.mdb.partial"));
+}
+
+// Both launchers copy the same central copy at once, each into its own
+// installation directory, as two workstations do after a new version.
+TEST_F(LauncherTest, TwoLaunchersInstallOneCentralCopyAtTheSameTime) {
+    {
+        vorlund::win::File big(CreateFileA((share + "One.mdb").c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, 0, nullptr));
+        for (unsigned mib = 0; mib < 256; ++mib) {
+            const std::string block = PatternBytes(1 << 20, mib);
+            DWORD n = 0;
+            ASSERT_TRUE(WriteFile(big.get(), block.data(), 1 << 20, &n, nullptr));
+        }
+    }
+    const std::string app2 = dir / "app2\\", local2 = dir / "local2\\";
+    CreateDirectoryA(app2.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(VORLUND_EXE, (app2 + "vorlund.exe").c_str(), FALSE));
+    ini(entry("One", "Eins", "E2E_ONE", 3));
+    std::string second = entry("One", "Eins", "E2E_ONE", 3);
+    second.replace(second.find(local), local.size(), local2);
+    WriteFileBytes(app2 + "vorlund.INI", second);
+
+    LauncherProcess a(exe), b(app2 + "vorlund.exe");
+    std::vector<Dialog> seen;
+    auto answer = [&](LauncherProcess& l) {
+        auto d = l.WaitForDialog(kTimeout);
+        ASSERT_TRUE(d.has_value());
+        seen.push_back(*d);
+        PressOk(*d);
+        for (int i = 0; i < 200 && IsWindow(d->window) && IsWindowVisible(d->window); ++i)
+            Sleep(10);
+    };
+    answer(a);
+    answer(b);
+    bool together = false; // both partial files at once: the copies overlapped
+    for (int i = 0; i < 2000 && !together; ++i) {
+        together = FileExists(local + "One.mdb.partial") && FileExists(local2 + "One.mdb.partial");
+        Sleep(5);
+    }
+    answer(a);
+    answer(b);
+    EXPECT_EQ(a.WaitExit(kTimeout), 0u);
+    EXPECT_EQ(b.WaitExit(kTimeout), 0u);
+    EXPECT_TRUE(together);
+    ASSERT_EQ(seen.size(), 4u);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(seen[i].text.substr(0, i < 2 ? 35 : 27),
+                  i < 2 ? "ACHTUNG! NEUE Version von Eins gefu" : "NEUE Version von Eins wurde")
+            << i;
+    EXPECT_TRUE(SameBytes(share + "One.mdb", local + "One.mdb"));
+    EXPECT_TRUE(SameBytes(share + "One.mdb", local2 + "One.mdb"));
+}
+
+TEST_F(LauncherTest, AnOldCopyHeldOpenIsReplacedOnTheStartAfterItIsReleased) {
+    WriteFileBytes(share + "One.mdb", "new");
+    ini(entry("One", "Eins", "E2E_ONE", 2));
+    installedLocally("One");
+    auto version = [] {
+        DWORD v = 0;
+        ReadRegDword(HKEY_CURRENT_USER, "Software\\KORVEL\\Eins", "Version", v);
+        return v;
+    };
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL\\Eins", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key, nullptr);
+    const DWORD one = 1;
+    RegSetValueExA(key, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+    RegCloseKey(key);
+    {
+        vorlund::win::File held(CreateFileA((local + "One.mdb").c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held); // the database still open on this PC
+        const Outcome r = run();
+        ASSERT_EQ(r.dialogs.size(), 2u);
+        EXPECT_EQ(r.dialogs[1].caption, "Warnung");
+        EXPECT_EQ(r.dialogs[1].text.substr(0, 35), "Achtung! Eine neue VERSION von Eins");
+        EXPECT_EQ(version(), 1u);
+    }
+    const Outcome again = run();
+    ASSERT_EQ(again.dialogs.size(), 2u);
+    EXPECT_EQ(again.dialogs[0].text.substr(0, 30), "ACHTUNG! NEUE Version von Eins");
+    EXPECT_EQ(again.dialogs[1].text.substr(0, 27), "NEUE Version von Eins wurde");
+    EXPECT_EQ(version(), 2u);
+    EXPECT_EQ(ReadFileBytes(local + "One.mdb"), "new");
+    EXPECT_TRUE(opened(0).empty());
+}
+
+TEST_F(LauncherTest, ALocalCopyNoProgramOpensIsReported) {
+    std::string text = entry("One", "Eins", "E2E_ONE");
+    text.replace(text.find("One.mdb"), 7, "One.vorlundnone");
+    ini(text);
+    WriteFileBytes(local + "One.vorlundnone", "local");
+    const Outcome r = run();
+    ASSERT_EQ(r.dialogs.size(), 1u);
+    EXPECT_EQ(r.dialogs[0].className, "TMessageForm");
+    EXPECT_EQ(r.dialogs[0].caption, "Fehler");
+    EXPECT_EQ(r.dialogs[0].text, "Fehler beim Starten.");
+    EXPECT_EQ(r.exitCode, 0u);
 }

@@ -122,8 +122,9 @@ TEST_F(PreparationTest, TheDataSourceIsWhatTheOdbcInstallerReadsBack) {
 
     EXPECT_EQ(run.displayName, "Lager");
     EXPECT_EQ(run.errorCount, 0);
-    EXPECT_EQ(run.config, nullptr); // released once the data source stood
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(run.config, nullptr);      // released once the data source stood
+    ASSERT_EQ(host.messages.size(), 1u); // no program opens .mdb files in this prefix
+    EXPECT_EQ(host.messages[0].text, texts::kStartFailed);
     EXPECT_EQ(host.hides, 1);
 }
 
@@ -295,7 +296,7 @@ TEST_F(InstallTest, AnOldCopyHeldOpenCannotBeReplaced) {
                                                  texts::deletionFailed("Lager")}));
     EXPECT_EQ(host.messages[1].type, MessageType::Warning);
     EXPECT_EQ(run.errorCount, 1);
-    EXPECT_EQ(recorded(), 2u);
+    EXPECT_EQ(recorded(), 1u); // so that the next start installs
     EXPECT_EQ(ReadFileBytes(local()), "old");
 }
 
@@ -308,7 +309,7 @@ TEST_F(InstallTest, AMissingCentralCopyWarnsWithUpperCasePathsAndLeavesNothing) 
     EXPECT_NE(host.messages[1].text.find("B\xE4R.MDB"), std::string::npos);
     EXPECT_EQ(host.messages[1].type, MessageType::Warning);
     EXPECT_EQ(run.errorCount, 0); // the launch follows
-    EXPECT_EQ(recorded(), 1u);
+    EXPECT_FALSE(recorded().has_value());
     EXPECT_FALSE(FileExists(local()));
 }
 
@@ -335,6 +336,101 @@ TEST_F(InstallTest, AVersionValueOfTheWrongTypeEscapesAsARegistryError) {
     }
 }
 
+// Makes one operation of the installation fail at its n-th call, the way
+// the system would; every other call is the real one.
+enum class Op { OpenSource, CreatePartial, Read, Write, Flush, Close, Rename, DeleteOld, Version };
+
+class FailingSystem : public InstallSystem {
+  public:
+    FailingSystem(Op op, int nth) : op_(op), nth_(nth) {}
+
+    win::File OpenSource(const std::string& path) override {
+        return fails(Op::OpenSource) ? win::File() : InstallSystem::OpenSource(path);
+    }
+    win::File CreatePartial(const std::string& path) override {
+        return fails(Op::CreatePartial) ? win::File() : InstallSystem::CreatePartial(path);
+    }
+    bool Read(HANDLE file, char* buffer, DWORD length) override {
+        return !fails(Op::Read) && InstallSystem::Read(file, buffer, length);
+    }
+    bool Write(HANDLE file, const char* buffer, DWORD length) override {
+        return !fails(Op::Write) && InstallSystem::Write(file, buffer, length); // a full disk
+    }
+    bool Flush(HANDLE file) override { return !fails(Op::Flush) && InstallSystem::Flush(file); }
+    bool Close(win::File& file) override { return InstallSystem::Close(file) && !fails(Op::Close); }
+    bool Rename(const std::string& from, const std::string& to) override {
+        return !fails(Op::Rename) && InstallSystem::Rename(from, to);
+    }
+    bool DeleteOldCopy(const std::string& path) override {
+        return !fails(Op::DeleteOld) && InstallSystem::DeleteOldCopy(path);
+    }
+    void WriteVersion(TRegistry& registry, int32_t version) override {
+        if (fails(Op::Version))
+            registry.CloseKey(); // the write then fails for real
+        InstallSystem::WriteVersion(registry, version);
+    }
+
+  private:
+    bool fails(Op op) { return op == op_ && ++calls_ == nth_; }
+    Op op_;
+    int nth_;
+    int calls_ = 0;
+};
+
+TEST_F(InstallTest, AFailureAnywhereLeavesNoHalfCopyAndTheOldVersionNumber) {
+    enum Left { Nothing, OldCopy, NewCopy };
+    struct Case {
+        Op op;
+        int nth;
+        Left left;
+    };
+    const std::string fresh = PatternBytes(200000, 8); // four chunks, eight reads
+    const std::vector<Case> cases{
+        {Op::OpenSource, 1, Nothing}, {Op::CreatePartial, 1, Nothing}, {Op::Read, 3, Nothing},
+        {Op::Write, 4, Nothing},      {Op::Flush, 1, Nothing},         {Op::Close, 1, Nothing},
+        {Op::Rename, 1, Nothing},     {Op::DeleteOld, 1, OldCopy},     {Op::Version, 1, NewCopy},
+    };
+    WriteFileBytes(central(), fresh);
+    CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
+    entry.version = 2;
+    add(programs, entry);
+    programs.SetFilter("ID=0");
+    programs.SetFiltered(true);
+    auto install = [&](InstallSystem& system) {
+        RunState state;
+        state.registry = std::make_unique<TRegistry>();
+        state.displayName = entry.display;
+        RecordingHost h;
+        std::string outcome;
+        try {
+            CheckVersionAndInstall(h, programs, state, system);
+            outcome = h.messages.empty() ? "" : h.messages.back().text;
+        } catch (const ERegistryException& e) {
+            outcome = e.what();
+        }
+        return outcome;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.op));
+        installed(1);
+        WriteFileBytes(local(), "old");
+        FailingSystem failing(c.op, c.nth);
+        const std::string outcome = install(failing);
+        const std::string expected[] = {texts::copyFailed("Lager", central(), entry.tmpdir),
+                                        texts::deletionFailed("Lager"),
+                                        "Konnte Daten f\xFCr 'Version' nicht setzen"};
+        EXPECT_EQ(outcome, expected[c.left]);
+        EXPECT_EQ(recorded(), 1u);
+        EXPECT_FALSE(FileExists(PartialCopyPath(local())));
+        const std::string left = FileExists(local()) ? ReadFileBytes(local()) : "<nothing>";
+        EXPECT_EQ(left, c.left == Nothing ? "<nothing>" : c.left == OldCopy ? "old" : fresh);
+
+        EXPECT_EQ(install(InstallSystem::Real()), texts::installSucceeded("Lager"));
+        EXPECT_EQ(recorded(), 2u);
+        EXPECT_EQ(ReadFileBytes(local()), fresh);
+    }
+}
+
 // ---- launch
 
 TEST_F(PreparationTest, TheLaunchWaitsTwoSecondsAndHides) {
@@ -345,7 +441,9 @@ TEST_F(PreparationTest, TheLaunchWaitsTwoSecondsAndHides) {
     EXPECT_GT(host.pumps, 0);
     EXPECT_EQ(run.localPath, dir / "absent.mdb");
     EXPECT_EQ(run.workingDir, dir.Path());
-    EXPECT_TRUE(host.messages.empty()); // the shell's error result is not examined
+    ASSERT_EQ(host.messages.size(), 1u); // the shell found no file to open
+    EXPECT_EQ(host.messages[0].text, texts::kStartFailed);
+    EXPECT_EQ(host.messages[0].type, MessageType::Error);
     EXPECT_EQ(host.hides, 1);
 }
 

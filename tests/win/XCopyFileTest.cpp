@@ -76,11 +76,31 @@ TEST_F(XCopyFileTest, MissingSourceOrDirectoryFails) {
     EXPECT_FALSE(XCopyFile(host, source, dir / "no-such-dir\\local.mdb"));
 }
 
-TEST_F(XCopyFileTest, TheSourceAsDestinationFailsAndStaysUnchanged) {
+TEST_F(XCopyFileTest, TheSourceUnderAnySpellingFailsBeforeCopyingAndStaysUnchanged) {
     WriteFileBytes(source, PatternBytes(100000, 4));
-    EXPECT_FALSE(XCopyFile(host, source, source));
-    EXPECT_EQ(ReadFileBytes(source), PatternBytes(100000, 4));
-    EXPECT_FALSE(FileExists(PartialCopyPath(source)));
+    for (const std::string& spelling :
+         {source, dir / "CENTRAL.MDB", dir / "elsewhere\\..\\central.mdb"}) {
+        RecordingHost h;
+        EXPECT_FALSE(XCopyFile(h, source, spelling)) << spelling;
+        EXPECT_TRUE(h.barPositions.empty()) << spelling; // known by identity, not by trying
+        EXPECT_EQ(ReadFileBytes(source), PatternBytes(100000, 4));
+        EXPECT_FALSE(FileExists(PartialCopyPath(spelling)));
+    }
+}
+
+TEST_F(XCopyFileTest, ASourceOthersAreReadingIsCopiedButNotOneBeingWritten) {
+    WriteFileBytes(source, PatternBytes(70000, 2));
+    {
+        win::File reader(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(reader);
+        EXPECT_TRUE(XCopyFile(host, source, target)); // another launcher copying it too
+    }
+    win::File writer(CreateFileA(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer);
+    EXPECT_FALSE(XCopyFile(host, source, dir / "second.mdb"));
+    EXPECT_FALSE(FileExists(dir / "second.mdb"));
 }
 
 TEST_F(XCopyFileTest, ADestinationOpenElsewhereFailsAndIsKept) {
