@@ -2,6 +2,8 @@
 
 #include "base/AsciiText.h"
 
+#include <stdexcept>
+
 namespace vorlund {
 
 Application& Application::instance() {
@@ -52,6 +54,16 @@ void Application::ShowException(const std::exception& error) {
     const std::string text = withFullStop(error.what());
     MessageBoxA(mainWindow_ && IsWindowVisible(mainWindow_) ? mainWindow_ : nullptr, text.c_str(),
                 title_.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void Application::ShowException(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        ShowException(e);
+    } catch (...) {
+        ShowException(std::runtime_error("Unbekannter Fehler"));
+    }
 }
 
 DisabledWindows::DisabledWindows(HWND except) : except_(except) {

@@ -44,6 +44,8 @@ class Application {
     // The default error box: caption = title, the message with a full stop,
     // OK and the stop icon.
     void ShowException(const std::exception& error);
+    // The same for whatever was thrown, C++ exceptions of any type included.
+    void ShowException(std::exception_ptr error);
 
   private:
     void dispatch(MSG& msg);

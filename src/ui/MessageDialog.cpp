@@ -209,8 +209,8 @@ std::unique_ptr<TMessageForm> BuildMessageDialog(std::string_view text, MessageT
     HINSTANCE inst = Application::instance().Instance();
     const auto font = reinterpret_cast<WPARAM>(form->font_.get());
     if (withIcon) {
-        HWND image = CreateWindowExA(0, "STATIC", "Image", WS_CHILD | WS_VISIBLE | SS_ICON,
-                                     m.hMargin, m.vMargin, kIconSize, kIconSize, dlg,
+        HWND image = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, m.hMargin,
+                                     m.vMargin, kIconSize, kIconSize, dlg,
                                      reinterpret_cast<HMENU>(kMessageImageId), inst, nullptr);
         SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, info.icon)),
                      0);

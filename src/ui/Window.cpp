@@ -6,6 +6,20 @@
 #include <exception>
 
 namespace vorlund {
+namespace {
+
+// No exception may cross the system's dispatch: it is reported like any
+// other error that escapes a handler.
+template <typename Handler> LRESULT guarded(Handler&& handler) {
+    try {
+        return handler();
+    } catch (...) {
+        Application::instance().ShowException(std::current_exception());
+        return 0;
+    }
+}
+
+} // namespace
 
 Window::~Window() {
     if (hwnd_) {
@@ -48,18 +62,11 @@ LRESULT CALLBACK Window::Procedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         return DefWindowProcA(wnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
-        const LRESULT r = self->HandleMessage(msg, wp, lp);
+        const LRESULT r = guarded([&] { return self->HandleMessage(msg, wp, lp); });
         self->hwnd_ = nullptr;
         return r;
     }
-    try {
-        return self->HandleMessage(msg, wp, lp);
-    } catch (const std::exception& error) {
-        // No exception may cross the system's dispatch; report it like any
-        // other error that escapes a handler.
-        Application::instance().ShowException(error);
-        return 0;
-    }
+    return guarded([&] { return self->HandleMessage(msg, wp, lp); });
 }
 
 SubclassedControl::~SubclassedControl() {
@@ -86,12 +93,7 @@ LRESULT CALLBACK SubclassedControl::Procedure(HWND wnd, UINT msg, WPARAM wp, LPA
         self->hwnd_ = nullptr;
         return DefSubclassProc(wnd, msg, wp, lp);
     }
-    try {
-        return self->HandleMessage(msg, wp, lp);
-    } catch (const std::exception& error) {
-        Application::instance().ShowException(error);
-        return 0;
-    }
+    return guarded([&] { return self->HandleMessage(msg, wp, lp); });
 }
 
 bool ReflectToControl(UINT msg, WPARAM wp, LPARAM lp, HWND commandTarget, LRESULT& result) {

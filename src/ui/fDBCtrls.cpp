@@ -254,10 +254,11 @@ LRESULT TfsDBGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         OnLButtonDown(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
     case WM_LBUTTONUP:
-        if (resizing_) {
-            resizing_ = false;
-            ReleaseCapture();
-        }
+        if (resizing_)
+            ReleaseCapture(); // ends the resize through WM_CAPTURECHANGED
+        return 0;
+    case WM_CAPTURECHANGED:
+        resizing_ = false; // the capture may go elsewhere before the button is up
         return 0;
     case WM_LBUTTONDBLCLK:
         if (onDblClick_)

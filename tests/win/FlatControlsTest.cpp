@@ -241,6 +241,12 @@ TEST_F(FlatControlsTest, GridRowsAndTheCurrentRecordMoveTogether) {
     SendMessageA(g, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(edge - 100, 3));
     SendMessageA(g, WM_LBUTTONUP, 0, MAKELPARAM(edge - 100, 3));
     EXPECT_EQ(grid.ColumnWidth(), 178);
+
+    // A capture lost mid-drag (another window took it) ends the resize.
+    SendMessageA(g, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(11 + 178, 3));
+    ReleaseCapture();
+    SendMessageA(g, WM_MOUSEMOVE, 0, MAKELPARAM(60, 3));
+    EXPECT_EQ(grid.ColumnWidth(), 178);
 }
 
 TEST_F(FlatControlsTest, ManagersBroadcastAndStopOnEqualValues) {
