@@ -16,6 +16,16 @@ bool isFile(const std::string& path) {
     return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Every missing level, so that a per-user directory works on the first
+// start. The results are not examined: a directory that cannot be made
+// shows as the copy failure.
+void createDirectories(const std::string& path) {
+    for (size_t at = path.find('\\', 1); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    if (!path.empty() && path.back() != '\\')
+        CreateDirectoryA(path.c_str(), nullptr);
+}
+
 void install(PrepareHost& host, ProgramList& programs, RunState& run, InstallSystem& system) {
     host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
 
@@ -54,7 +64,7 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     run.config.reset(); // nothing reads the configuration file from here on
 
     if (!isDirectory(run.installDir))
-        CreateDirectoryA(run.installDir.c_str(), nullptr);
+        createDirectories(run.installDir);
 
     if (!isFile(run.installDir + run.mdbName))
         run.copyNeeded = true;

@@ -557,3 +557,27 @@ TEST_F(LauncherTest, ALocalCopyNoProgramOpensIsReported) {
     EXPECT_EQ(r.dialogs[0].text, "Fehler beim Starten.");
     EXPECT_EQ(r.exitCode, 0u);
 }
+
+// A per-user installation directory, as on a terminal server: the whole
+// chain of directories is made on the first start.
+TEST_F(LauncherTest, PathsWithVariablesInstallIntoANewDirectoryChainAndOpenFromThere) {
+    SetEnvironmentVariableA("VORLUND_E2E_HOME", (dir / "Benutzer").c_str()); // inherited
+    SetEnvironmentVariableA("VORLUND_E2E_SHARE", share.substr(0, share.size() - 1).c_str());
+    std::string text = entry("One", "Eins", "E2E_ONE", 1);
+    text.replace(text.find(share), share.size(), "%VORLUND_E2E_SHARE%");
+    text.replace(text.find(local), local.size(), "%VORLUND_E2E_HOME%\\AppData\\Firma\\Eins\\");
+    ini(text);
+    WriteFileBytes(share + "One.mdb", "central");
+    const std::string installDir = dir / "Benutzer\\AppData\\Firma\\Eins\\";
+
+    const Outcome first = run();
+    ASSERT_EQ(first.dialogs.size(), 2u);
+    EXPECT_EQ(first.dialogs[1].text.substr(0, 27), "NEUE Version von Eins wurde");
+    EXPECT_EQ(ReadFileBytes(installDir + "One.mdb"), "central");
+    const Outcome second = run();
+    EXPECT_TRUE(second.dialogs.empty());
+    const std::vector<std::string> lines = opened();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(installDir + "One.mdb"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "CWD " + installDir.substr(0, installDir.size() - 1));
+}

@@ -1,3 +1,4 @@
+#include "config/Environment.h"
 #include "config/IniFile.h"
 #include "config/ReadProgramm.h"
 #include "support/WinTestSupport.h"
@@ -130,4 +131,29 @@ TEST_F(IniFileTest, ReadProgrammFillsOneRecordWithDefaultsAndNormalisation) {
     EXPECT_EQ(list.FieldAsString("mdbpath"), "\\");
     EXPECT_EQ(list.FieldAsString("tmpdir"), "");
     EXPECT_EQ(list.RecordCount(), 3);
+}
+
+TEST_F(IniFileTest, PathsTakeEnvironmentVariablesAndNoOtherKeyDoes) {
+    SetEnvironmentVariableA("VORLUND_T_HOME", "C:\\users\\b\xE4r");
+    SetEnvironmentVariableA("VORLUND_T_APP", "Lager");
+    SetEnvironmentVariableA("VORLUND_T_LONG", std::string(3000, 'x').c_str());
+    const std::pair<std::string, std::string> cases[] = {
+        {"%VORLUND_T_HOME%\\Firma\\", "C:\\users\\b\xE4r\\Firma\\"},
+        {"%VORLUND_T_UNDEFINED%\\Firma\\", "%VORLUND_T_UNDEFINED%\\Firma\\"},
+        {"%VORLUND_T_HOME%\\%VORLUND_T_APP%\\", "C:\\users\\b\xE4r\\Lager\\"},
+        {"C:\\%VORLUND_T_LONG%", "C:\\" + std::string(2044, 'x')}, // cut like any value
+        {"C:\\Apps\\100 %\\", "C:\\Apps\\100 %\\"},
+    };
+    for (const auto& [written, expanded] : cases)
+        EXPECT_EQ(ExpandEnvironment(written), expanded) << written;
+
+    write("[A]\r\nmdbpath=%VORLUND_T_HOME%\r\ntmpdir=%VORLUND_T_HOME%\\%VORLUND_T_APP%\\\r\n"
+          "displayname=%VORLUND_T_APP%\r\nmdbname=%VORLUND_T_APP%.mdb\r\n");
+    ProgramList list;
+    list.Open();
+    ReadProgramm(list, IniFile(path), "A");
+    EXPECT_EQ(list.FieldAsString("mdbpath"), "C:\\users\\b\xE4r\\");
+    EXPECT_EQ(list.FieldAsString("tmpdir"), "C:\\users\\b\xE4r\\Lager\\");
+    EXPECT_EQ(list.FieldAsString("displayname"), "%VORLUND_T_APP%");
+    EXPECT_EQ(list.FieldAsString("mdbname"), "%VORLUND_T_APP%.mdb");
 }
