@@ -1,0 +1,13 @@
+# The release package: cmake --build --preset windows --target package gives
+# build/windows/vorlund-<version>-win64.zip with both programs, an example
+# configuration, the banner and the administrator's guide.
+install(TARGETS vorlund vorlundcheck RUNTIME DESTINATION .)
+install(FILES dist/vorlund.INI dist/LIESMICH.txt examples/banner.jpg DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME vorlund)
+set(CPACK_PACKAGE_FILE_NAME vorlund-${PROJECT_VERSION}-win64)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_OUTPUT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackConfig.cmake)
+include(CPack)

@@ -1,0 +1,13 @@
+#pragma once
+// Windows-1252 text to Unicode, independent of the code page of whatever PC
+// the program runs on.
+#include <string>
+#include <string_view>
+
+namespace vorlund {
+
+char16_t cp1252ToUnicode(unsigned char byte);
+std::u16string cp1252ToUtf16(std::string_view text);
+std::string cp1252ToUtf8(std::string_view text);
+
+} // namespace vorlund

@@ -1,0 +1,66 @@
+#pragma once
+// What the configuration check found on this workstation, gathered without
+// changing anything, for the verdict and the report.
+#include "check/TextEncoding.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorlund::check {
+
+enum class FileState { Missing, Readable, Locked, Unreadable };
+enum class DirState { Exists, WouldBeCreated, CannotBeCreated };
+
+struct InstalledVersion {
+    enum Kind { Absent, Number, WrongType } kind = Absent;
+    int32_t value = 0;
+    std::string error; // the launcher's error text for a value it cannot read
+};
+
+struct RegistryValue {
+    std::string name;
+    std::optional<std::string> current; // nothing while the value is absent
+    std::string planned;                // what the launcher writes
+};
+
+struct EntryFacts {
+    std::string section;
+    std::string displayName;
+    int32_t configuredVersion = 0;
+    InstalledVersion installed;
+    std::string versionKey;
+
+    std::string mdbpathWritten; // as the file gives them, before variables
+    std::string tmpdirWritten;
+    std::string centralPath;
+    FileState central = FileState::Missing;
+    int64_t centralSize = 0;
+    std::string localPath;
+    bool localPresent = false;
+    bool localHeld = false; // open elsewhere, so it cannot be deleted
+    std::string installDir;
+    DirState installDirState = DirState::Exists;
+
+    std::string dataSourceKey;
+    std::vector<RegistryValue> dataSource;
+
+    std::string extension;
+    std::optional<std::string> opener; // the shell's command for it
+};
+
+struct ConfigFacts {
+    std::string iniPath;
+    FileState file = FileState::Missing;
+    EncodingFindings encoding;
+    std::vector<std::string> sections;
+    std::string banner; // as written; empty: none
+    bool bannerLoads = false;
+    std::string driverPath;
+    bool driverPresent = false;
+    unsigned codePage = 1252; // this workstation's ANSI code page
+    std::vector<EntryFacts> entries;
+};
+
+} // namespace vorlund::check

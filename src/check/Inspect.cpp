@@ -1,0 +1,226 @@
+#include "check/Inspect.h"
+
+#include "base/AsciiText.h"
+#include "config/ConfigPath.h"
+#include "config/IniFile.h"
+#include "config/ProgramList.h"
+#include "config/ReadProgramm.h"
+#include "prepare/DriverPath.h"
+#include "prepare/Messages.h"
+#include "prepare/Preparation.h"
+#include "prepare/Registry.h"
+#include "ui/Picture.h"
+#include "win/Handles.h"
+
+#include <shlwapi.h>
+
+#include <vector>
+
+namespace vorlund::check {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kEncodingScanLimit = 16u << 20; // enough of any sane configuration
+
+DWORD attributes(const std::string& path) {
+    return GetFileAttributesA(path.c_str());
+}
+
+bool isFile(const std::string& path) {
+    const DWORD a = attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool isDirectory(const std::string& path) {
+    const DWORD a = attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+win::File openExisting(const std::string& path, DWORD access, DWORD share) {
+    return win::File(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Opens the file as the launcher's copy does and keeps what that tells.
+FileState probeSource(const std::string& path, int64_t& size) {
+    win::File file = openExisting(path, GENERIC_READ, FILE_SHARE_READ);
+    if (file) {
+        LARGE_INTEGER length{};
+        GetFileSizeEx(file.get(), &length);
+        size = length.QuadPart;
+        return FileState::Readable;
+    }
+    const DWORD error = GetLastError();
+    if (!isFile(path))
+        return FileState::Missing;
+    return error == ERROR_SHARING_VIOLATION ? FileState::Locked : FileState::Unreadable;
+}
+
+// Another program holds the file without letting it be deleted.
+bool heldAgainstDeletion(const std::string& path) {
+    win::File probe = openExisting(path, DELETE, kShareAll);
+    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+std::string parentOf(const std::string& path) {
+    const size_t at = path.find_last_of('\\');
+    return at == std::string::npos || at == 0 ? std::string() : path.substr(0, at);
+}
+
+DirState directoryState(std::string dir) {
+    while (!dir.empty() && dir.back() == '\\')
+        dir.pop_back();
+    if (dir.empty())
+        return DirState::CannotBeCreated;
+    if (isDirectory(dir) || isDirectory(dir + '\\'))
+        return DirState::Exists;
+    for (std::string up = parentOf(dir); !up.empty(); up = parentOf(up)) {
+        if (isDirectory(up) || isDirectory(up + '\\'))
+            return DirState::WouldBeCreated;
+        if (isFile(up))
+            break;
+    }
+    return DirState::CannotBeCreated;
+}
+
+std::optional<std::string> readRegistryText(const std::string& key, const std::string& name) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return std::nullopt;
+    win::UniqueKey owner(opened);
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(opened, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<char> data(size + 1, '\0');
+    RegQueryValueExA(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                     &size);
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return "(Typ " + std::to_string(type) + ")";
+    return std::string(data.data());
+}
+
+std::string extensionOf(const std::string& fileName) {
+    const size_t dot = fileName.find_last_of('.');
+    const size_t slash = fileName.find_last_of("\\/:");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return fileName.substr(dot);
+}
+
+std::optional<std::string> shellOpener(const std::string& extension) {
+    if (extension.empty())
+        return std::nullopt;
+    char command[2048] = {};
+    DWORD length = sizeof command;
+    if (FAILED(AssocQueryStringA(ASSOCF_NOTRUNCATE, ASSOCSTR_COMMAND, extension.c_str(), "open",
+                                 command, &length)))
+        return std::nullopt;
+    return std::string(command);
+}
+
+InstalledVersion installedVersion(const std::string& versionKey) {
+    InstalledVersion v;
+    TRegistry registry;
+    registry.SetAccess(KEY_READ); // never creates the key
+    if (!registry.OpenKey(versionKey, false) || !registry.ValueExists("Version"))
+        return v;
+    try {
+        v.value = registry.ReadInteger("Version");
+        v.kind = InstalledVersion::Number;
+    } catch (const ERegistryException& error) {
+        v.kind = InstalledVersion::WrongType;
+        v.error = error.what();
+    }
+    return v;
+}
+
+std::vector<RegistryValue> dataSource(ProgramList& list, const std::string& driverPath) {
+    const std::string name = list.FieldAsString("odbcname");
+    const std::string key = std::string(kOdbcIniKey + 1) + name;
+    const std::string sources = kOdbcDataSourcesKey + 1;
+    auto value = [&](const char* valueName, std::string planned) {
+        return RegistryValue{valueName, readRegistryText(key, valueName), std::move(planned)};
+    };
+    return {value("Database", list.FieldAsString("odbcpath")),
+            value("CharacterSet", list.FieldAsString("odbccharacterset")),
+            value("Driver", driverPath), value("Role", list.FieldAsString("odbcrole")),
+            RegistryValue{"Datenquellenliste", readRegistryText(sources, name),
+                          std::string(texts::kOdbcDriverName)}};
+}
+
+EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string& section,
+                        const std::string& driverPath) {
+    EntryFacts e;
+    e.section = section;
+    e.displayName = list.FieldAsString("displayname");
+    e.configuredVersion = list.FieldAsInteger("version");
+    e.versionKey = kVersionKeyBase + e.displayName;
+    e.installed = installedVersion(e.versionKey);
+    e.versionKey.erase(0, 1);
+
+    e.mdbpathWritten = ini.ReadString(section, "mdbpath", "");
+    e.tmpdirWritten = ini.ReadString(section, "tmpdir", "");
+    const std::string mdbname = list.FieldAsString("mdbname");
+    e.centralPath = list.FieldAsString("mdbpath") + mdbname;
+    e.central = probeSource(e.centralPath, e.centralSize);
+    e.installDir = list.FieldAsString("tmpdir");
+    e.localPath = e.installDir + mdbname;
+    e.localPresent = isFile(e.localPath);
+    e.localHeld = e.localPresent && heldAgainstDeletion(e.localPath);
+    e.installDirState = directoryState(e.installDir);
+
+    e.dataSourceKey = std::string(kOdbcIniKey + 1) + list.FieldAsString("odbcname");
+    e.dataSource = dataSource(list, driverPath);
+    e.extension = extensionOf(mdbname);
+    e.opener = shellOpener(e.extension);
+    return e;
+}
+
+FileState probeConfiguration(const std::string& path, EncodingFindings& encoding) {
+    if (!isFile(path))
+        return FileState::Missing;
+    win::File file = openExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (!file)
+        return FileState::Unreadable;
+    std::string head(kEncodingScanLimit, '\0');
+    DWORD read = 0;
+    ReadFile(file.get(), head.data(), kEncodingScanLimit, &read, nullptr);
+    head.resize(read);
+    encoding = ExamineEncoding(head);
+    return FileState::Readable;
+}
+
+} // namespace
+
+ConfigFacts Inspect(const std::string& iniPath) {
+    ConfigFacts c;
+    c.iniPath = iniPath;
+    c.codePage = GetACP();
+    c.file = probeConfiguration(iniPath, c.encoding);
+
+    const IniFile ini(iniPath);
+    ini.ReadSections(c.sections);
+    TRegistry registry;
+    c.driverPath = DetermineDriverPath(registry);
+    c.driverPresent = isFile(c.driverPath);
+    c.banner = ini.ReadString("SETUP", "JpegImage", "");
+    if (!c.banner.empty())
+        c.bannerLoads = Picture().LoadFromFile(programDirectory(iniPath) + c.banner);
+
+    ProgramList list;
+    list.Open();
+    std::vector<std::string> programSections;
+    for (const std::string& section : c.sections) {
+        if (asciiUpper(section) == "SETUP")
+            continue;
+        ReadProgramm(list, ini, section);
+        programSections.push_back(section);
+    }
+    for (size_t row = 0; row < programSections.size(); ++row) {
+        list.MoveToVisibleRow(static_cast<int32_t>(row));
+        c.entries.push_back(inspectEntry(list, ini, programSections[row], c.driverPath));
+    }
+    return c;
+}
+
+} // namespace vorlund::check

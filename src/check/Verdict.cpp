@@ -1,0 +1,64 @@
+#include "check/Verdict.h"
+
+namespace vorlund::check {
+namespace {
+
+std::string centralProblem(const EntryFacts& e) {
+    switch (e.central) {
+    case FileState::Missing:
+        return "die zentrale Kopie fehlt: " + e.centralPath;
+    case FileState::Locked:
+        return "die zentrale Kopie ist von einem anderen Programm gesperrt: " + e.centralPath;
+    case FileState::Unreadable:
+        return "die zentrale Kopie ist nicht lesbar: " + e.centralPath;
+    case FileState::Readable:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string TypeName(const EntryFacts& e) {
+    return e.extension.empty() ? "(ohne Endung)" : e.extension;
+}
+
+bool CopyNeeded(const EntryFacts& e) {
+    const int32_t installed = e.installed.kind == InstalledVersion::Number ? e.installed.value : 0;
+    return !e.localPresent || e.configuredVersion > installed;
+}
+
+Verdict Judge(const EntryFacts& e) {
+    Verdict v;
+    if (e.installed.kind == InstalledVersion::WrongType) {
+        v.reasons.push_back("der Wert \204Version\223 unter " + e.versionKey +
+                            " ist keine Zahl; der Starter bricht ab mit: " + e.installed.error);
+    } else if (CopyNeeded(e)) {
+        v.outcome = Outcome::Installs;
+        if (e.central != FileState::Readable)
+            v.reasons.push_back(centralProblem(e));
+        if (e.installDirState == DirState::CannotBeCreated)
+            v.reasons.push_back("das Installationsverzeichnis kann nicht angelegt werden: " +
+                                e.installDir);
+        if (e.localPresent && e.localHeld)
+            v.reasons.push_back("die alte Kopie ist ge\366ffnet und kann nicht ersetzt "
+                                "werden: " +
+                                e.localPath);
+    }
+    if (!e.opener)
+        v.reasons.push_back("kein Programm \366ffnet Dateien vom Typ \204" + TypeName(e) + "\223");
+    if (!v.reasons.empty())
+        v.outcome = Outcome::Fails;
+    return v;
+}
+
+int ExitCodeFor(const ConfigFacts& config) {
+    if (config.entries.empty())
+        return kFaultyConfiguration;
+    for (const EntryFacts& e : config.entries)
+        if (Judge(e).outcome == Outcome::Fails)
+            return kSomeEntryFails;
+    return kAllGood;
+}
+
+} // namespace vorlund::check

@@ -1,0 +1,26 @@
+#pragma once
+// What the launcher would do with each entry on this workstation, and the
+// check's exit code.
+#include "check/Facts.h"
+
+#include <string>
+#include <vector>
+
+namespace vorlund::check {
+
+enum class Outcome { Starts, Installs, Fails };
+
+struct Verdict {
+    Outcome outcome = Outcome::Starts;
+    std::vector<std::string> reasons; // why it fails, Windows-1252
+};
+
+enum ExitCode : int { kAllGood = 0, kSomeEntryFails = 1, kFaultyConfiguration = 2 };
+
+bool CopyNeeded(const EntryFacts& entry);
+// The local copy's type as the report names it.
+std::string TypeName(const EntryFacts& entry);
+Verdict Judge(const EntryFacts& entry);
+int ExitCodeFor(const ConfigFacts& config);
+
+} // namespace vorlund::check

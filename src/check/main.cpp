@@ -1,0 +1,61 @@
+// vorlundcheck: a dry run of the launcher for one workstation. It reads the
+// configuration with the launcher's own code, looks at the registry, the
+// files and the shell's associations, changes nothing, and says for every
+// entry whether the next start would open the database, install it, or fail.
+#include "check/ConsoleOut.h"
+#include "check/Inspect.h"
+#include "check/Report.h"
+#include "check/Verdict.h"
+#include "config/ConfigPath.h"
+#include "version.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace vorlund;
+
+constexpr const char* kUsage =
+    "Aufruf: vorlundcheck [Konfigurationsdatei]\r\n"
+    "Ohne Angabe wird vorlund.INI im Verzeichnis von vorlundcheck.exe gepr\374ft.\r\n"
+    "Exit-Code 0: alle Eintr\344ge starten oder installieren; 1: ein Eintrag scheitert;\r\n"
+    "2: die Konfiguration ist fehlerhaft oder der Aufruf falsch.\r\n";
+
+std::string ownDirectory() {
+    std::vector<char> buffer(MAX_PATH);
+    DWORD n = 0;
+    while ((n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()))) >=
+           buffer.size())
+        buffer.resize(buffer.size() * 2);
+    return programDirectory(std::string(buffer.data(), n));
+}
+
+// A relative path is taken from the current directory; the profile functions
+// would otherwise look for it in the Windows directory.
+std::string fullPath(const std::string& path) {
+    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return path;
+    std::string full(needed, '\0');
+    const DWORD n = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    full.resize(n < needed ? n : 0);
+    return full.empty() ? path : full;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() > 1 ||
+        (args.size() == 1 && (args[0] == "/?" || args[0] == "-h" || args[0] == "--help"))) {
+        check::WriteOut(kUsage);
+        return args.size() > 1 ? check::kFaultyConfiguration : check::kAllGood;
+    }
+    const std::string ini = args.empty() ? ownDirectory() + "vorlund.INI" : fullPath(args[0]);
+    const check::ConfigFacts facts = check::Inspect(ini);
+    check::WriteOut(check::Report(facts, VORLUND_VERSION_STRING));
+    return check::ExitCodeFor(facts);
+}

@@ -1,0 +1,65 @@
+// The configuration check's portable logic: encodings, verdicts, output text.
+#include "base/Cp1252.h"
+#include "check/Report.h"
+#include "check/TextEncoding.h"
+#include "check/Verdict.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlund;
+using namespace vorlund::check;
+
+TEST(Cp1252, ConvertsEveryByteIncludingTheEuroRow) {
+    EXPECT_EQ(cp1252ToUtf8("B\xE4renstra\xDF"
+                           "e \x80 \x84x\x93"),
+              "Bärenstraße € „x“");
+    EXPECT_EQ(cp1252ToUtf16("\x81\xFF"), u"\u0081\u00FF");
+}
+
+TEST(TextEncoding, FindsWhatIsNotWindows1252) {
+    EXPECT_TRUE(ExamineEncoding("[A]\r\ndisplayname=B\xE4ren\r\n").Clean());
+    EXPECT_TRUE(ExamineEncoding("\xEF\xBB\xBF[A]\r\n").utf8Bom);
+    EXPECT_EQ(ExamineEncoding("[A]\r\nx=1\r\nname=Bärenstraße\r\nn=ü\r\n").utf8Lines,
+              (std::vector<int>{3, 4}));
+    EXPECT_TRUE(ExamineEncoding(std::string("\xFF\xFE[\0A\0", 6)).utf16);
+    EXPECT_TRUE(ExamineEncoding(std::string("[\0A\0]\0", 6)).utf16);
+}
+
+TEST(Verdict, EachReasonToFailAndTheWaysToSucceed) {
+    EntryFacts ok;
+    ok.configuredVersion = 2;
+    ok.installed = {InstalledVersion::Number, 2, ""};
+    ok.localPresent = true;
+    ok.central = FileState::Missing; // not needed while the local copy is current
+    ok.opener = "access.exe \"%1\"";
+    EXPECT_EQ(Judge(ok).outcome, Outcome::Starts);
+
+    EntryFacts newer = ok;
+    newer.configuredVersion = 3;
+    newer.central = FileState::Readable;
+    newer.installDirState = DirState::WouldBeCreated;
+    EXPECT_EQ(Judge(newer).outcome, Outcome::Installs);
+
+    const std::vector<void (*)(EntryFacts&)> faults{
+        [](EntryFacts& e) { e.central = FileState::Locked; },
+        [](EntryFacts& e) { e.installDirState = DirState::CannotBeCreated; },
+        [](EntryFacts& e) { e.localHeld = true; },
+        [](EntryFacts& e) { e.opener.reset(); },
+        [](EntryFacts& e) { e.installed.kind = InstalledVersion::WrongType; },
+    };
+    for (size_t i = 0; i < faults.size(); ++i) {
+        EntryFacts e = newer;
+        faults[i](e);
+        const Verdict v = Judge(e);
+        EXPECT_EQ(v.outcome, Outcome::Fails) << i;
+        EXPECT_EQ(v.reasons.size(), 1u) << i;
+    }
+
+    ConfigFacts config;
+    EXPECT_EQ(ExitCodeFor(config), kFaultyConfiguration);
+    config.entries = {ok, newer};
+    EXPECT_EQ(ExitCodeFor(config), kAllGood);
+    config.entries[1].opener.reset();
+    EXPECT_EQ(ExitCodeFor(config), kSomeEntryFails);
+    EXPECT_EQ(GroupedNumber(402653184), "402.653.184");
+}

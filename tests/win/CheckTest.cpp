@@ -1,0 +1,116 @@
+// The configuration check against states of this prefix's registry and
+// files: its exit code, what it names, and that it leaves everything as it was.
+#include "check/Inspect.h"
+#include "check/Report.h"
+#include "check/Verdict.h"
+#include "support/WinTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlund;
+using namespace vorlund::testing;
+
+namespace {
+
+class CheckTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CreateDirectoryA(share.c_str(), nullptr);
+        setClass(".vorlundchk", "Vorlund.Check.Test");
+        setClass("Vorlund.Check.Test\\shell\\open\\command", "opener.exe \"%1\"");
+        clean();
+    }
+    void TearDown() override {
+        clean();
+        DeleteRegTree(HKEY_CLASSES_ROOT, ".vorlundchk");
+        DeleteRegTree(HKEY_CLASSES_ROOT, "Vorlund.Check.Test");
+    }
+    static void setClass(const std::string& key, const std::string& value) {
+        HKEY h = nullptr;
+        RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+                        nullptr);
+        win::UniqueKey owner(h);
+        RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    }
+    static void clean() {
+        DeleteRegTree(HKEY_CURRENT_USER, "Software\\KORVEL\\Pr\xFC"
+                                         "fling");
+        DeleteRegTree(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI\\CHECK_DSN");
+    }
+    void ini(int version) {
+        WriteFileBytes(path, "[SETUP]\r\n[Eins]\r\nversion=" + std::to_string(version) +
+                                 "\r\nmdbname=db.vorlundchk\r\nmdbpath=" + share +
+                                 "\r\ntmpdir=" + local +
+                                 "\r\ndisplayname=Pr\xFC"
+                                 "fling\r\nodbcname=CHECK_DSN\r\n");
+    }
+    int check() {
+        facts = check::Inspect(path);
+        report = check::Report(facts, "test");
+        return check::ExitCodeFor(facts);
+    }
+
+    TempDir dir{"check"};
+    std::string path = dir / "vorlund.INI";
+    std::string share = dir / "share\\";
+    std::string local = dir / "neu\\lokal\\";
+    check::ConfigFacts facts;
+    std::string report;
+};
+
+} // namespace
+
+TEST_F(CheckTest, AFaultyConfigurationGivesTwoAndSaysWhy) {
+    EXPECT_EQ(check(), 2);
+    EXPECT_NE(report.find("nicht vorhanden"), std::string::npos) << report;
+    WriteFileBytes(path, "[Setup]\r\nJpegImage=x.jpg\r\n");
+    EXPECT_EQ(check(), 2);
+    EXPECT_NE(report.find("au\xDF"
+                          "er [SETUP]"),
+              std::string::npos)
+        << report;
+}
+
+TEST_F(CheckTest, ANeededInstallWithoutTheCentralCopyFailsAndNamesItChangingNothing) {
+    ini(4);
+    EXPECT_EQ(check(), 1);
+    EXPECT_NE(report.find("die zentrale Kopie fehlt: " + share + "db.vorlundchk"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(facts.entries.at(0).installDirState, check::DirState::WouldBeCreated);
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\KORVEL\\Pr\xFC"
+                                                 "fling"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI\\CHECK_DSN"));
+    EXPECT_EQ(GetFileAttributesA((dir / "neu").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    WriteFileBytes(share + "db.vorlundchk", "central");
+    EXPECT_EQ(check(), 0); // now it would install
+    EXPECT_TRUE(check::CopyNeeded(facts.entries.at(0)));
+}
+
+TEST_F(CheckTest, AHealthyInstalledEntryGivesZero) {
+    ini(4);
+    CreateDirectoryA((dir / "neu").c_str(), nullptr);
+    CreateDirectoryA(local.c_str(), nullptr);
+    WriteFileBytes(local + "db.vorlundchk", "local");
+    HKEY h = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER,
+                    "Software\\KORVEL\\Pr\xFC"
+                    "fling",
+                    0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
+    const DWORD four = 4;
+    RegSetValueExA(h, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&four), 4);
+    RegCloseKey(h);
+    EXPECT_EQ(check(), 0) << report;
+    EXPECT_NE(report.find("opener.exe \"%1\""), std::string::npos);
+    EXPECT_NE(report.find("startet die Datenbank"), std::string::npos);
+
+    // The same entry with its old copy still open cannot be updated.
+    ini(5);
+    win::File held(CreateFileA((local + "db.vorlundchk").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, 0, nullptr));
+    WriteFileBytes(share + "db.vorlundchk", "central");
+    EXPECT_EQ(check(), 1);
+    EXPECT_TRUE(facts.entries.at(0).localHeld);
+}
