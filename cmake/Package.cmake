@@ -1,8 +1,10 @@
 # The release package: cmake --build --preset windows --target package gives
 # build/windows/vorlund-<version>-win64.zip with both programs, an example
-# configuration, the banner and the administrator's guide.
+# configuration, the banner and the administrator's guide. Both programs are
+# signed when a certificate is given (cmake/Sign.cmake).
 install(TARGETS vorlund vorlundcheck RUNTIME DESTINATION .)
 install(FILES dist/vorlund.INI dist/LIESMICH.txt examples/banner.jpg DESTINATION .)
+install(SCRIPT cmake/Sign.cmake)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vorlund)

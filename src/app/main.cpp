@@ -4,13 +4,14 @@
 #include "prepare/Messages.h"
 #include "ui/Application.h"
 #include "ui/fCtrls.h"
-
-#include <commctrl.h>
+#include "win/CommonControls.h"
+#include "win/DllSearch.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace vorlund;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    win::RestrictDllSearch();
+    win::comctl::InitCommonControlsEx(
+        {sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES});
     flat::InitFlatBorderColour();
     flat::SetDefaultFlatStyle(flat::TFlatStyle::fsFlat);
 

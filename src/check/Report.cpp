@@ -193,9 +193,15 @@ void codePageWarning(Lines& out, unsigned codePage) {
     if (codePage == 1252)
         return;
     out("WARNUNG: Dieser Arbeitsplatz verwendet die ANSI-Codepage " + std::to_string(codePage) +
-        ", nicht 1252.");
-    out("  Vorlund ist darauf eingestellt; andere Programme (etwa der ODBC-Treiber) lesen");
-    out("  Umlaute in Pfaden und Namen aber m\366glicherweise falsch.");
+        " statt 1252 (Westeurop\344isch).");
+    out("  Die Konfiguration ist in Windows-1252 geschrieben, Windows liest ihre Bytes hier");
+    out("  aber in dieser Codepage: Umlaute in den Meldungen erscheinen falsch, ein Pfad mit");
+    out("  Umlaut bezeichnet eine andere Datei, und " + quoted("Version") +
+        " eines Namens mit Umlaut");
+    out("  landet unter einem anderen Schl\374ssel. Auswahlliste und Schaltfl\344chen zeigt");
+    out("  Vorlund trotzdem richtig.");
+    out("  Abhilfe: Namen und Pfade ohne Umlaute, oder die Systemgebietsschema-Einstellung");
+    out("  " + quoted("Deutsch") + " (Systemsteuerung > Region > Verwaltung).");
     out("");
 }
 

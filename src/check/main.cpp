@@ -8,6 +8,7 @@
 #include "check/Verdict.h"
 #include "config/ConfigPath.h"
 #include "version.h"
+#include "win/DllSearch.h"
 
 #include <windows.h>
 
@@ -48,6 +49,7 @@ std::string fullPath(const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    win::RestrictDllSearch();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() > 1 ||
         (args.size() == 1 && (args[0] == "/?" || args[0] == "-h" || args[0] == "--help"))) {

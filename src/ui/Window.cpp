@@ -1,8 +1,8 @@
 #include "ui/Window.h"
 
 #include "ui/Application.h"
+#include "win/CommonControls.h"
 
-#include <commctrl.h>
 #include <exception>
 
 namespace vorlund {
@@ -71,27 +71,28 @@ LRESULT CALLBACK Window::Procedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 SubclassedControl::~SubclassedControl() {
     if (hwnd_) {
-        RemoveWindowSubclass(hwnd_, &SubclassedControl::Procedure, 0);
+        win::comctl::RemoveWindowSubclass(hwnd_, &SubclassedControl::Procedure, 0);
         DestroyWindow(hwnd_);
     }
 }
 
 void SubclassedControl::Attach(HWND wnd) {
     hwnd_ = wnd;
-    SetWindowSubclass(wnd, &SubclassedControl::Procedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    win::comctl::SetWindowSubclass(wnd, &SubclassedControl::Procedure, 0,
+                                   reinterpret_cast<DWORD_PTR>(this));
 }
 
 LRESULT SubclassedControl::Default(UINT msg, WPARAM wp, LPARAM lp) {
-    return DefSubclassProc(hwnd_, msg, wp, lp);
+    return win::comctl::DefSubclassProc(hwnd_, msg, wp, lp);
 }
 
 LRESULT CALLBACK SubclassedControl::Procedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                               DWORD_PTR ref) {
     auto* self = reinterpret_cast<SubclassedControl*>(ref);
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(wnd, &SubclassedControl::Procedure, 0);
+        win::comctl::RemoveWindowSubclass(wnd, &SubclassedControl::Procedure, 0);
         self->hwnd_ = nullptr;
-        return DefSubclassProc(wnd, msg, wp, lp);
+        return win::comctl::DefSubclassProc(wnd, msg, wp, lp);
     }
     return guarded([&] { return self->HandleMessage(msg, wp, lp); });
 }

@@ -1,5 +1,7 @@
 #include "ui/fCtrls.h"
 
+#include "ui/Cp1252Text.h"
+
 namespace vorlund::flat {
 namespace {
 
@@ -203,8 +205,7 @@ void TfsBitBtn::DrawBase(const DRAWITEMSTRUCT& item) {
     SetBkMode(dc, TRANSPARENT);
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : setup_.textColour);
-    DrawTextA(dc, setup_.caption.c_str(), static_cast<int>(setup_.caption.size()), &text,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextCp1252(dc, setup_.caption, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 
     if (item.itemState & ODS_FOCUS) {
         RECT focus = r;

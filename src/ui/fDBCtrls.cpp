@@ -1,5 +1,7 @@
 #include "ui/fDBCtrls.h"
 
+#include "ui/Cp1252Text.h"
+
 #include "ui/fCtrls.h"
 #include "win/Handles.h"
 
@@ -386,8 +388,8 @@ void TfsDBGrid::PaintContent(HDC dc, const RECT& client) {
         win::ScopedSelect font(dc, setup_.column.titleFont ? setup_.column.titleFont : setup_.font);
         SetTextColor(dc, setup_.column.titleColour);
         RECT text{cell.left + kCellPadding, cell.top, cell.right - kCellPadding, cell.bottom};
-        DrawTextA(dc, setup_.column.title.c_str(), static_cast<int>(setup_.column.title.size()),
-                  &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextCp1252(dc, setup_.column.title, text,
+                       DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         if (indicator > 0)
             DrawFixedCell(dc, RECT{0, 0, indicator, title});
     }
@@ -411,8 +413,7 @@ void TfsDBGrid::PaintContent(HDC dc, const RECT& client) {
         {
             win::UniqueRegion clip(CreateRectRgn(cell.left, cell.top, cell.right, cell.bottom));
             SelectClipRgn(dc, clip.get());
-            DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
-                      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawTextCp1252(dc, text, textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
             SelectClipRgn(dc, nullptr);
         }
         if (selected && focused)

@@ -65,6 +65,25 @@ std::string PatternBytes(size_t size, unsigned seed) {
     return s;
 }
 
+Canvas::Canvas(int w, int h) : w_(w), h_(h) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    dc_.reset(CreateCompatibleDC(nullptr));
+    bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+    select_ = std::make_unique<win::ScopedSelect>(dc_.get(), bitmap_.get());
+}
+
+COLORREF Canvas::at(int x, int y) const {
+    GdiFlush();
+    const uint32_t p = static_cast<const uint32_t*>(bits_)[y * w_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+std::string Canvas::Bytes() const {
+    GdiFlush();
+    return std::string(static_cast<const char*>(bits_), static_cast<size_t>(w_) * h_ * 4);
+}
+
 bool ReadRegString(HKEY root, const std::string& key, const std::string& name, std::string& out,
                    DWORD* type, DWORD* size) {
     win::UniqueKey k;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,22 @@ bool ReadRegString(HKEY root, const std::string& key, const std::string& name, s
 bool ReadRegDword(HKEY root, const std::string& key, const std::string& name, DWORD& out);
 bool RegKeyExists(HKEY root, const std::string& key);
 void DeleteRegTree(HKEY root, const std::string& key);
+
+// Pixels of something drawn into a 32-bit bitmap.
+class Canvas {
+  public:
+    Canvas(int w, int h);
+    HDC dc() const { return dc_.get(); }
+    COLORREF at(int x, int y) const;
+    std::string Bytes() const; // every pixel, row by row
+
+  private:
+    int w_, h_;
+    void* bits_ = nullptr;
+    win::UniqueMemoryDc dc_;
+    win::UniqueBitmap bitmap_;
+    std::unique_ptr<win::ScopedSelect> select_;
+};
 
 struct RecordedMessage {
     std::string text;

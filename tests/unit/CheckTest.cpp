@@ -62,4 +62,6 @@ TEST(Verdict, EachReasonToFailAndTheWaysToSucceed) {
     config.entries[1].opener.reset();
     EXPECT_EQ(ExitCodeFor(config), kSomeEntryFails);
     EXPECT_EQ(GroupedNumber(402653184), "402.653.184");
+    config.codePage = 1251;
+    EXPECT_NE(Report(config, "1").find("ANSI-Codepage 1251 statt 1252"), std::string::npos);
 }

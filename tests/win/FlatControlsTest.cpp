@@ -1,6 +1,7 @@
 // The flat controls rendered for real: border rings in their looks, the grid's
 // frame and behaviour, and the style manager's broadcast.
 #include "config/ProgramList.h"
+#include "support/WinTestSupport.h"
 #include "ui/Panels.h"
 #include "ui/fCtrls.h"
 #include "ui/fDBCtrls.h"
@@ -12,6 +13,7 @@
 
 using namespace vorlund;
 using namespace vorlund::flat;
+using vorlund::testing::Canvas;
 
 namespace {
 
@@ -19,31 +21,6 @@ namespace {
 struct TestForm : TComponent {
     TestForm() : TComponent(&ApplicationComponent()) {}
     bool IsForm() const override { return true; }
-};
-
-// Pixels of something drawn into a 32-bit bitmap.
-class Canvas {
-  public:
-    Canvas(int w, int h) : w_(w), h_(h) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        dc_.reset(CreateCompatibleDC(nullptr));
-        bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
-        select_ = std::make_unique<win::ScopedSelect>(dc_.get(), bitmap_.get());
-    }
-    HDC dc() const { return dc_.get(); }
-    COLORREF at(int x, int y) const {
-        GdiFlush();
-        const uint32_t p = static_cast<const uint32_t*>(bits_)[y * w_ + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-
-  private:
-    int w_, h_;
-    void* bits_ = nullptr;
-    win::UniqueMemoryDc dc_;
-    win::UniqueBitmap bitmap_;
-    std::unique_ptr<win::ScopedSelect> select_;
 };
 
 class FlatControlsTest : public ::testing::Test {

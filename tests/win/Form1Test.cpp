@@ -6,6 +6,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 using namespace vorlund;
 
 namespace {
@@ -122,4 +125,30 @@ TEST_F(Form1Test, TheWaitTimerSwitchesItselfOff) {
             form->WaitForMessage();
     }
     EXPECT_GE(GetTickCount64() - start, 1900u);
+}
+
+// Run under code pages 1252 and 1251 by the codepage test (scripts/test):
+// the first run keeps the grid's pixels, the second must paint the same.
+TEST_F(Form1Test, AGridRowPaintsTheSamePixelsUnderAnyAnsiCodePage) {
+    const char* file = std::getenv("VORLUND_GRID_PIXELS");
+    if (!file)
+        GTEST_SKIP() << "run under two code pages by the codepage test";
+    ASSERT_EQ(std::to_string(GetACP()), std::getenv("VORLUND_EXPECT_ACP"));
+    form->tPrograms.Append();
+    form->tPrograms.SetField("displayname", "B\xE4renstra\xDF"
+                                            "e");
+    form->tPrograms.Post();
+    form->SetOuterHeight(TForm1::kSelectionHeight);
+    form->SetSelectionVisible(true);
+    RECT r;
+    GetClientRect(form->b2->Handle(), &r);
+    ASSERT_GT(r.right * r.bottom, 0);
+    vorlund::testing::Canvas canvas(r.right, r.bottom);
+    SendMessageA(form->b2->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()),
+                 PRF_CLIENT);
+    const std::string reference = vorlund::testing::ReadFileBytes(file);
+    if (reference.empty())
+        vorlund::testing::WriteFileBytes(file, canvas.Bytes());
+    else
+        EXPECT_TRUE(reference == canvas.Bytes()) << "the row paints differently";
 }
