@@ -2,10 +2,10 @@
 // TForm1: the launcher's one window. In its start-up shape it shows the
 // banner and the progress bar; in its selection shape the buttons and the
 // grid of program entries, shown modally.
-#include "prepare/RunState.h"
 #include "app/Timer.h"
 #include "config/ProgramList.h"
 #include "prepare/PrepareHost.h"
+#include "prepare/RunState.h"
 #include "ui/Panels.h"
 #include "ui/Window.h"
 #include "ui/fCtrls.h"

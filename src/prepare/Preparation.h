@@ -2,10 +2,10 @@
 // The entry preparation: narrowing the program list to the chosen entry, the
 // ODBC user data source, the version check with installation, the copy with
 // progress, and the shell's open request.
-#include "prepare/RunState.h"
 #include "config/ProgramList.h"
 #include "prepare/InstallSystem.h"
 #include "prepare/PrepareHost.h"
+#include "prepare/RunState.h"
 
 #include <string>
 

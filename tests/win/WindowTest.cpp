@@ -5,9 +5,7 @@
 
 #include <atomic>
 #include <stdexcept>
-#include <string>
 #include <thread>
-#include <vector>
 
 using namespace vorlund;
 
@@ -31,45 +29,30 @@ class ThrowingWindow : public Window {
     }
 };
 
-// Answers every default error box of this process with OK and keeps its text.
-class ErrorBoxCloser {
-  public:
-    ErrorBoxCloser()
-        : thread_([this] {
-              while (!stop_) {
-                  HWND box = FindWindowA("#32770", nullptr);
-                  if (box && IsWindowVisible(box)) {
-                      char text[256] = {};
-                      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                      texts.push_back(text);
-                      PostMessageA(box, WM_COMMAND, IDOK, 0);
-                      while (IsWindow(box) && IsWindowVisible(box))
-                          Sleep(10);
-                  }
-                  Sleep(10);
-              }
-          }) {}
-    std::vector<std::string> Stop() {
-        stop_ = true;
-        thread_.join();
-        return texts;
-    }
-
-  private:
-    std::vector<std::string> texts;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 } // namespace
 
 TEST(Window, AnExceptionInAnyHandlerIsReportedNotPassedToTheSystem) {
-    ErrorBoxCloser closer;
+    std::vector<std::string> boxes; // the default error boxes, answered with OK
+    std::atomic<bool> done{false};
+    std::thread answer([&] {
+        for (; !done; Sleep(10)) {
+            HWND box = FindWindowA("#32770", nullptr);
+            char text[64] = {};
+            if (!box || !IsWindowVisible(box) || !GetDlgItemTextA(box, 0xFFFF, text, 64))
+                continue;
+            boxes.push_back(text);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            while (IsWindow(box))
+                Sleep(10);
+        }
+    });
     ThrowingWindow window;
     window.throwOn = WM_USER;
     EXPECT_NO_THROW(SendMessageA(window.Handle(), WM_USER, 0, 0));
     window.throwOn = WM_NCDESTROY; // the last message a window gets
     EXPECT_NO_THROW(DestroyWindow(window.Handle()));
+    done = true;
+    answer.join();
     EXPECT_EQ(window.Handle(), nullptr);
-    EXPECT_EQ(closer.Stop(), (std::vector<std::string>{"Unbekannter Fehler.", "Kaputt."}));
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Unbekannter Fehler.", "Kaputt."}));
 }

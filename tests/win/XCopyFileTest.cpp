@@ -88,21 +88,6 @@ TEST_F(XCopyFileTest, TheSourceUnderAnySpellingFailsBeforeCopyingAndStaysUnchang
     }
 }
 
-TEST_F(XCopyFileTest, ASourceOthersAreReadingIsCopiedButNotOneBeingWritten) {
-    WriteFileBytes(source, PatternBytes(70000, 2));
-    {
-        win::File reader(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(reader);
-        EXPECT_TRUE(XCopyFile(host, source, target)); // another launcher copying it too
-    }
-    win::File writer(CreateFileA(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(writer);
-    EXPECT_FALSE(XCopyFile(host, source, dir / "second.mdb"));
-    EXPECT_FALSE(FileExists(dir / "second.mdb"));
-}
-
 TEST_F(XCopyFileTest, ADestinationOpenElsewhereFailsAndIsKept) {
     WriteFileBytes(source, "new");
     WriteFileBytes(target, "old");
