@@ -169,6 +169,9 @@ void PressOk(const Dialog& dialog) {
         PostMessageA(ok, WM_KEYDOWN, VK_SPACE, 0x00390001);
         PostMessageA(ok, WM_KEYUP, VK_SPACE, 0xC0390001);
     }
+    // Until it is gone, so that the next wait finds the next dialog.
+    for (int i = 0; i < 200 && IsWindow(dialog.window) && IsWindowVisible(dialog.window); ++i)
+        Sleep(10);
 }
 
 void RequestClose(HWND window) {

@@ -45,7 +45,8 @@ class LauncherProcess {
 };
 
 Dialog ReadDialog(HWND dialog);
-// Clicks the dialog's OK button the way the keyboard's space bar would.
+// Clicks the dialog's OK button the way the keyboard's space bar would, and
+// waits until the dialog has gone.
 void PressOk(const Dialog& dialog);
 // Asks a window to close as its close box would.
 void RequestClose(HWND window);
