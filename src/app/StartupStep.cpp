@@ -6,25 +6,9 @@
 #include "prepare/Messages.h"
 #include "ui/Application.h"
 #include "ui/MessageDialog.h"
-
-#include <vector>
+#include "win/Paths.h"
 
 namespace vorlund {
-namespace {
-
-std::string moduleFileName() {
-    std::vector<char> buffer(MAX_PATH);
-    while (true) {
-        const DWORD n =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n < buffer.size())
-            return std::string(buffer.data(), n);
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-} // namespace
-
 // The start-up step: runs once, on the first tick of Timer1, and carries the
 // whole run from reading the configuration to the end of the program.
 void TForm1::Timer1Timer() {
@@ -33,7 +17,7 @@ void TForm1::Timer1Timer() {
     run.registry = std::make_unique<TRegistry>();
     run.sections.clear();
     run.errorCount = 0;
-    const std::string exe = moduleFileName();
+    const std::string exe = win::ModuleFileName();
     run.programDir = programDirectory(exe);
     run.configPath = configFilePath(exe);
     run.config = std::make_unique<IniFile>(run.configPath);

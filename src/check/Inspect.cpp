@@ -11,6 +11,7 @@
 #include "prepare/Registry.h"
 #include "ui/Picture.h"
 #include "win/Handles.h"
+#include "win/Paths.h"
 
 #include <shlwapi.h>
 
@@ -21,20 +22,6 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kEncodingScanLimit = 16u << 20; // enough of any sane configuration
-
-DWORD attributes(const std::string& path) {
-    return GetFileAttributesA(path.c_str());
-}
-
-bool isFile(const std::string& path) {
-    const DWORD a = attributes(path);
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool isDirectory(const std::string& path) {
-    const DWORD a = attributes(path);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 win::File openExisting(const std::string& path, DWORD access, DWORD share) {
     return win::File(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
@@ -51,7 +38,7 @@ FileState probeSource(const std::string& path, int64_t& size) {
         return FileState::Readable;
     }
     const DWORD error = GetLastError();
-    if (!isFile(path))
+    if (!win::IsFile(path))
         return FileState::Missing;
     return error == ERROR_SHARING_VIOLATION ? FileState::Locked : FileState::Unreadable;
 }
@@ -72,12 +59,12 @@ DirState directoryState(std::string dir) {
         dir.pop_back();
     if (dir.empty())
         return DirState::CannotBeCreated;
-    if (isDirectory(dir) || isDirectory(dir + '\\'))
+    if (win::IsDirectory(dir) || win::IsDirectory(dir + '\\'))
         return DirState::Exists;
     for (std::string up = parentOf(dir); !up.empty(); up = parentOf(up)) {
-        if (isDirectory(up) || isDirectory(up + '\\'))
+        if (win::IsDirectory(up) || win::IsDirectory(up + '\\'))
             return DirState::WouldBeCreated;
-        if (isFile(up))
+        if (win::IsFile(up))
             break;
     }
     return DirState::CannotBeCreated;
@@ -165,7 +152,7 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.central = probeSource(e.centralPath, e.centralSize);
     e.installDir = list.FieldAsString("tmpdir");
     e.localPath = e.installDir + mdbname;
-    e.localPresent = isFile(e.localPath);
+    e.localPresent = win::IsFile(e.localPath);
     e.localHeld = e.localPresent && heldAgainstDeletion(e.localPath);
     e.installDirState = directoryState(e.installDir);
 
@@ -177,7 +164,7 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
 }
 
 FileState probeConfiguration(const std::string& path, EncodingFindings& encoding) {
-    if (!isFile(path))
+    if (!win::IsFile(path))
         return FileState::Missing;
     win::File file = openExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (!file)
@@ -202,7 +189,7 @@ ConfigFacts Inspect(const std::string& iniPath) {
     ini.ReadSections(c.sections);
     TRegistry registry;
     c.driverPath = DetermineDriverPath(registry);
-    c.driverPresent = isFile(c.driverPath);
+    c.driverPresent = win::IsFile(c.driverPath);
     c.banner = ini.ReadString("SETUP", "JpegImage", "");
     if (!c.banner.empty())
         c.bannerLoads = Picture().LoadFromFile(programDirectory(iniPath) + c.banner);

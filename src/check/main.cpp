@@ -9,6 +9,7 @@
 #include "config/ConfigPath.h"
 #include "version.h"
 #include "win/DllSearch.h"
+#include "win/Paths.h"
 
 #include <windows.h>
 
@@ -24,15 +25,6 @@ constexpr const char* kUsage =
     "Ohne Angabe wird vorlund.INI im Verzeichnis von vorlundcheck.exe gepr\374ft.\r\n"
     "Exit-Code 0: alle Eintr\344ge starten oder installieren; 1: ein Eintrag scheitert;\r\n"
     "2: die Konfiguration ist fehlerhaft oder der Aufruf falsch.\r\n";
-
-std::string ownDirectory() {
-    std::vector<char> buffer(MAX_PATH);
-    DWORD n = 0;
-    while ((n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()))) >=
-           buffer.size())
-        buffer.resize(buffer.size() * 2);
-    return programDirectory(std::string(buffer.data(), n));
-}
 
 // A relative path is taken from the current directory; the profile functions
 // would otherwise look for it in the Windows directory.
@@ -56,7 +48,8 @@ int main(int argc, char** argv) {
         check::WriteOut(kUsage);
         return args.size() > 1 ? check::kFaultyConfiguration : check::kAllGood;
     }
-    const std::string ini = args.empty() ? ownDirectory() + "vorlund.INI" : fullPath(args[0]);
+    const std::string ini =
+        args.empty() ? programDirectory(win::ModuleFileName()) + "vorlund.INI" : fullPath(args[0]);
     const check::ConfigFacts facts = check::Inspect(ini);
     check::WriteOut(check::Report(facts, VORLUND_VERSION_STRING));
     return check::ExitCodeFor(facts);

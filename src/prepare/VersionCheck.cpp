@@ -1,20 +1,11 @@
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
+#include "win/Paths.h"
 
 #include <windows.h>
 
 namespace vorlund {
 namespace {
-
-bool isDirectory(const std::string& path) {
-    const DWORD attr = GetFileAttributesA(path.c_str());
-    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool isFile(const std::string& path) {
-    const DWORD attr = GetFileAttributesA(path.c_str());
-    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Every missing level, so that a per-user directory works on the first
 // start. The results are not examined: a directory that cannot be made
@@ -30,7 +21,7 @@ void install(PrepareHost& host, ProgramList& programs, RunState& run, InstallSys
     host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
 
     const std::string local = run.installDir + run.mdbName;
-    if (isFile(local) && !system.DeleteOldCopy(local)) {
+    if (win::IsFile(local) && !system.DeleteOldCopy(local)) {
         host.ShowMessage(texts::deletionFailed(run.displayName), MessageType::Warning);
         ++run.errorCount;
     }
@@ -63,10 +54,10 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     run.mdbName = programs.FieldAsString("mdbname");
     run.config.reset(); // nothing reads the configuration file from here on
 
-    if (!isDirectory(run.installDir))
+    if (!win::IsDirectory(run.installDir))
         createDirectories(run.installDir);
 
-    if (!isFile(run.installDir + run.mdbName))
+    if (!win::IsFile(run.installDir + run.mdbName))
         run.copyNeeded = true;
     if (run.configuredVersion > run.installedVersion)
         run.copyNeeded = true;

@@ -1,0 +1,14 @@
+#pragma once
+// What the file system says about a path, and the program's own path.
+#include <string>
+
+namespace vorlund::win {
+
+// A directory of that name does not count as a file, nor the reverse.
+bool IsFile(const std::string& path);
+bool IsDirectory(const std::string& path);
+
+// The full path of the running program file.
+std::string ModuleFileName();
+
+} // namespace vorlund::win
