@@ -242,7 +242,7 @@ void TForm1::LaunchProgram(RunState& run, int32_t id) {
 }
 
 bool TForm1::XCopyFile(const std::string& source, const std::string& destination) {
-    return vorlund::XCopyFile(*this, source, destination);
+    return static_cast<bool>(vorlund::XCopyFile(*this, source, destination));
 }
 
 int TForm1::ShowModal() {

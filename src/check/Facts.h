@@ -39,7 +39,8 @@ struct EntryFacts {
     int64_t centralSize = 0;
     std::string localPath;
     bool localPresent = false;
-    bool localHeld = false; // open elsewhere, so it cannot be deleted
+    bool localHeld = false;        // open elsewhere, so it cannot be replaced
+    std::optional<int32_t> marker; // the version written beside the local copy
     std::string installDir;
     DirState installDirState = DirState::Exists;
 

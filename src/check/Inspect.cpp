@@ -2,10 +2,12 @@
 
 #include "base/AsciiText.h"
 #include "config/ConfigPath.h"
+#include "config/Environment.h"
 #include "config/IniFile.h"
 #include "config/ProgramList.h"
 #include "config/ReadProgramm.h"
 #include "prepare/DriverPath.h"
+#include "prepare/InstallRule.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/Registry.h"
@@ -20,7 +22,6 @@
 namespace vorlund::check {
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kEncodingScanLimit = 16u << 20; // enough of any sane configuration
 
 win::File openExisting(const std::string& path, DWORD access, DWORD share) {
@@ -43,10 +44,9 @@ FileState probeSource(const std::string& path, int64_t& size) {
     return error == ERROR_SHARING_VIOLATION ? FileState::Locked : FileState::Unreadable;
 }
 
-// Another program holds the file without letting it be deleted.
-bool heldAgainstDeletion(const std::string& path) {
-    win::File probe = openExisting(path, DELETE, kShareAll);
-    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+// Another program holds the file, so the launcher could not replace it now.
+bool heldAgainstReplacing(const std::string& path) {
+    return !InstallSystem::Real().ProbeReplace(path) && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 std::string parentOf(const std::string& path) {
@@ -147,18 +147,19 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
 
     e.mdbpathWritten = ini.ReadString(section, "mdbpath", "");
     e.tmpdirWritten = ini.ReadString(section, "tmpdir", "");
-    const std::string mdbname = list.FieldAsString("mdbname");
-    e.centralPath = list.FieldAsString("mdbpath") + mdbname;
+    const EntryPaths paths = ExpandEntryPaths(list);
+    e.centralPath = paths.Central();
     e.central = probeSource(e.centralPath, e.centralSize);
-    e.installDir = list.FieldAsString("tmpdir");
-    e.localPath = e.installDir + mdbname;
+    e.installDir = paths.installDir;
+    e.localPath = paths.Local();
     e.localPresent = win::IsFile(e.localPath);
-    e.localHeld = e.localPresent && heldAgainstDeletion(e.localPath);
+    e.localHeld = e.localPresent && heldAgainstReplacing(e.localPath);
+    e.marker = InstallSystem::Real().ReadMarker(VersionMarkerPath(e.localPath));
     e.installDirState = directoryState(e.installDir);
 
     e.dataSourceKey = std::string(kOdbcIniKey + 1) + list.FieldAsString("odbcname");
     e.dataSource = dataSource(list, driverPath);
-    e.extension = extensionOf(mdbname);
+    e.extension = extensionOf(paths.mdbName);
     e.opener = shellOpener(e.extension);
     return e;
 }

@@ -118,6 +118,8 @@ std::string localLine(const EntryFacts& e) {
     std::string state = "fehlt";
     if (e.localPresent)
         state = e.localHeld ? "vorhanden, ge\366ffnet (kann nicht ersetzt werden)" : "vorhanden";
+    if (e.localPresent && e.marker)
+        state += ", Version " + std::to_string(*e.marker) + " laut Versionsdatei";
     return labelled("Lokale Kopie", e.localPath + kDash + state);
 }
 

@@ -1,5 +1,7 @@
 #include "check/Verdict.h"
 
+#include "prepare/InstallRule.h"
+
 namespace vorlund::check {
 namespace {
 
@@ -25,7 +27,7 @@ std::string TypeName(const EntryFacts& e) {
 
 bool CopyNeeded(const EntryFacts& e) {
     const int32_t installed = e.installed.kind == InstalledVersion::Number ? e.installed.value : 0;
-    return !e.localPresent || e.configuredVersion > installed;
+    return InstallNeeded({e.localPresent, installed, e.configuredVersion, e.marker});
 }
 
 Verdict Judge(const EntryFacts& e) {

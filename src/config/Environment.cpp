@@ -1,7 +1,5 @@
 #include "config/Environment.h"
 
-#include "config/IniFile.h"
-
 #include <windows.h>
 
 #include <cstring>
@@ -22,10 +20,18 @@ std::string ExpandEnvironment(const std::string& value) {
             break;
         buffer.resize(needed);
     }
-    std::string expanded(buffer.data(), strnlen(buffer.data(), buffer.size()));
-    if (expanded.size() > IniFile::kValueBuffer - 1)
-        expanded.resize(IniFile::kValueBuffer - 1);
-    return expanded;
+    return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+}
+
+EntryPaths ExpandEntryPaths(const ProgramList& programs) {
+    const std::string written = programs.FieldAsString("mdbpath"); // carries its backslash
+    std::string central = ExpandEnvironment(written);
+    // A variable whose value ends in a backslash, at the end of the path,
+    // must not give two.
+    if (central.size() > 1 && central.ends_with("\\\\") && !written.ends_with("\\\\"))
+        central.pop_back();
+    return {central, ExpandEnvironment(programs.FieldAsString("tmpdir")),
+            programs.FieldAsString("mdbname")};
 }
 
 } // namespace vorlund

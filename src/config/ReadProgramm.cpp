@@ -1,18 +1,17 @@
 #include "config/ReadProgramm.h"
 
-#include "config/Environment.h"
-
 namespace vorlund {
 
 void ReadProgramm(ProgramList& programs, const IniFile& config, const std::string& section) {
     programs.Append();
     programs.SetField("version", config.ReadInteger(section, "version", 0));
     programs.SetField("mdbname", config.ReadString(section, "mdbname", ""));
-    std::string mdbpath = ExpandEnvironment(config.ReadString(section, "mdbpath", ""));
+    // Paths are kept as written; %NAME% is expanded where they are used.
+    std::string mdbpath = config.ReadString(section, "mdbpath", "");
     if (mdbpath.empty() || mdbpath.back() != '\\')
         mdbpath += '\\';
     programs.SetField("mdbpath", mdbpath);
-    programs.SetField("tmpdir", ExpandEnvironment(config.ReadString(section, "tmpdir", "")));
+    programs.SetField("tmpdir", config.ReadString(section, "tmpdir", ""));
     programs.SetField("displayname", config.ReadString(section, "displayname", ""));
     programs.SetField("odbcname", config.ReadString(section, "odbcname", ""));
     programs.SetField("odbcpath", config.ReadString(section, "odbcpath", ""));

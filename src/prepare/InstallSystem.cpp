@@ -1,5 +1,7 @@
 #include "prepare/InstallSystem.h"
 
+#include "prepare/InstallRule.h"
+#include "prepare/PrepareHost.h"
 #include "prepare/Registry.h"
 
 namespace vorlund {
@@ -10,7 +12,14 @@ win::File openFile(const std::string& path, DWORD access, DWORD share, DWORD dis
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+constexpr DWORD kMarkerLimit = 64; // far more than any marker's text
+
 } // namespace
+
+bool InstallSystem::ProbeReplace(const std::string& path) {
+    win::File probe = openFile(path, DELETE, 0, OPEN_EXISTING);
+    return static_cast<bool>(probe);
+}
 
 win::File InstallSystem::OpenSource(const std::string& path) {
     return openFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
@@ -43,12 +52,38 @@ bool InstallSystem::Rename(const std::string& from, const std::string& to) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-bool InstallSystem::DeleteOldCopy(const std::string& path) {
+bool InstallSystem::Remove(const std::string& path) {
     return DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool InstallSystem::WriteMarker(const std::string& path, int32_t version) {
+    win::File file = openFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    const std::string text = VersionMarkerText(version);
+    DWORD done = 0;
+    return file &&
+           WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+           done == text.size() && file.close();
+}
+
+std::optional<int32_t> InstallSystem::ReadMarker(const std::string& path) {
+    win::File file = openFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    char text[kMarkerLimit];
+    DWORD length = 0;
+    if (!file || !ReadFile(file.get(), text, kMarkerLimit, &length, nullptr))
+        return std::nullopt;
+    return ParseVersionMarker(std::string_view(text, length));
 }
 
 void InstallSystem::WriteVersion(TRegistry& registry, int32_t version) {
     registry.WriteInteger("Version", version);
+}
+
+void InstallSystem::Pause(PrepareHost& host, DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        host.ProcessMessages();
+    }
 }
 
 InstallSystem& InstallSystem::Real() {

@@ -1,20 +1,27 @@
 #pragma once
 // The file and registry operations of one installation, in one place: the
 // launcher uses the real ones, and a test can make any single one of them
-// fail the way the system would (a full disk, a lost share, a refused write).
+// fail the way the system would (a full disk, a lost share, a refused write,
+// a virus scanner holding a file). A failed operation leaves its reason in
+// GetLastError(), as the system's own functions do.
 #include "win/Handles.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vorlund {
 
+class PrepareHost;
 class TRegistry;
 
 class InstallSystem {
   public:
     virtual ~InstallSystem() = default;
 
+    // Whether the old local copy may be replaced now: opened for deletion
+    // without sharing, then closed again. Refused while anyone has it open.
+    virtual bool ProbeReplace(const std::string& path);
     // The central copy, for reading. Other launchers may read it at the same
     // time; nobody may write it while it is open here.
     virtual win::File OpenSource(const std::string& path);
@@ -25,11 +32,15 @@ class InstallSystem {
     virtual bool Write(HANDLE file, const char* buffer, DWORD length);
     virtual bool Flush(HANDLE file);
     virtual bool Close(win::File& file);
-    // Puts the complete partial file in the local copy's place.
+    // Puts the complete partial file in the local copy's place, in one step.
     virtual bool Rename(const std::string& from, const std::string& to);
-    virtual bool DeleteOldCopy(const std::string& path);
+    virtual bool Remove(const std::string& path);
+    virtual bool WriteMarker(const std::string& path, int32_t version);
+    virtual std::optional<int32_t> ReadMarker(const std::string& path);
     // Records the installed version; a refused write raises the registry error.
     virtual void WriteVersion(TRegistry& registry, int32_t version);
+    // Lets time pass before an operation is tried again, the window serviced.
+    virtual void Pause(PrepareHost& host, DWORD milliseconds);
 
     static InstallSystem& Real();
 };

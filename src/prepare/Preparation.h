@@ -25,13 +25,21 @@ bool RegisterOdbcDataSource(ProgramList& programs, RunState& run);
 void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& run,
                             InstallSystem& system = InstallSystem::Real());
 
+// What a copy came to: true when every byte stands at the destination.
+struct CopyResult {
+    bool copied = false;
+    bool destinationInUse = false; // the complete copy could not replace the old one
+    DWORD error = ERROR_SUCCESS;   // the system's reason for a failure
+    explicit operator bool() const { return copied; }
+};
+
 // Copies source to destination in 64 KiB chunks with progress. The bytes go
-// to a partial file beside the destination that replaces it only when
-// complete, so the destination never holds a half-written copy. Other
-// launchers may read the source at the same time.
-bool XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
-               InstallSystem& system = InstallSystem::Real());
-std::string PartialCopyPath(const std::string& destination);
+// to a partial file beside the destination that replaces it in one step only
+// when complete, so the destination holds the old copy or the new one, never
+// a half-written one. Other launchers may read the source at the same time.
+// Refusals by a virus scanner or the like are waited out.
+CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
+                     InstallSystem& system = InstallSystem::Real());
 
 // Waits two seconds, then asks the shell to open the local copy; a refusal
 // is reported. Hides the window in every case.

@@ -1,5 +1,7 @@
 #include "prepare/CopyPlan.h"
+#include "prepare/PartialFiles.h"
 #include "prepare/Preparation.h"
+#include "prepare/Retry.h"
 #include "win/Handles.h"
 
 #include <memory>
@@ -12,20 +14,18 @@ using namespace copyplan;
 bool sameFile(HANDLE a, HANDLE b) {
     BY_HANDLE_FILE_INFORMATION x{}, y{};
     if (!GetFileInformationByHandle(a, &x) || !GetFileInformationByHandle(b, &y))
-        return false; // the final rename still refuses a target that is open here
+        return false;
     return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
            x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-// The destination may be replaced unless a program holds it without sharing
-// (the old copy still open) or it is the open source under another spelling.
-bool destinationReplaceable(HANDLE source, const std::string& destination) {
-    win::File probe(CreateFileA(destination.c_str(), GENERIC_READ,
+// The open source under another spelling: replacing it would copy the file
+// onto itself. Asked by identity, with an open that no sharing refuses.
+bool namesSource(HANDLE source, const std::string& destination) {
+    win::File probe(CreateFileA(destination.c_str(), FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe)
-        return GetLastError() != ERROR_SHARING_VIOLATION;
-    return !sameFile(source, probe.get());
+    return probe && sameFile(source, probe.get());
 }
 
 bool fileSize(HANDLE file, int64_t& size) {
@@ -79,30 +79,30 @@ bool copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE 
 
 } // namespace
 
-std::string PartialCopyPath(const std::string& destination) {
-    return destination + ".partial";
-}
-
-bool XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
-               InstallSystem& system) {
+CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
+                     InstallSystem& system) {
     win::File src = system.OpenSource(source);
     if (!src)
-        return false;
-    if (!destinationReplaceable(src.get(), destination))
-        return false;
-    const std::string partial = PartialCopyPath(destination);
-    win::File dst = system.CreatePartial(partial);
-    if (!dst)
-        return false;
+        return CopyResult{false, false, GetLastError()};
+    if (namesSource(src.get(), destination))
+        return CopyResult{false, false, ERROR_ALREADY_EXISTS};
+    PartialFile partial(system, PartialCopyPath(destination));
+    win::File dst;
+    if (const DWORD error = RetryWhileLocked(host, system, [&] {
+            return static_cast<bool>(dst = system.CreatePartial(partial.Path()));
+        }))
+        return CopyResult{false, false, error};
 
-    bool ok = copyChunks(host, system, src.get(), dst.get());
-    ok = ok && system.Flush(dst.get());
+    bool ok = copyChunks(host, system, src.get(), dst.get()) && system.Flush(dst.get());
+    const DWORD copyError = ok ? ERROR_SUCCESS : GetLastError();
     src.close();
-    ok = system.Close(dst) && ok;
-    ok = ok && system.Rename(partial, destination);
-    if (!ok)
-        DeleteFileA(partial.c_str());
-    return ok;
+    if (!system.Close(dst) || !ok)
+        return CopyResult{false, false, ok ? GetLastError() : copyError};
+    if (const DWORD error = RetryWhileLocked(
+            host, system, [&] { return system.Rename(partial.Path(), destination); }))
+        return CopyResult{false, IsTransientLock(error), error};
+    partial.Placed();
+    return CopyResult{true, false, ERROR_SUCCESS};
 }
 
 } // namespace vorlund

@@ -53,6 +53,14 @@ using UniqueEnhMetaFile = Unique<NullTraits<HENHMETAFILE, &DeleteEnhMetaFile>>;
 using UniqueMemoryDc = Unique<NullTraits<HDC, &DeleteDC>>;
 using UniqueWindow = Unique<NullTraits<HWND, &DestroyWindow>>;
 
+// A directory search: INVALID_HANDLE_VALUE when empty.
+struct FindTraits {
+    using Type = HANDLE;
+    static Type empty() { return INVALID_HANDLE_VALUE; }
+    static void close(Type h) { FindClose(h); }
+};
+using UniqueFind = Unique<FindTraits>;
+
 // A file handle: INVALID_HANDLE_VALUE when empty. close() reports whether the
 // close succeeded, which a destructor cannot.
 class File {

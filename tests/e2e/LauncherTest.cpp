@@ -148,6 +148,30 @@ bool SameBytes(const std::string& a, const std::string& b) {
     return x.eof() && y.eof();
 }
 
+// A file of whole MiB whose every MiB differs.
+void WritePatterned(const std::string& path, unsigned mebibytes) {
+    vorlund::win::File file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    for (unsigned mib = 0; mib < mebibytes; ++mib) {
+        const std::string block = PatternBytes(1 << 20, mib);
+        DWORD n = 0;
+        ASSERT_TRUE(WriteFile(file.get(), block.data(), 1 << 20, &n, nullptr));
+    }
+}
+
+// A copy in progress (or left by a killed run) beside the local copy.
+bool PartialExists(const std::string& localCopy) {
+    WIN32_FIND_DATAA data;
+    return static_cast<bool>(
+        vorlund::win::UniqueFind(FindFirstFileA((localCopy + ".*.partial").c_str(), &data)));
+}
+
+DWORD RecordedVersion(const std::string& display) {
+    DWORD v = 0;
+    ReadRegDword(HKEY_CURRENT_USER, "Software\\KORVEL\\" + display, "Version", v);
+    return v;
+}
+
 void expectFaultyConfiguration(const Outcome& r) {
     ASSERT_EQ(r.dialogs.size(), 1u);
     const Dialog& d = r.dialogs[0];
@@ -434,10 +458,9 @@ TEST_F(LauncherTest, ACopyKilledMidwayLeavesNothingAndTheNextRunInstallsAgain) {
         auto announce = launcher.WaitForDialog(kTimeout);
         ASSERT_TRUE(announce.has_value());
         PressOk(*announce);
-        const std::string partial = local + "One.mdb.partial";
         bool killed = false;
         for (int i = 0; i < 3000 && !killed; ++i) {
-            if (FileExists(partial)) {
+            if (PartialExists(local + "One.mdb")) {
                 vorlund::win::UniqueKernel process(
                     OpenProcess(PROCESS_TERMINATE, FALSE, launcher.Pid()));
                 TerminateProcess(process.get(), 1);
@@ -449,27 +472,20 @@ TEST_F(LauncherTest, ACopyKilledMidwayLeavesNothingAndTheNextRunInstallsAgain) {
         launcher.WaitExit(kTimeout);
     }
     EXPECT_FALSE(FileExists(local + "One.mdb"));
+    EXPECT_TRUE(PartialExists(local + "One.mdb")); // what the killed run left
     DeleteFileA((share + "One.mdb").c_str());
     WriteFileBytes(share + "One.mdb", "small");
     const Outcome again = run();
     ASSERT_EQ(again.dialogs.size(), 2u);
     EXPECT_EQ(again.dialogs[1].text.substr(0, 21), "NEUE Version von Eins");
     EXPECT_EQ(ReadFileBytes(local + "One.mdb"), "small");
-    EXPECT_FALSE(FileExists(local + "One.mdb.partial"));
+    EXPECT_FALSE(PartialExists(local + "One.mdb")); // the killed run's is gone too
 }
 
 // Both launchers copy the same central copy at once, each into its own
 // installation directory, as two workstations do after a new version.
 TEST_F(LauncherTest, TwoLaunchersInstallOneCentralCopyAtTheSameTime) {
-    {
-        vorlund::win::File big(CreateFileA((share + "One.mdb").c_str(), GENERIC_WRITE, 0, nullptr,
-                                           CREATE_ALWAYS, 0, nullptr));
-        for (unsigned mib = 0; mib < 256; ++mib) {
-            const std::string block = PatternBytes(1 << 20, mib);
-            DWORD n = 0;
-            ASSERT_TRUE(WriteFile(big.get(), block.data(), 1 << 20, &n, nullptr));
-        }
-    }
+    WritePatterned(share + "One.mdb", 256);
     const std::string app2 = dir / "app2\\", local2 = dir / "local2\\";
     CreateDirectoryA(app2.c_str(), nullptr);
     ASSERT_TRUE(CopyFileA(VORLUND_EXE, (app2 + "vorlund.exe").c_str(), FALSE));
@@ -490,7 +506,7 @@ TEST_F(LauncherTest, TwoLaunchersInstallOneCentralCopyAtTheSameTime) {
     answer(b);
     bool together = false; // both partial files at once: the copies overlapped
     for (int i = 0; i < 2000 && !together; ++i) {
-        together = FileExists(local + "One.mdb.partial") && FileExists(local2 + "One.mdb.partial");
+        together = PartialExists(local + "One.mdb") && PartialExists(local2 + "One.mdb");
         Sleep(5);
     }
     answer(a);
@@ -576,4 +592,78 @@ TEST_F(LauncherTest, PathsWithVariablesInstallIntoANewDirectoryChainAndOpenFromT
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find(installDir + "One.mdb"), std::string::npos) << lines[0];
     EXPECT_EQ(lines[1], "CWD " + installDir.substr(0, installDir.size() - 1));
+}
+
+// The share is down after the version was raised: the working copy stays and
+// is opened, as if nothing had been announced.
+TEST_F(LauncherTest, AMissingCentralCopyLeavesTheOldCopyToBeOpened) {
+    ini(entry("One", "Eins", "E2E_ONE", 2));
+    installedLocally("One");
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL\\Eins", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key, nullptr);
+    const DWORD one = 1;
+    RegSetValueExA(key, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+    RegCloseKey(key);
+    const Outcome r = run();
+    ASSERT_EQ(r.dialogs.size(), 2u);
+    EXPECT_EQ(r.dialogs[0].text.substr(0, 30), "ACHTUNG! NEUE Version von Eins");
+    EXPECT_EQ(r.dialogs[1].caption, "Warnung");
+    EXPECT_EQ(r.dialogs[1].text.substr(0, 30), "NEUE Version Eins konnte nicht");
+    const std::vector<std::string> lines = opened();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(local + "One.mdb"), std::string::npos) << lines[0];
+    EXPECT_EQ(ReadFileBytes(local + "One.mdb"), "local One");
+    EXPECT_EQ(RecordedVersion("Eins"), 1u);
+}
+
+// An impatient double start: the second launcher waits for the first one's
+// installation, then finds the copy current and opens it.
+TEST_F(LauncherTest, TwoStartsOnOnePcInstallOnceAndTheSecondOpens) {
+    WritePatterned(share + "One.mdb", 64);
+    ini(entry("One", "Eins", "E2E_ONE", 3));
+    LauncherProcess first(exe);
+    Sleep(300);
+    LauncherProcess second(exe);
+    std::vector<std::string> texts;
+    const ULONGLONG end = GetTickCount64() + 2 * kTimeout;
+    while ((first.Running() || second.Running()) && GetTickCount64() < end)
+        for (LauncherProcess* l : {&first, &second})
+            if (auto d = l->WaitForDialog(50)) {
+                texts.push_back(d->text.substr(0, 27));
+                PressOk(*d);
+            }
+    EXPECT_EQ(first.WaitExit(5000), 0u);
+    EXPECT_EQ(second.WaitExit(5000), 0u);
+    EXPECT_EQ(texts, (std::vector<std::string>{"ACHTUNG! NEUE Version von E",
+                                               "NEUE Version von Eins wurde"}));
+    EXPECT_TRUE(SameBytes(share + "One.mdb", local + "One.mdb"));
+    EXPECT_FALSE(PartialExists(local + "One.mdb"));
+    EXPECT_EQ(RecordedVersion("Eins"), 3u);
+    EXPECT_EQ(opened().size(), 2u); // one open, by the launcher that did not install
+}
+
+// "Version" roams with the user's profile, the local copy does not: PC B
+// must notice that its own copy is older than what PC A installed.
+TEST_F(LauncherTest, ARoamingUserGetsTheNewVersionOnEveryPc) {
+    const std::string appB = dir / "appB\\", localB = dir / "localB\\";
+    CreateDirectoryA(appB.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(VORLUND_EXE, (appB + "vorlund.exe").c_str(), FALSE));
+    auto configure = [&](int version) {
+        ini(entry("One", "Eins", "E2E_ONE", version));
+        std::string onB = entry("One", "Eins", "E2E_ONE", version);
+        onB.replace(onB.find(local), local.size(), localB);
+        WriteFileBytes(appB + "vorlund.INI", onB);
+        WriteFileBytes(share + "One.mdb", "version " + std::to_string(version));
+    };
+    configure(1);
+    EXPECT_EQ(run(appB + "vorlund.exe").dialogs.size(), 2u);
+    configure(2);
+    EXPECT_EQ(run().dialogs.size(), 2u);
+    EXPECT_EQ(RecordedVersion("Eins"), 2u);
+
+    const Outcome again = run(appB + "vorlund.exe");
+    ASSERT_EQ(again.dialogs.size(), 2u);
+    EXPECT_EQ(again.dialogs[1].text.substr(0, 27), "NEUE Version von Eins wurde");
+    EXPECT_EQ(ReadFileBytes(localB + "One.mdb"), "version 2");
 }

@@ -39,6 +39,10 @@ TEST(Verdict, EachReasonToFailAndTheWaysToSucceed) {
     newer.central = FileState::Readable;
     newer.installDirState = DirState::WouldBeCreated;
     EXPECT_EQ(Judge(newer).outcome, Outcome::Installs);
+    EntryFacts roamed = ok; // "Version" from another PC, this copy's marker older
+    roamed.marker = 1;
+    roamed.central = FileState::Readable;
+    EXPECT_EQ(Judge(roamed).outcome, Outcome::Installs);
 
     const std::vector<void (*)(EntryFacts&)> faults{
         [](EntryFacts& e) { e.central = FileState::Locked; },

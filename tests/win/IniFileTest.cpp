@@ -133,27 +133,36 @@ TEST_F(IniFileTest, ReadProgrammFillsOneRecordWithDefaultsAndNormalisation) {
     EXPECT_EQ(list.RecordCount(), 3);
 }
 
-TEST_F(IniFileTest, PathsTakeEnvironmentVariablesAndNoOtherKeyDoes) {
+TEST_F(IniFileTest, PathsKeepTheirVariablesUntilUsedAndNoOtherKeyHasAny) {
     SetEnvironmentVariableA("VORLUND_T_HOME", "C:\\users\\b\xE4r");
+    SetEnvironmentVariableA("VORLUND_T_SLASHED", "\\\\server\\apps\\");
     SetEnvironmentVariableA("VORLUND_T_APP", "Lager");
     SetEnvironmentVariableA("VORLUND_T_LONG", std::string(3000, 'x').c_str());
     const std::pair<std::string, std::string> cases[] = {
         {"%VORLUND_T_HOME%\\Firma\\", "C:\\users\\b\xE4r\\Firma\\"},
         {"%VORLUND_T_UNDEFINED%\\Firma\\", "%VORLUND_T_UNDEFINED%\\Firma\\"},
         {"%VORLUND_T_HOME%\\%VORLUND_T_APP%\\", "C:\\users\\b\xE4r\\Lager\\"},
-        {"C:\\%VORLUND_T_LONG%", "C:\\" + std::string(2044, 'x')}, // cut like any value
+        {"C:\\%VORLUND_T_LONG%", "C:\\" + std::string(3000, 'x')}, // never shortened
         {"C:\\Apps\\100 %\\", "C:\\Apps\\100 %\\"},
     };
     for (const auto& [written, expanded] : cases)
         EXPECT_EQ(ExpandEnvironment(written), expanded) << written;
 
     write("[A]\r\nmdbpath=%VORLUND_T_HOME%\r\ntmpdir=%VORLUND_T_HOME%\\%VORLUND_T_APP%\\\r\n"
-          "displayname=%VORLUND_T_APP%\r\nmdbname=%VORLUND_T_APP%.mdb\r\n");
+          "displayname=%VORLUND_T_APP%\r\nmdbname=%VORLUND_T_APP%.mdb\r\n"
+          "[B]\r\nmdbpath=%VORLUND_T_SLASHED%\r\ntmpdir=%VORLUND_T_LONG%\\\r\nmdbname=b.mdb\r\n");
     ProgramList list;
     list.Open();
     ReadProgramm(list, IniFile(path), "A");
-    EXPECT_EQ(list.FieldAsString("mdbpath"), "C:\\users\\b\xE4r\\");
-    EXPECT_EQ(list.FieldAsString("tmpdir"), "C:\\users\\b\xE4r\\Lager\\");
+    EXPECT_EQ(list.FieldAsString("mdbpath"), "%VORLUND_T_HOME%\\");
+    EXPECT_EQ(list.FieldAsString("tmpdir"), "%VORLUND_T_HOME%\\%VORLUND_T_APP%\\");
     EXPECT_EQ(list.FieldAsString("displayname"), "%VORLUND_T_APP%");
-    EXPECT_EQ(list.FieldAsString("mdbname"), "%VORLUND_T_APP%.mdb");
+    const EntryPaths a = ExpandEntryPaths(list);
+    EXPECT_EQ(a.Central(), "C:\\users\\b\xE4r\\%VORLUND_T_APP%.mdb");
+    EXPECT_EQ(a.Local(), "C:\\users\\b\xE4r\\Lager\\%VORLUND_T_APP%.mdb");
+
+    ReadProgramm(list, IniFile(path), "B");
+    const EntryPaths b = ExpandEntryPaths(list);
+    EXPECT_EQ(b.centralDir, "\\\\server\\apps\\"); // one backslash at the end, as before
+    EXPECT_EQ(b.installDir, std::string(3000, 'x') + "\\");
 }

@@ -1,10 +1,14 @@
 // The entry preparation against the real registry, real files and the real
 // ODBC installer API of the test prefix.
 #include "prepare/Messages.h"
+#include "prepare/PartialFiles.h"
 #include "prepare/Preparation.h"
+#include "support/FailingSystem.h"
 #include "support/WinTestSupport.h"
 
 #include <odbcinst.h>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -199,12 +203,29 @@ class InstallTest : public PreparationTest {
             return std::nullopt;
         return v;
     }
-    void check() {
+    void check(InstallSystem& system = InstallSystem::Real()) {
         add(programs, entry);
         programs.SetFilter("ID=0");
         programs.SetFiltered(true);
         run.displayName = entry.display;
-        CheckVersionAndInstall(host, programs, run);
+        CheckVersionAndInstall(host, programs, run, system);
+    }
+    // The old copy, installed by this release: "old" with its marker.
+    void oldCopy(DWORD version = 1) {
+        installed(version);
+        CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
+        WriteFileBytes(local(), "old");
+        WriteFileBytes(local() + ".version", std::to_string(version) + "\r\n");
+    }
+    std::vector<std::string> filesInInstallDir() {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA data;
+        win::UniqueFind search(FindFirstFileA((entry.tmpdir + "*").c_str(), &data));
+        for (bool more = static_cast<bool>(search); more; more = FindNextFileA(search.get(), &data))
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(data.cFileName);
+        std::sort(names.begin(), names.end());
+        return names;
     }
     std::vector<std::string> texts() {
         std::vector<std::string> out;
@@ -281,23 +302,60 @@ TEST_F(InstallTest, ALoweredVersionWithTheLocalCopyKeepsTheHigherNumber) {
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(InstallTest, AnOldCopyHeldOpenCannotBeReplaced) {
-    installed(1);
+TEST_F(InstallTest, AnOldCopyHeldOpenIsWaitedForThenLeftAsItIs) {
+    oldCopy();
     entry.version = 2;
     WriteFileBytes(central(), "new");
-    CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
-    WriteFileBytes(local(), "old");
     win::File held(CreateFileA(local().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
-    check();
+    FailingSystem patient; // every operation real, the waits counted
+    check(patient);
     held.close();
     EXPECT_EQ(texts(), (std::vector<std::string>{texts::announceNewVersion("Lager"),
                                                  texts::deletionFailed("Lager")}));
     EXPECT_EQ(host.messages[1].type, MessageType::Warning);
+    EXPECT_EQ(patient.paused, 8000u);
     EXPECT_EQ(run.errorCount, 1);
     EXPECT_EQ(recorded(), 1u); // so that the next start installs
     EXPECT_EQ(ReadFileBytes(local()), "old");
+    EXPECT_TRUE(host.barPositions.empty()); // refused before any byte was copied
+}
+
+// A virus scanner holds the old copy for a moment: the real wait services the
+// window, and the installation goes through once it lets go.
+TEST_F(InstallTest, AnOldCopyHeldForAMomentIsReplacedAfterTheWait) {
+    oldCopy();
+    entry.version = 2;
+    WriteFileBytes(central(), "new");
+    win::File held(CreateFileA(local().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+    host.onPump = [&](int pass) {
+        if (pass == 3)
+            held.close();
+    };
+    check();
+    EXPECT_GE(host.pumps, 3);
+    EXPECT_EQ(texts(), (std::vector<std::string>{texts::announceNewVersion("Lager"),
+                                                 texts::installSucceeded("Lager")}));
+    EXPECT_EQ(ReadFileBytes(local()), "new");
+}
+
+TEST_F(InstallTest, PartialFilesOfKilledRunsGoButOneBeingWrittenStays) {
+    oldCopy();
+    entry.version = 2;
+    WriteFileBytes(central(), "new");
+    for (const char* name : {"lager.mdb.4242.partial", "lager.mdb.partial", "LAGER.MDB.7.PARTIAL",
+                             "lager.mdb.x.partial", "other.mdb.1.partial"})
+        WriteFileBytes(entry.tmpdir + name, "left");
+    const std::string busy = entry.tmpdir + "lager.mdb.99.partial";
+    win::File writing(
+        CreateFileA(busy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    check();
+    writing.close();
+    EXPECT_EQ(filesInInstallDir(),
+              (std::vector<std::string>{"lager.mdb", "lager.mdb.99.partial", "lager.mdb.version",
+                                        "lager.mdb.x.partial", "other.mdb.1.partial"}));
 }
 
 TEST_F(InstallTest, AMissingCentralCopyWarnsWithUpperCasePathsAndLeavesNothing) {
@@ -311,6 +369,19 @@ TEST_F(InstallTest, AMissingCentralCopyWarnsWithUpperCasePathsAndLeavesNothing) 
     EXPECT_EQ(run.errorCount, 0); // the launch follows
     EXPECT_FALSE(recorded().has_value());
     EXPECT_FALSE(FileExists(local()));
+}
+
+TEST_F(InstallTest, AnExpandedPathTooLongForWindowsIsRefusedNotShortened) {
+    const std::string longDir = dir / std::string(250, 'd');
+    SetEnvironmentVariableA("VORLUND_T_LONGDIR", longDir.c_str());
+    entry.tmpdir = "%VORLUND_T_LONGDIR%\\";
+    WriteFileBytes(central(), "db");
+    check();
+    SetEnvironmentVariableA("VORLUND_T_LONGDIR", nullptr);
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1].text, texts::copyFailed("Lager", central(), longDir + "\\"));
+    EXPECT_EQ(run.installDir, longDir + "\\");
+    EXPECT_FALSE(FileExists(longDir + "\\" + entry.mdbname));
 }
 
 TEST_F(InstallTest, AnInstallationDirectoryWithoutBackslashNamesAFileInItsParent) {
@@ -336,62 +407,36 @@ TEST_F(InstallTest, AVersionValueOfTheWrongTypeEscapesAsARegistryError) {
     }
 }
 
-// Makes one operation of the installation fail at its n-th call, the way
-// the system would; every other call is the real one.
-enum class Op { OpenSource, CreatePartial, Read, Write, Flush, Close, Rename, DeleteOld, Version };
-
-class FailingSystem : public InstallSystem {
-  public:
-    FailingSystem(Op op, int nth) : op_(op), nth_(nth) {}
-
-    win::File OpenSource(const std::string& path) override {
-        return fails(Op::OpenSource) ? win::File() : InstallSystem::OpenSource(path);
-    }
-    win::File CreatePartial(const std::string& path) override {
-        return fails(Op::CreatePartial) ? win::File() : InstallSystem::CreatePartial(path);
-    }
-    bool Read(HANDLE file, char* buffer, DWORD length) override {
-        return !fails(Op::Read) && InstallSystem::Read(file, buffer, length);
-    }
-    bool Write(HANDLE file, const char* buffer, DWORD length) override {
-        return !fails(Op::Write) && InstallSystem::Write(file, buffer, length); // a full disk
-    }
-    bool Flush(HANDLE file) override { return !fails(Op::Flush) && InstallSystem::Flush(file); }
-    bool Close(win::File& file) override { return InstallSystem::Close(file) && !fails(Op::Close); }
-    bool Rename(const std::string& from, const std::string& to) override {
-        return !fails(Op::Rename) && InstallSystem::Rename(from, to);
-    }
-    bool DeleteOldCopy(const std::string& path) override {
-        return !fails(Op::DeleteOld) && InstallSystem::DeleteOldCopy(path);
-    }
-    void WriteVersion(TRegistry& registry, int32_t version) override {
-        if (fails(Op::Version))
-            registry.CloseKey(); // the write then fails for real
-        InstallSystem::WriteVersion(registry, version);
-    }
-
-  private:
-    bool fails(Op op) { return op == op_ && ++calls_ == nth_; }
-    Op op_;
-    int nth_;
-    int calls_ = 0;
-};
-
-TEST_F(InstallTest, AFailureAnywhereLeavesNoHalfCopyAndTheOldVersionNumber) {
-    enum Left { Nothing, OldCopy, NewCopy };
+TEST_F(InstallTest, AFailureAnywhereKeepsTheOldCopyOrPutsTheNewOneWhole) {
+    enum Left { OldCopy, NewCopy };
+    enum Shown { CopyFailed, InUse, VersionRefused, Installed };
     struct Case {
         Op op;
-        int nth;
+        int nth, times;
+        DWORD error;
         Left left;
+        Shown shown;
+        DWORD paused;
+    };
+    constexpr DWORD kLocked = ERROR_SHARING_VIOLATION, kOther = ERROR_GEN_FAILURE;
+    const std::vector<Case> cases{
+        {Op::Probe, 1, 1, kLocked, NewCopy, Installed, 100},
+        {Op::Probe, 1, 0, ERROR_LOCK_VIOLATION, OldCopy, InUse, 8000},
+        {Op::OpenSource, 1, 0, ERROR_FILE_NOT_FOUND, OldCopy, CopyFailed, 0},
+        {Op::CreatePartial, 1, 2, ERROR_ACCESS_DENIED, NewCopy, Installed, 300},
+        {Op::CreatePartial, 1, 0, ERROR_DISK_FULL, OldCopy, CopyFailed, 0},
+        {Op::Read, 3, 1, kOther, OldCopy, CopyFailed, 0},
+        {Op::Write, 4, 1, ERROR_DISK_FULL, OldCopy, CopyFailed, 0},
+        {Op::Flush, 1, 1, kOther, OldCopy, CopyFailed, 0},
+        {Op::Close, 1, 1, kOther, OldCopy, CopyFailed, 0},
+        {Op::Rename, 1, 1, kLocked, NewCopy, Installed, 100},
+        {Op::Rename, 1, 0, kLocked, OldCopy, InUse, 8000},
+        {Op::Rename, 1, 0, ERROR_PATH_NOT_FOUND, OldCopy, CopyFailed, 0},
+        {Op::Marker, 1, 0, kOther, NewCopy, Installed, 0},
+        {Op::Version, 1, 0, kOther, NewCopy, VersionRefused, 0},
     };
     const std::string fresh = PatternBytes(200000, 8); // four chunks, eight reads
-    const std::vector<Case> cases{
-        {Op::OpenSource, 1, Nothing}, {Op::CreatePartial, 1, Nothing}, {Op::Read, 3, Nothing},
-        {Op::Write, 4, Nothing},      {Op::Flush, 1, Nothing},         {Op::Close, 1, Nothing},
-        {Op::Rename, 1, Nothing},     {Op::DeleteOld, 1, OldCopy},     {Op::Version, 1, NewCopy},
-    };
     WriteFileBytes(central(), fresh);
-    CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
     entry.version = 2;
     add(programs, entry);
     programs.SetFilter("ID=0");
@@ -410,24 +455,33 @@ TEST_F(InstallTest, AFailureAnywhereLeavesNoHalfCopyAndTheOldVersionNumber) {
         }
         return outcome;
     };
+    auto marker = [&] {
+        return FileExists(local() + ".version") ? ReadFileBytes(local() + ".version") : "<none>";
+    };
+    const std::string shown[] = {
+        texts::copyFailed("Lager", central(), entry.tmpdir), texts::deletionFailed("Lager"),
+        "Konnte Daten f\xFCr 'Version' nicht setzen", texts::installSucceeded("Lager")};
     for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.op));
-        installed(1);
-        WriteFileBytes(local(), "old");
-        FailingSystem failing(c.op, c.nth);
-        const std::string outcome = install(failing);
-        const std::string expected[] = {texts::copyFailed("Lager", central(), entry.tmpdir),
-                                        texts::deletionFailed("Lager"),
-                                        "Konnte Daten f\xFCr 'Version' nicht setzen"};
-        EXPECT_EQ(outcome, expected[c.left]);
-        EXPECT_EQ(recorded(), 1u);
-        EXPECT_FALSE(FileExists(PartialCopyPath(local())));
-        const std::string left = FileExists(local()) ? ReadFileBytes(local()) : "<nothing>";
-        EXPECT_EQ(left, c.left == Nothing ? "<nothing>" : c.left == OldCopy ? "old" : fresh);
+        SCOPED_TRACE(::testing::Message()
+                     << "op " << static_cast<int>(c.op) << " times " << c.times);
+        oldCopy();
+        FailingSystem failing(c.op, c.nth, c.times, c.error);
+        EXPECT_EQ(install(failing), shown[c.shown]);
+        EXPECT_EQ(failing.paused, c.paused);
+        const bool replaced = c.left == NewCopy;
+        EXPECT_EQ(ReadFileBytes(local()), replaced ? fresh : "old");
+        EXPECT_EQ(recorded(), replaced && c.shown != VersionRefused ? 2u : 1u);
+        // The marker tells the copy that is there, or is gone.
+        EXPECT_EQ(marker(), !replaced ? "1\r\n" : c.op == Op::Marker ? "<none>" : "2\r\n");
+        const std::vector<std::string> files{"lager.mdb", "lager.mdb.version"};
+        EXPECT_EQ(filesInInstallDir(), c.op == Op::Marker ? std::vector<std::string>{"lager.mdb"}
+                                                          : files); // no partial file left
 
-        EXPECT_EQ(install(InstallSystem::Real()), texts::installSucceeded("Lager"));
+        EXPECT_EQ(install(InstallSystem::Real()),
+                  replaced && c.shown != VersionRefused ? "" : shown[Installed]);
         EXPECT_EQ(recorded(), 2u);
         EXPECT_EQ(ReadFileBytes(local()), fresh);
+        EXPECT_EQ(marker(), c.op == Op::Marker ? "<none>" : "2\r\n");
     }
 }
 

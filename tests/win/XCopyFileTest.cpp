@@ -1,5 +1,7 @@
 // The chunked copy against real files.
+#include "prepare/PartialFiles.h"
 #include "prepare/Preparation.h"
+#include "support/FailingSystem.h"
 #include "support/WinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -88,13 +90,17 @@ TEST_F(XCopyFileTest, TheSourceUnderAnySpellingFailsBeforeCopyingAndStaysUnchang
     }
 }
 
-TEST_F(XCopyFileTest, ADestinationOpenElsewhereFailsAndIsKept) {
+TEST_F(XCopyFileTest, ADestinationOpenElsewhereIsWaitedForThenKept) {
     WriteFileBytes(source, "new");
     WriteFileBytes(target, "old");
     win::File held(
         CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
-    EXPECT_FALSE(XCopyFile(host, source, target));
+    FailingSystem patient;
+    const CopyResult result = XCopyFile(host, source, target, patient);
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(result.destinationInUse);
+    EXPECT_EQ(patient.paused, 8000u);
     held.close();
     EXPECT_EQ(ReadFileBytes(target), "old");
     EXPECT_FALSE(FileExists(PartialCopyPath(target)));

@@ -1,0 +1,30 @@
+#pragma once
+// When an entry must be installed on this workstation, and the version
+// marker that a local copy carries beside it. The launcher and the check
+// decide by the same rule.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorlund {
+
+struct LocalCopyFacts {
+    bool present = false;          // a file at the local copy path
+    int32_t installed = 0;         // "Version" in the registry, 0 when absent
+    int32_t configured = 0;        // the entry's version
+    std::optional<int32_t> marker; // the copy's own marker, if it has one
+};
+
+// A missing copy, a newer configured version, or a marker that says the copy
+// itself is older: "Version" roams with the user, the copy does not.
+bool InstallNeeded(const LocalCopyFacts& facts);
+
+// The marker lies beside the local copy: "orders.mdb" has "orders.mdb.version".
+std::string VersionMarkerPath(const std::string& localCopy);
+// Decimal text and CRLF.
+std::string VersionMarkerText(int32_t version);
+// Nothing when the text is not a marker; a damaged one counts as absent.
+std::optional<int32_t> ParseVersionMarker(std::string_view text);
+
+} // namespace vorlund

@@ -1,0 +1,80 @@
+#pragma once
+// The installation's operations with one of them failing the way the system
+// would, and pauses that pass at once but are added up; every other call is
+// the real one.
+#include "prepare/InstallSystem.h"
+#include "prepare/Registry.h"
+
+namespace vorlund::testing {
+
+enum class Op {
+    None,
+    Probe,
+    OpenSource,
+    CreatePartial,
+    Read,
+    Write,
+    Flush,
+    Close,
+    Rename,
+    Marker,
+    Version
+};
+
+class FailingSystem : public InstallSystem {
+  public:
+    // op fails from its nth call on, `times` calls in a row (0: for good), with
+    // the given error.
+    explicit FailingSystem(Op op = Op::None, int nth = 1, int times = 0,
+                           DWORD error = ERROR_GEN_FAILURE)
+        : op_(op), nth_(nth), times_(times), error_(error) {}
+
+    bool ProbeReplace(const std::string& path) override {
+        return !fails(Op::Probe) && InstallSystem::ProbeReplace(path);
+    }
+    win::File OpenSource(const std::string& path) override {
+        return fails(Op::OpenSource) ? win::File() : InstallSystem::OpenSource(path);
+    }
+    win::File CreatePartial(const std::string& path) override {
+        return fails(Op::CreatePartial) ? win::File() : InstallSystem::CreatePartial(path);
+    }
+    bool Read(HANDLE file, char* buffer, DWORD length) override {
+        return !fails(Op::Read) && InstallSystem::Read(file, buffer, length);
+    }
+    bool Write(HANDLE file, const char* buffer, DWORD length) override {
+        return !fails(Op::Write) && InstallSystem::Write(file, buffer, length);
+    }
+    bool Flush(HANDLE file) override { return !fails(Op::Flush) && InstallSystem::Flush(file); }
+    bool Close(win::File& file) override { return InstallSystem::Close(file) && !fails(Op::Close); }
+    bool Rename(const std::string& from, const std::string& to) override {
+        return !fails(Op::Rename) && InstallSystem::Rename(from, to);
+    }
+    bool WriteMarker(const std::string& path, int32_t version) override {
+        return !fails(Op::Marker) && InstallSystem::WriteMarker(path, version);
+    }
+    void WriteVersion(TRegistry& registry, int32_t version) override {
+        if (fails(Op::Version))
+            registry.CloseKey(); // the write then fails for real
+        InstallSystem::WriteVersion(registry, version);
+    }
+    void Pause(PrepareHost&, DWORD milliseconds) override { paused += milliseconds; }
+
+    DWORD paused = 0;
+
+  private:
+    bool fails(Op op) {
+        if (op != op_)
+            return false;
+        ++calls_;
+        if (calls_ < nth_ || (times_ > 0 && calls_ >= nth_ + times_))
+            return false;
+        SetLastError(error_);
+        return true;
+    }
+    Op op_;
+    int nth_, times_;
+    DWORD error_;
+    int calls_ = 0;
+};
+
+} // namespace vorlund::testing

@@ -1,0 +1,36 @@
+#include "prepare/InstallRule.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace vorlund;
+
+TEST(InstallRule, ACopyIsInstalledWhenMissingOlderByRegistryOrOlderByItsMarker) {
+    struct Case {
+        LocalCopyFacts facts;
+        bool needed;
+    };
+    const std::vector<Case> cases{
+        {{false, 3, 3, 3}, true},            // no copy at all
+        {{true, 2, 3, std::nullopt}, true},  // an earlier release's copy, older by "Version"
+        {{true, 3, 3, std::nullopt}, false}, // an earlier release's copy, current
+        {{true, 3, 3, 2}, true},             // "Version" roamed from another PC
+        {{true, 3, 3, 3}, false},            //
+        {{true, 5, 3, 4}, false},            // lowered in the configuration: kept
+        {{true, -1, -1, -2}, true},          // signed comparison
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(InstallNeeded(c.facts), c.needed)
+            << c.facts.present << " " << c.facts.installed << " " << c.facts.configured;
+}
+
+TEST(InstallRule, TheMarkerIsDecimalTextWithCrLfAndAnythingElseIsNoMarker) {
+    EXPECT_EQ(VersionMarkerPath("C:\\Apps\\orders.mdb"), "C:\\Apps\\orders.mdb.version");
+    for (int32_t v : {0, 12, -7, INT32_MAX, INT32_MIN})
+        EXPECT_EQ(ParseVersionMarker(VersionMarkerText(v)), v);
+    EXPECT_EQ(VersionMarkerText(12), "12\r\n");
+    EXPECT_EQ(ParseVersionMarker("12"), 12);
+    for (const char* damaged : {"", "\r\n", "0x1F\r\n", "12 \r\n", "12\r\n\r\n", "99999999999\r\n"})
+        EXPECT_EQ(ParseVersionMarker(damaged), std::nullopt) << damaged;
+}
