@@ -172,6 +172,14 @@ DWORD RecordedVersion(const std::string& display) {
     return v;
 }
 
+void RecordVersion(const std::string& display, DWORD version) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, ("Software\\KORVEL\\" + display).c_str(), 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    vorlund::win::UniqueKey owner(key);
+    RegSetValueExA(key, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version), 4);
+}
+
 void expectFaultyConfiguration(const Outcome& r) {
     ASSERT_EQ(r.dialogs.size(), 1u);
     const Dialog& d = r.dialogs[0];
@@ -527,17 +535,7 @@ TEST_F(LauncherTest, AnOldCopyHeldOpenIsReplacedOnTheStartAfterItIsReleased) {
     WriteFileBytes(share + "One.mdb", "new");
     ini(entry("One", "Eins", "E2E_ONE", 2));
     installedLocally("One");
-    auto version = [] {
-        DWORD v = 0;
-        ReadRegDword(HKEY_CURRENT_USER, "Software\\KORVEL\\Eins", "Version", v);
-        return v;
-    };
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL\\Eins", 0, nullptr, 0, KEY_ALL_ACCESS,
-                    nullptr, &key, nullptr);
-    const DWORD one = 1;
-    RegSetValueExA(key, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
-    RegCloseKey(key);
+    RecordVersion("Eins", 1);
     {
         vorlund::win::File held(CreateFileA((local + "One.mdb").c_str(), GENERIC_READ,
                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -546,13 +544,13 @@ TEST_F(LauncherTest, AnOldCopyHeldOpenIsReplacedOnTheStartAfterItIsReleased) {
         ASSERT_EQ(r.dialogs.size(), 2u);
         EXPECT_EQ(r.dialogs[1].caption, "Warnung");
         EXPECT_EQ(r.dialogs[1].text.substr(0, 35), "Achtung! Eine neue VERSION von Eins");
-        EXPECT_EQ(version(), 1u);
+        EXPECT_EQ(RecordedVersion("Eins"), 1u);
     }
     const Outcome again = run();
     ASSERT_EQ(again.dialogs.size(), 2u);
     EXPECT_EQ(again.dialogs[0].text.substr(0, 30), "ACHTUNG! NEUE Version von Eins");
     EXPECT_EQ(again.dialogs[1].text.substr(0, 27), "NEUE Version von Eins wurde");
-    EXPECT_EQ(version(), 2u);
+    EXPECT_EQ(RecordedVersion("Eins"), 2u);
     EXPECT_EQ(ReadFileBytes(local + "One.mdb"), "new");
     EXPECT_TRUE(opened(0).empty());
 }
@@ -599,12 +597,7 @@ TEST_F(LauncherTest, PathsWithVariablesInstallIntoANewDirectoryChainAndOpenFromT
 TEST_F(LauncherTest, AMissingCentralCopyLeavesTheOldCopyToBeOpened) {
     ini(entry("One", "Eins", "E2E_ONE", 2));
     installedLocally("One");
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KORVEL\\Eins", 0, nullptr, 0, KEY_ALL_ACCESS,
-                    nullptr, &key, nullptr);
-    const DWORD one = 1;
-    RegSetValueExA(key, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
-    RegCloseKey(key);
+    RecordVersion("Eins", 1);
     const Outcome r = run();
     ASSERT_EQ(r.dialogs.size(), 2u);
     EXPECT_EQ(r.dialogs[0].text.substr(0, 30), "ACHTUNG! NEUE Version von Eins");
