@@ -4,8 +4,10 @@
 #include "config/ConfigPath.h"
 #include "prepare/DriverPath.h"
 #include "prepare/Messages.h"
+#include "prepare/RunLogFile.h"
 #include "ui/Application.h"
 #include "ui/MessageDialog.h"
+#include "version.h"
 #include "win/Paths.h"
 
 namespace vorlund {
@@ -24,6 +26,7 @@ void TForm1::Timer1Timer() {
     run.config->ReadSections(run.sections);
     run.driverPath = DetermineDriverPath(*run.registry);
 
+    run.logDir = run.config->ReadString("SETUP", "logdir", "");
     const std::string banner = run.config->ReadString("SETUP", "JpegImage", "");
     if (!banner.empty())
         LoadBanner(run.programDir + banner); // a banner that fails to load stays empty
@@ -37,6 +40,7 @@ void TForm1::Timer1Timer() {
 
     const int32_t entries = tPrograms.RecordCount();
     if (entries == 0) {
+        NoteOutcome(run, RunResult::FaultyConfiguration);
         ShowMessageDialog(texts::kFaultyConfiguration, MessageType::Error, mbOK, 0);
     } else if (entries == 1) {
         LaunchProgram(run, tPrograms.FieldAsInteger("ID"));
@@ -46,7 +50,10 @@ void TForm1::Timer1Timer() {
         SetSelectionVisible(true);
         if (ShowModal() == mrOk)
             LaunchProgram(run, tPrograms.FieldAsInteger("id"));
+        else
+            NoteOutcome(run, RunResult::Left);
     }
+    AppendRunLog(run, VORLUND_VERSION_STRING);
 
     run.registry.reset();
     Application::instance().Terminate();

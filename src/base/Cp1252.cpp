@@ -1,5 +1,7 @@
 #include "base/Cp1252.h"
 
+#include <optional>
+
 namespace vorlund {
 namespace {
 
@@ -23,7 +25,46 @@ void appendUtf8(std::string& out, char16_t c) {
     }
 }
 
+// The next code point of a UTF-8 text, or nothing for a damaged sequence
+// (which is then skipped one byte at a time).
+std::optional<char32_t> nextCodePoint(std::string_view text, size_t& at) {
+    const auto lead = static_cast<unsigned char>(text[at++]);
+    if (lead < 0x80)
+        return lead;
+    const int extra = lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
+    if (extra < 0 || lead >= 0xF5 || at + static_cast<size_t>(extra) > text.size())
+        return std::nullopt;
+    char32_t c = lead & (0x3F >> extra);
+    for (int i = 0; i < extra; ++i) {
+        const auto next = static_cast<unsigned char>(text[at + static_cast<size_t>(i)]);
+        if ((next & 0xC0) != 0x80)
+            return std::nullopt;
+        c = (c << 6) | (next & 0x3F);
+    }
+    at += static_cast<size_t>(extra);
+    return c;
+}
+
+char fromUnicode(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (unsigned i = 0; i < 32; ++i)
+        if (kHighControls[i] == c)
+            return static_cast<char>(0x80 + i);
+    return '?';
+}
+
 } // namespace
+
+std::string utf8ToCp1252(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const std::optional<char32_t> c = nextCodePoint(text, at);
+        out += c ? fromUnicode(*c) : '?';
+    }
+    return out;
+}
 
 char16_t cp1252ToUnicode(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t{byte};

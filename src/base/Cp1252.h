@@ -1,5 +1,5 @@
 #pragma once
-// Windows-1252 text to Unicode, independent of the code page of whatever PC
+// Windows-1252 text to Unicode and back, independent of the code page of whatever PC
 // the program runs on.
 #include <string>
 #include <string_view>
@@ -9,5 +9,8 @@ namespace vorlund {
 char16_t cp1252ToUnicode(unsigned char byte);
 std::u16string cp1252ToUtf16(std::string_view text);
 std::string cp1252ToUtf8(std::string_view text);
+// UTF-8 back to Windows-1252: a character 1252 lacks, or a damaged sequence,
+// becomes "?".
+std::string utf8ToCp1252(std::string_view text);
 
 } // namespace vorlund

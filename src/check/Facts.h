@@ -3,6 +3,7 @@
 // changing anything, for the verdict and the report.
 #include "check/TextEncoding.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,6 +50,15 @@ struct EntryFacts {
 
     std::string extension;
     std::optional<std::string> opener; // the shell's command for it
+    bool openerIs64Bit = false;        // it could not use a 32-bit ODBC driver
+
+    // Values longer than their field, which the launcher cuts.
+    struct Cut {
+        std::string key;
+        size_t written;
+        size_t kept;
+    };
+    std::vector<Cut> cuts;
 };
 
 struct ConfigFacts {
@@ -60,6 +70,9 @@ struct ConfigFacts {
     bool bannerLoads = false;
     std::string driverPath;
     bool driverPresent = false;
+    // On 64-bit Windows, where 32-bit programs such as Access find it.
+    std::string driver32Path;
+    bool driver32Present = false;
     unsigned codePage = 1252; // this workstation's ANSI code page
     std::vector<EntryFacts> entries;
 };

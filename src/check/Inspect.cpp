@@ -1,6 +1,7 @@
 #include "check/Inspect.h"
 
 #include "base/AsciiText.h"
+#include "check/Executable.h"
 #include "config/ConfigPath.h"
 #include "config/Environment.h"
 #include "config/IniFile.h"
@@ -94,6 +95,46 @@ std::string extensionOf(const std::string& fileName) {
     return fileName.substr(dot);
 }
 
+// Whether the program the shell starts for the extension is a 64-bit one.
+bool openerIs64Bit(const std::string& extension) {
+    char program[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (extension.empty() || FAILED(AssocQueryStringA(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE,
+                                                      extension.c_str(), "open", program, &length)))
+        return false;
+    win::File file = openExisting(program, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    char head[4096];
+    DWORD n = 0;
+    if (!file || !ReadFile(file.get(), head, sizeof head, &n, nullptr))
+        return false;
+    return ExecutableBitness(std::string_view(head, n)) == Bitness::Bits64;
+}
+
+// The driver in the 32-bit system directory, where 64-bit Windows keeps the
+// 32-bit ODBC drivers; empty on 32-bit Windows.
+std::string driver32Path(const std::string& driverPath) {
+    char dir[MAX_PATH] = {};
+    const UINT n = GetSystemWow64DirectoryA(dir, MAX_PATH);
+    const size_t slash = driverPath.find_last_of('\\');
+    if (n == 0 || n >= MAX_PATH || slash == std::string::npos)
+        return {};
+    return std::string(dir, n) + driverPath.substr(slash);
+}
+
+std::vector<EntryFacts::Cut> cutValues(const IniFile& ini, const std::string& section) {
+    std::vector<EntryFacts::Cut> cuts;
+    for (const FieldDef& field : kProgramFields) {
+        if (field.type != FieldType::Text)
+            continue;
+        std::string value = ini.ReadString(section, field.name, "");
+        if (std::string_view(field.name) == "mdbpath" && (value.empty() || value.back() != '\\'))
+            value += '\\'; // the launcher adds it before the value is stored
+        if (value.size() > static_cast<size_t>(field.size))
+            cuts.push_back({field.name, value.size(), static_cast<size_t>(field.size)});
+    }
+    return cuts;
+}
+
 std::optional<std::string> shellOpener(const std::string& extension) {
     if (extension.empty())
         return std::nullopt;
@@ -161,6 +202,8 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.dataSource = dataSource(list, driverPath);
     e.extension = extensionOf(paths.mdbName);
     e.opener = shellOpener(e.extension);
+    e.openerIs64Bit = openerIs64Bit(e.extension);
+    e.cuts = cutValues(ini, section);
     return e;
 }
 
@@ -191,6 +234,8 @@ ConfigFacts Inspect(const std::string& iniPath) {
     TRegistry registry;
     c.driverPath = DetermineDriverPath(registry);
     c.driverPresent = win::IsFile(c.driverPath);
+    c.driver32Path = driver32Path(c.driverPath);
+    c.driver32Present = !c.driver32Path.empty() && win::IsFile(c.driver32Path);
     c.banner = ini.ReadString("SETUP", "JpegImage", "");
     if (!c.banner.empty())
         c.bannerLoads = Picture().LoadFromFile(programDirectory(iniPath) + c.banner);

@@ -173,6 +173,16 @@ void entry(Lines& out, const EntryFacts& e, size_t index) {
     dataSource(out, e);
     out(labelled("\326ffnen mit",
                  e.opener ? *e.opener : "kein Programm f\374r " + quoted(TypeName(e))));
+    if (e.openerIs64Bit)
+        out(labelled("",
+                     "WARNUNG: ein 64-Bit-Programm; es kann den 32-Bit-ODBC-Treiber nicht "
+                     "nutzen.",
+                     0));
+    for (const EntryFacts::Cut& cut : e.cuts)
+        out(labelled("",
+                     "WARNUNG: " + cut.key + " hat " + std::to_string(cut.written) +
+                         " Zeichen; Vorlund k\374rzt auf " + std::to_string(cut.kept) + ".",
+                     0));
     const Verdict v = Judge(e);
     out(verdictLine(v));
     for (const std::string& reason : v.reasons)
@@ -185,10 +195,20 @@ std::string bannerText(const ConfigFacts& c) {
     return c.banner + kDash + (c.bannerLoads ? "l\344dt" : "l\344dt nicht (Vorlund zeigt keines)");
 }
 
-std::string driverText(const ConfigFacts& c) {
-    if (c.driverPath.empty())
-        return "unbekannt (kein Windows-Verzeichnis eingetragen)";
-    return c.driverPath + kDash + (c.driverPresent ? "vorhanden" : "fehlt");
+void driverLines(Lines& out, const ConfigFacts& c) {
+    if (c.driverPath.empty()) {
+        out(labelled("ODBC-Treiber", "unbekannt (kein Windows-Verzeichnis eingetragen)", 0));
+        return;
+    }
+    out(labelled("ODBC-Treiber", c.driverPath + kDash + (c.driverPresent ? "vorhanden" : "fehlt"),
+                 0));
+    if (c.driver32Path.empty())
+        return;
+    out(labelled("  32 Bit", c.driver32Path + kDash + (c.driver32Present ? "vorhanden" : "fehlt"),
+                 0));
+    if (c.driver32Present)
+        out(labelled("", "32-Bit-Programme wie Access finden ihn unter dem eingetragenen Pfad.",
+                     0));
 }
 
 void codePageWarning(Lines& out, unsigned codePage) {
@@ -234,7 +254,7 @@ std::string Report(const ConfigFacts& c, const std::string& version) {
         return out.Take();
     }
     out(labelled("Banner", bannerText(c), 0));
-    out(labelled("ODBC-Treiber", driverText(c), 0));
+    driverLines(out, c);
     size_t fails = 0;
     for (size_t i = 0; i < c.entries.size(); ++i) {
         out("");

@@ -2,7 +2,9 @@
 // configuration with the launcher's own code, looks at the registry, the
 // files and the shell's associations, changes nothing, and says for every
 // entry whether the next start would open the database, install it, or fail.
+#include "base/AsciiText.h"
 #include "check/ConsoleOut.h"
+#include "check/FleetFiles.h"
 #include "check/Inspect.h"
 #include "check/Report.h"
 #include "check/Verdict.h"
@@ -22,9 +24,13 @@ using namespace vorlund;
 
 constexpr const char* kUsage =
     "Aufruf: vorlundcheck [Konfigurationsdatei]\r\n"
+    "        vorlundcheck /protokolle Ordner\r\n"
     "Ohne Angabe wird vorlund.INI im Verzeichnis von vorlundcheck.exe gepr\374ft.\r\n"
     "Exit-Code 0: alle Eintr\344ge starten oder installieren; 1: ein Eintrag scheitert;\r\n"
-    "2: die Konfiguration ist fehlerhaft oder der Aufruf falsch.\r\n";
+    "2: die Konfiguration ist fehlerhaft oder der Aufruf falsch.\r\n"
+    "Mit /protokolle: eine Zeile je Arbeitsplatz aus den Protokollen (logdir) im\r\n"
+    "Ordner. Exit-Code 0: jeder letzte Lauf ohne Fehler; 1: ein letzter Lauf\r\n"
+    "scheiterte; 2: der Ordner ist nicht lesbar.\r\n";
 
 // A relative path is taken from the current directory; the profile functions
 // would otherwise look for it in the Windows directory.
@@ -38,11 +44,31 @@ std::string fullPath(const std::string& path) {
     return full.empty() ? path : full;
 }
 
+int fleet(const std::string& folder) {
+    std::vector<check::FleetRow> rows;
+    if (!check::ReadFleet(folder, rows)) {
+        check::WriteOut("Der Ordner " + folder + " ist nicht lesbar.\r\n");
+        return check::kFaultyConfiguration;
+    }
+    check::WriteOut(check::FleetTable(rows, folder));
+    return check::FleetExitCode(rows);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     win::RestrictDllSearch();
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && equalsIgnoreAsciiCase(args[0], "/protokolle")) {
+        if (args.size() != 2) {
+            check::WriteOut(kUsage);
+            return check::kFaultyConfiguration;
+        }
+        std::string folder = args[1];
+        if (!folder.empty() && folder.back() == '"')
+            folder.pop_back(); // "C:\Logs\" reaches us as C:\Logs" (the \" is a quote)
+        return fleet(fullPath(folder));
+    }
     if (args.size() > 1 ||
         (args.size() == 1 && (args[0] == "/?" || args[0] == "-h" || args[0] == "--help"))) {
         check::WriteOut(kUsage);

@@ -1,10 +1,22 @@
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
+#include "prepare/RunLogFile.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 namespace vorlund {
+namespace {
+
+// The shell's own codes up to 32 are system errors, but for the missing
+// association; its last error, where it sets one, says more.
+DWORD startError(INT_PTR result) {
+    if (const DWORD error = GetLastError())
+        return error;
+    return result == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : static_cast<DWORD>(result);
+}
+
+} // namespace
 
 void LaunchStep(PrepareHost& host, RunState& run) {
     if (run.errorCount == 0) {
@@ -20,8 +32,12 @@ void LaunchStep(PrepareHost& host, RunState& run) {
         // no access. Nothing was started, so the user is told.
         const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
             nullptr, "open", run.localPath.c_str(), "", run.workingDir.c_str(), SW_SHOWNORMAL));
-        if (result <= 32)
+        if (result > 32) {
+            NoteOutcome(run, RunResult::Started);
+        } else {
+            NoteOutcome(run, RunResult::StartFailed, startError(result));
             host.ShowMessage(texts::kStartFailed, MessageType::Error);
+        }
     }
     host.HideMainWindow();
 }

@@ -1,5 +1,7 @@
+#include "base/Cp1252.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
+#include "prepare/RunLogFile.h"
 
 namespace vorlund {
 
@@ -25,12 +27,14 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
         return;
 
     run.displayName = programs.FieldAsString("DisplayName");
+    run.log.application = cp1252ToUtf8(run.displayName);
     run.registry->SetAccess(KEY_ALL_ACCESS);
     run.registry->SetRootKey(HKEY_CURRENT_USER);
     if (!RegisterOdbcDataSource(programs, run))
         ++run.errorCount;
 
     if (run.errorCount != 0) {
+        NoteOutcome(run, RunResult::OdbcFailed);
         host.ShowMessage(texts::kOdbcWarning, MessageType::Warning);
         return;
     }

@@ -30,6 +30,7 @@ struct CopyResult {
     bool copied = false;
     bool destinationInUse = false; // the complete copy could not replace the old one
     DWORD error = ERROR_SUCCESS;   // the system's reason for a failure
+    int64_t bytes = 0;             // written to the partial file
     explicit operator bool() const { return copied; }
 };
 

@@ -3,6 +3,7 @@
 // reference, with the entry preparation. Everything starts empty, 0 or false.
 #include "config/IniFile.h"
 #include "prepare/Registry.h"
+#include "prepare/RunLog.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,6 +20,8 @@ struct RunState {
     std::string driverPath;
     std::string programDir;
     std::string configPath;
+    std::string logDir; // as written; empty: no run log
+    RunRecord log;      // this run, for the run log
 
     // The entry preparation's own values.
     std::string displayName;

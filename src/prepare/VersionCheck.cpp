@@ -5,6 +5,7 @@
 #include "prepare/PartialFiles.h"
 #include "prepare/Preparation.h"
 #include "prepare/Retry.h"
+#include "prepare/RunLogFile.h"
 #include "win/Paths.h"
 
 #include <windows.h>
@@ -12,18 +13,10 @@
 namespace vorlund {
 namespace {
 
-// Every missing level, so that a per-user directory works on the first
-// start. The results are not examined: a directory that cannot be made
-// shows as the copy failure.
-void createDirectories(const std::string& path) {
-    for (size_t at = path.find('\\', 1); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    if (!path.empty() && path.back() != '\\')
-        CreateDirectoryA(path.c_str(), nullptr);
-}
-
-int32_t recordedVersion(TRegistry& reg) {
-    return reg.ValueExists("Version") ? reg.ReadInteger("Version") : 0;
+std::optional<int32_t> recordedVersion(TRegistry& reg) {
+    if (!reg.ValueExists("Version"))
+        return std::nullopt;
+    return reg.ReadInteger("Version");
 }
 
 bool installNeeded(const RunState& run, const std::string& local, InstallSystem& system) {
@@ -31,13 +24,14 @@ bool installNeeded(const RunState& run, const std::string& local, InstallSystem&
                           system.ReadMarker(VersionMarkerPath(local))});
 }
 
-// The old copy, if any, can be replaced once the new one is complete; a
-// program that holds it a moment (a virus scanner) is waited out.
-bool oldCopyReplaceable(PrepareHost& host, InstallSystem& system, const std::string& local) {
+// Whether a program holds the old copy so that the new one could not replace
+// it: the refusal, or ERROR_SUCCESS. A program that holds it only a moment
+// (a virus scanner) is waited out.
+DWORD oldCopyHeld(PrepareHost& host, InstallSystem& system, const std::string& local) {
     if (!win::IsFile(local))
-        return true;
+        return ERROR_SUCCESS;
     const DWORD error = RetryWhileLocked(host, system, [&] { return system.ProbeReplace(local); });
-    return !IsTransientLock(error);
+    return IsTransientLock(error) ? error : ERROR_SUCCESS;
 }
 
 // Paths the system cannot take whole are refused, never shortened.
@@ -54,7 +48,8 @@ void recordInstalled(RunState& run, InstallSystem& system) {
     system.WriteVersion(*run.registry, run.configuredVersion);
 }
 
-void deletionFailed(PrepareHost& host, RunState& run) {
+void deletionFailed(PrepareHost& host, RunState& run, DWORD error) {
+    NoteOutcome(run, RunResult::InUse, error);
     host.ShowMessage(texts::deletionFailed(run.displayName), MessageType::Warning);
     ++run.errorCount;
 }
@@ -63,23 +58,26 @@ void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallS
     host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
 
     const std::string local = paths.Local();
-    if (!oldCopyReplaceable(host, system, local))
-        return deletionFailed(host, run);
+    if (const DWORD held = oldCopyHeld(host, system, local))
+        return deletionFailed(host, run, held);
     RemoveLeftoverPartials(system, local);
 
     run.centralPath = paths.Central();
     run.localPath = local;
-    CopyResult copy;
+    CopyResult copy{false, false, ERROR_FILENAME_EXCED_RANGE};
     if (!tooLong(run.centralPath) && !tooLong(run.localPath))
         copy = XCopyFile(host, run.centralPath, run.localPath, system);
+    run.log.bytes = copy.bytes;
     if (copy) {
         // Only now: a failed update keeps the old copy and the old number.
         recordInstalled(run, system);
+        NoteOutcome(run, RunResult::Installed);
         host.ShowMessage(texts::installSucceeded(run.displayName), MessageType::Information);
         ++run.errorCount; // the database starts on the next run, not this one
     } else if (copy.destinationInUse) {
-        deletionFailed(host, run);
+        deletionFailed(host, run, copy.error);
     } else {
+        NoteOutcome(run, RunResult::CopyFailed, copy.error);
         host.ShowMessage(texts::copyFailed(run.displayName, run.centralPath, run.installDir),
                          MessageType::Warning);
     }
@@ -91,22 +89,26 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
                             InstallSystem& system) {
     TRegistry& reg = *run.registry;
     reg.OpenKey(kVersionKeyBase + programs.FieldAsString("DisplayName"), true);
-    run.installedVersion = recordedVersion(reg);
+    run.log.installed = recordedVersion(reg);
+    run.installedVersion = run.log.installed.value_or(0);
     run.configuredVersion = programs.FieldAsInteger("version");
+    run.log.configured = run.configuredVersion;
     const EntryPaths paths = ExpandEntryPaths(programs);
     run.installDir = paths.installDir;
     run.mdbName = paths.mdbName;
     run.config.reset(); // nothing reads the configuration file from here on
 
+    // Every missing level, so that a per-user directory works on the first
+    // start. A directory that cannot be made shows as the copy failure.
     if (!win::IsDirectory(run.installDir))
-        createDirectories(run.installDir);
+        win::CreateDirectoryChain(run.installDir);
     if (!installNeeded(run, paths.Local(), system))
         return;
 
     // Another launcher of this user may be installing the same copy: wait for
     // it, then decide again with what it left.
     const InstallLock lock(host, paths.Local());
-    run.installedVersion = recordedVersion(reg);
+    run.installedVersion = recordedVersion(reg).value_or(0);
     if (!installNeeded(run, paths.Local(), system))
         return;
     run.copyNeeded = true;

@@ -46,7 +46,8 @@ bool transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, cha
     return true;
 }
 
-bool copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target) {
+bool copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target,
+                int64_t& copied) {
     int64_t size = 0;
     if (!fileSize(source, size))
         return false;
@@ -57,7 +58,7 @@ bool copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE 
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kPieceLength]);
     if (!buffer)
         return false;
-    int64_t copied = 0;
+    copied = 0;
     bool done = false;
     while (!done) {
         host.ProcessMessages();
@@ -93,16 +94,17 @@ CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::st
         }))
         return CopyResult{false, false, error};
 
-    bool ok = copyChunks(host, system, src.get(), dst.get()) && system.Flush(dst.get());
+    int64_t copied = 0;
+    bool ok = copyChunks(host, system, src.get(), dst.get(), copied) && system.Flush(dst.get());
     const DWORD copyError = ok ? ERROR_SUCCESS : GetLastError();
     src.close();
     if (!system.Close(dst) || !ok)
-        return CopyResult{false, false, ok ? GetLastError() : copyError};
+        return CopyResult{false, false, ok ? GetLastError() : copyError, copied};
     if (const DWORD error = RetryWhileLocked(
             host, system, [&] { return system.Rename(partial.Path(), destination); }))
-        return CopyResult{false, IsTransientLock(error), error};
+        return CopyResult{false, IsTransientLock(error), error, copied};
     partial.Placed();
-    return CopyResult{true, false, ERROR_SUCCESS};
+    return CopyResult{true, false, ERROR_SUCCESS, copied};
 }
 
 } // namespace vorlund

@@ -16,6 +16,13 @@ bool IsDirectory(const std::string& path) {
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+void CreateDirectoryChain(const std::string& path) {
+    for (size_t at = path.find('\\', 1); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    if (!path.empty() && path.back() != '\\')
+        CreateDirectoryA(path.c_str(), nullptr);
+}
+
 std::string ModuleFileName() {
     std::vector<char> buffer(MAX_PATH);
     while (true) {

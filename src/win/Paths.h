@@ -8,6 +8,10 @@ namespace vorlund::win {
 bool IsFile(const std::string& path);
 bool IsDirectory(const std::string& path);
 
+// Creates every missing level of the path; what cannot be made is left out
+// silently, and shows when the directory is used.
+void CreateDirectoryChain(const std::string& path);
+
 // The full path of the running program file.
 std::string ModuleFileName();
 

@@ -660,3 +660,88 @@ TEST_F(LauncherTest, ARoamingUserGetsTheNewVersionOnEveryPc) {
     EXPECT_EQ(again.dialogs[1].text.substr(0, 27), "NEUE Version von Eins wurde");
     EXPECT_EQ(ReadFileBytes(localB + "One.mdb"), "version 2");
 }
+
+// ---- the run log
+
+class RunLogTest : public LauncherTest {
+  protected:
+    static std::string logName() {
+        char computer[256] = {}, user[256] = {};
+        DWORD n = sizeof computer, m = sizeof user;
+        GetComputerNameA(computer, &n);
+        GetUserNameA(user, &m);
+        return std::string(computer) + "_" + user + ".log";
+    }
+    static std::vector<std::vector<std::string>> rows(const std::string& text) {
+        std::vector<std::vector<std::string>> out;
+        for (size_t start = 0; start < text.size();) {
+            const size_t end = text.find("\r\n", start);
+            std::vector<std::string> cells;
+            std::istringstream in(text.substr(start, end - start));
+            for (std::string cell; std::getline(in, cell, '\t');)
+                cells.push_back(cell);
+            out.push_back(cells);
+            start = end == std::string::npos ? text.size() : end + 2;
+        }
+        return out;
+    }
+    std::string logs = dir / "Logs\\Neu\\";
+};
+
+TEST_F(RunLogTest, AnInstallThenAFailedCopyGiveAHeaderAndTwoLinesInANewFolder) {
+    const std::string setup = "[SETUP]\r\nlogdir=" + logs + "\r\n";
+    WriteFileBytes(share + "One.mdb", PatternBytes(70000, 2));
+    ini(setup + entry("One", "B\xE4r", "E2E_ONE", 1));
+    EXPECT_EQ(run().dialogs.size(), 2u);
+    DeleteFileA((share + "One.mdb").c_str());
+    ini(setup + entry("One", "B\xE4r", "E2E_ONE", 2));
+    EXPECT_EQ(run().dialogs.size(), 2u); // announce, copy failure; the old copy opens
+
+    const std::string text = ReadFileBytes(logs + logName());
+    ASSERT_EQ(text.substr(0, 8), "\xEF\xBB\xBFZeit\t");
+    const auto lines = rows(text.substr(3));
+    ASSERT_EQ(lines.size(), 3u) << text;
+    EXPECT_EQ(lines[0].size(), 11u);
+    const auto& installed = lines[1];
+    const auto& failed = lines[2];
+    ASSERT_EQ(installed.size(), 11u);
+    ASSERT_EQ(failed.size(), 11u);
+    EXPECT_EQ(installed[0].size(), 19u); // YYYY-MM-DD HH:MM:SS
+    EXPECT_EQ(installed[4], "B\xC3\xA4r");
+    EXPECT_EQ((std::vector<std::string>(installed.begin() + 5, installed.begin() + 10)),
+              (std::vector<std::string>{"", "1", "installiert", "", "70000"}));
+    EXPECT_EQ((std::vector<std::string>(failed.begin() + 5, failed.begin() + 8)),
+              (std::vector<std::string>{"1", "2", "kopierfehler"}));
+    EXPECT_FALSE(failed[8].empty()); // Windows' own words for the missing file
+    EXPECT_EQ(failed[9], "0");
+}
+
+TEST_F(RunLogTest, ALogFolderThatCannotBeMadeLeavesTheRunAsItIs) {
+    WriteFileBytes(dir / "ein-file", "x");
+    ini("[SETUP]\r\nlogdir=" + dir / "ein-file\\logs" + "\r\n" + entry("One", "Eins", "E2E_ONE"));
+    installedLocally("One");
+    const Outcome r = run();
+    EXPECT_TRUE(r.dialogs.empty());
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(opened().size(), 2u);
+    EXPECT_EQ(ReadFileBytes(dir / "ein-file"), "x");
+}
+
+TEST_F(RunLogTest, TheFleetTableHasARowPerWorkstationAndFailsOnAFailedLastRun) {
+    ini("[SETUP]\r\nlogdir=" + logs + "\r\n" + entry("One", "Eins", "E2E_ONE", 1));
+    EXPECT_EQ(run().dialogs.size(), 3u); // no central copy: announce, copy failure, no program
+    WriteFileBytes(
+        logs + "PC-ANDERS_bob.log",
+        "\xEF\xBB\xBFZeit\tComputer\r\n2026-12-01 08:00:00\tPC-ANDERS\tbob\t1.1.0\tLager\t"
+        "3\t3\tgestartet\t\t0\t2100\r\n");
+    WriteFileBytes(logs + "fremd.log", std::string("MZ\x90\x00\x03", 5) + PatternBytes(5000, 4));
+    const std::string out = dir / "fleet.txt";
+    EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", logs}, out), 1u);
+    const std::string table = ReadFileBytes(out);
+    EXPECT_NE(table.find(": 2 Arbeitspl\xC3\xA4tze, 1 mit Fehler"), std::string::npos) << table;
+    EXPECT_LT(table.find("kopierfehler"), table.find("PC-ANDERS")) << table;
+
+    DeleteFileA((logs + logName()).c_str());
+    EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", logs}, out), 0u);
+    EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", dir / "keine"}, out), 2u);
+}

@@ -228,4 +228,28 @@ bool SaveScreenshot(const std::string& path) {
     return static_cast<bool>(out);
 }
 
+DWORD RunConsoleProgram(const std::string& exe, const std::vector<std::string>& args,
+                        const std::string& outputPath) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    win::File output(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                 CREATE_ALWAYS, 0, nullptr));
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = output.get();
+    si.hStdError = output.get();
+    PROCESS_INFORMATION pi{};
+    std::string line = "\"" + exe + "\"";
+    for (const std::string& arg : args)
+        line.append(" \"").append(arg).append("\"");
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return 99;
+    win::UniqueKernel process(pi.hProcess), thread(pi.hThread);
+    DWORD code = 99;
+    if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+}
+
 } // namespace vorlund::testing

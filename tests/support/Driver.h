@@ -58,6 +58,11 @@ HWND Control(HWND parent, int id);
 // Saves the whole screen as a 24-bit BMP.
 bool SaveScreenshot(const std::string& path);
 
+// Runs a console program with its output (and errors) in a file; its exit
+// code, or 99 when it cannot be started or does not end in 30 s.
+DWORD RunConsoleProgram(const std::string& exe, const std::vector<std::string>& args,
+                        const std::string& outputPath);
+
 // A transcript line for a dialog: caption, then the text with CR shown as \r.
 std::string Describe(const Dialog& dialog);
 

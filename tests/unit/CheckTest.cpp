@@ -1,5 +1,6 @@
 // The configuration check's portable logic: encodings, verdicts, output text.
 #include "base/Cp1252.h"
+#include "check/Executable.h"
 #include "check/Report.h"
 #include "check/TextEncoding.h"
 #include "check/Verdict.h"
@@ -68,4 +69,26 @@ TEST(Verdict, EachReasonToFailAndTheWaysToSucceed) {
     EXPECT_EQ(GroupedNumber(402653184), "402.653.184");
     config.codePage = 1251;
     EXPECT_NE(Report(config, "1").find("ANSI-Codepage 1251 statt 1252"), std::string::npos);
+}
+
+TEST(Executable, TheMachineFieldOfThePeHeaderTellsTheBitness) {
+    auto image = [](uint16_t machine, uint32_t peAt = 0x80) {
+        std::string head(0x200, '\0');
+        head[0] = 'M', head[1] = 'Z';
+        for (int i = 0; i < 4; ++i)
+            head[0x3C + i] = static_cast<char>(peAt >> (8 * i));
+        if (peAt + 6 <= head.size()) {
+            head.replace(peAt, 4, std::string("PE\0\0", 4));
+            head[peAt + 4] = static_cast<char>(machine & 0xFF);
+            head[peAt + 5] = static_cast<char>(machine >> 8);
+        }
+        return head;
+    };
+    EXPECT_EQ(ExecutableBitness(image(0x014C)), Bitness::Bits32);
+    EXPECT_EQ(ExecutableBitness(image(0x8664)), Bitness::Bits64);
+    EXPECT_EQ(ExecutableBitness(image(0xAA64)), Bitness::Bits64);
+    EXPECT_EQ(ExecutableBitness(image(0x8664, 0x1FE)), Bitness::Unknown); // header cut off
+    EXPECT_EQ(ExecutableBitness(image(0x8664, 0xFFFFFFF0)), Bitness::Unknown);
+    EXPECT_EQ(ExecutableBitness("MZ"), Bitness::Unknown);
+    EXPECT_EQ(ExecutableBitness(std::string(0x200, 'x')), Bitness::Unknown);
 }

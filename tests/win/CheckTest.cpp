@@ -38,10 +38,10 @@ class CheckTest : public ::testing::Test {
                                          "fling");
         DeleteRegTree(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI\\CHECK_DSN");
     }
-    void ini(int version) {
+    void ini(int version, const std::string& tmpdir = "") {
         WriteFileBytes(path, "[SETUP]\r\n[Eins]\r\nversion=" + std::to_string(version) +
                                  "\r\nmdbname=db.vorlundchk\r\nmdbpath=" + share +
-                                 "\r\ntmpdir=" + local +
+                                 "\r\ntmpdir=" + (tmpdir.empty() ? local : tmpdir) +
                                  "\r\ndisplayname=Pr\xFC"
                                  "fling\r\nodbcname=CHECK_DSN\r\n");
     }
@@ -113,4 +113,27 @@ TEST_F(CheckTest, AHealthyInstalledEntryGivesZero) {
     WriteFileBytes(share + "db.vorlundchk", "central");
     EXPECT_EQ(check(), 1);
     EXPECT_TRUE(facts.entries.at(0).localHeld);
+}
+
+TEST_F(CheckTest, ThePlacesRealWindowsDiffersInAreNamed) {
+    char wow64[MAX_PATH] = {};
+    ASSERT_GT(GetSystemWow64DirectoryA(wow64, MAX_PATH), 0u);
+    const std::string driver32 = std::string(wow64) + "\\ib6xtg10.dll";
+    WriteFileBytes(driver32, "MZ"); // the 32-bit driver, where 64-bit Windows keeps it
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH); // a 64-bit program opens the database
+    std::string command = "\"";
+    command.append(self).append("\" \"%1\""); // one piece at a time: GCC 12 warns wrongly on +
+    setClass("Vorlund.Check.Test\\shell\\open\\command", command);
+    ini(4, dir / std::string(150, 't') + "\\");
+    check();
+    DeleteFileA(driver32.c_str());
+
+    EXPECT_FALSE(facts.driverPresent);
+    EXPECT_TRUE(facts.driver32Present);
+    EXPECT_NE(report.find(driver32 + " \x96 vorhanden"), std::string::npos) << report;
+    EXPECT_NE(report.find("ein 64-Bit-Programm"), std::string::npos) << report;
+    const std::string cut = "tmpdir hat " + std::to_string(dir.Path().size() + 151) +
+                            " Zeichen; Vorlund k\xFCrzt auf 128.";
+    EXPECT_NE(report.find(cut), std::string::npos) << report;
 }

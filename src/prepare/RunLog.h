@@ -1,0 +1,53 @@
+#pragma once
+// The run log: one line per run in <logdir>\<computer>_<user>.log, UTF-8 and
+// tab-separated, so that the administrator can see what happened on every
+// workstation. Read back by vorlundcheck's fleet table.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlund {
+
+enum class RunResult {
+    None,
+    Started,             // the shell opened the database
+    Installed,           //
+    CopyFailed,          //
+    InUse,               // the old copy could not be replaced
+    StartFailed,         // the shell refused
+    OdbcFailed,          //
+    FaultyConfiguration, //
+    Left,                // the user left the selection
+};
+
+std::string_view Keyword(RunResult result);
+std::optional<RunResult> ResultFromKeyword(std::string_view keyword);
+bool IsFailure(RunResult result);
+
+// One run, every text in UTF-8.
+struct RunRecord {
+    std::string time; // local, "YYYY-MM-DD HH:MM:SS"
+    std::string computer;
+    std::string user;
+    std::string starter; // the launcher's version
+    std::string application;
+    std::optional<int32_t> installed; // recorded before this run
+    std::optional<int32_t> configured;
+    RunResult result = RunResult::None;
+    std::string detail; // the system's text for a failure
+    int64_t bytes = 0;  // copied in this run
+    int64_t milliseconds = 0;
+};
+
+// What a new log file starts with: a UTF-8 byte-order mark and the column names.
+std::string RunLogHeader();
+// One line with CRLF; tabs and line breaks inside a text become spaces.
+std::string FormatRunLine(const RunRecord& record);
+// The columns of one line (without its line end) up to the detail; nothing
+// when it is not a run line of this format (the header, a damaged or foreign
+// line).
+std::optional<RunRecord> ParseRunLine(std::string_view line);
+
+} // namespace vorlund

@@ -1,0 +1,121 @@
+#include "prepare/RunLogFile.h"
+
+#include "config/Environment.h"
+#include "win/Handles.h"
+#include "win/Paths.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace vorlund {
+namespace {
+
+constexpr DWORD kLongestWait = 1000;
+
+std::string utf8(const wchar_t* text, int length = -1) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
+    if (length < 0 && !out.empty())
+        out.pop_back(); // the terminating zero
+    return out;
+}
+
+std::string systemText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const std::unique_ptr<wchar_t, decltype(&LocalFree)> owner(text, &LocalFree);
+    std::string out = n ? utf8(text, static_cast<int>(n)) : "Fehler " + std::to_string(error);
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\r' || out.back() == '\n'))
+        out.pop_back();
+    return out;
+}
+
+int64_t millisecondsSinceStart() {
+    FILETIME created{}, unused{}, now{};
+    GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return (ticks(now) - ticks(created)) / 10000;
+}
+
+std::string localTime() {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay,
+                  t.wHour, t.wMinute, t.wSecond);
+    return text;
+}
+
+template <typename Char, typename Get> std::basic_string<Char> systemName(Get get) {
+    Char name[256] = {};
+    DWORD size = 256;
+    return get(name, &size) ? std::basic_string<Char>(name) : std::basic_string<Char>();
+}
+
+struct LogJob {
+    std::string directory; // ends in a backslash
+    std::string fileName;
+    std::string line;
+};
+
+// A new file gets the header with its first line, in the same write, so
+// that lines of two writers never interleave.
+DWORD WINAPI writeLine(void* parameter) {
+    const std::unique_ptr<LogJob> job(static_cast<LogJob*>(parameter));
+    win::CreateDirectoryChain(job->directory);
+    win::File file(CreateFileA((job->directory + job->fileName).c_str(),
+                               FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size))
+        return 0;
+    const std::string data = (size.QuadPart == 0 ? RunLogHeader() : std::string()) + job->line;
+    DWORD written = 0;
+    WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+    return 0;
+}
+
+} // namespace
+
+void NoteOutcome(RunState& run, RunResult result, DWORD error) {
+    if (IsFailure(run.log.result))
+        return;
+    run.log.result = result;
+    run.log.detail = error != ERROR_SUCCESS ? systemText(error) : std::string();
+    run.log.milliseconds = millisecondsSinceStart();
+}
+
+void AppendRunLog(const RunState& run, const std::string& starter) {
+    if (run.logDir.empty() || run.log.result == RunResult::None)
+        return;
+    auto job = std::make_unique<LogJob>();
+    job->directory = ExpandEnvironment(run.logDir);
+    if (job->directory.back() != '\\')
+        job->directory += '\\';
+    job->fileName =
+        systemName<char>(GetComputerNameA) + "_" + systemName<char>(GetUserNameA) + ".log";
+
+    RunRecord record = run.log;
+    record.time = localTime();
+    record.computer = utf8(systemName<wchar_t>(GetComputerNameW).c_str());
+    record.user = utf8(systemName<wchar_t>(GetUserNameW).c_str());
+    record.starter = starter;
+    job->line = FormatRunLine(record);
+
+    // On a thread of its own: a share that does not answer can block an open
+    // for half a minute, and the run must not wait for it.
+    const win::UniqueKernel writer(CreateThread(nullptr, 0, writeLine, job.get(), 0, nullptr));
+    if (!writer)
+        return;
+    job.release(); // the thread owns it now
+    WaitForSingleObject(writer.get(), kLongestWait);
+}
+
+} // namespace vorlund

@@ -1,0 +1,19 @@
+#pragma once
+// Noting a run's outcome and appending its line to the run log. Logging never
+// changes a run: a folder that cannot be reached, a full disk or a locked file
+// drop the line silently, and the run waits at most a second for it.
+#include "prepare/RunState.h"
+
+#include <windows.h>
+
+namespace vorlund {
+
+// The first failure of a run is its outcome; a later result does not replace
+// it (a failed copy, then the old copy opened, is a failed copy).
+void NoteOutcome(RunState& run, RunResult result, DWORD error = ERROR_SUCCESS);
+
+// Appends the run's line to <logdir>\<computer>_<user>.log, the folder's
+// %NAME% expanded and its missing levels made. Nothing without a log folder.
+void AppendRunLog(const RunState& run, const std::string& starter);
+
+} // namespace vorlund

@@ -1,0 +1,93 @@
+// The run log's lines and the fleet table that reads them back.
+#include "base/Cp1252.h"
+#include "check/Fleet.h"
+#include "prepare/RunLog.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlund;
+using namespace vorlund::check;
+
+namespace {
+
+RunRecord run(const std::string& computer, RunResult result, const std::string& time) {
+    return RunRecord{time, computer, "anna", "1.2.0", "Lager", 1, 2, result, "", 0, 0};
+}
+
+std::optional<FleetRow> fleet(const std::vector<std::string>& pieces) {
+    FleetLog log;
+    for (const std::string& piece : pieces)
+        log.Feed(piece);
+    return log.Finish();
+}
+
+} // namespace
+
+TEST(RunLog, ALineHasElevenColumnsAndNoTabOrBreakInsideOne) {
+    RunRecord r{"2026-12-08 13:05:09",
+                "PC-7",
+                "m\xC3\xBCller",
+                "1.2.0",
+                "B\xC3\xA4r\tA",
+                std::nullopt,
+                31,
+                RunResult::CopyFailed,
+                "Zugriff\r\nverweigert.\r\n",
+                65536,
+                1234};
+    EXPECT_EQ(FormatRunLine(r),
+              "2026-12-08 13:05:09\tPC-7\tm\xC3\xBCller\t1.2.0\tB\xC3\xA4r A\t\t31\t"
+              "kopierfehler\tZugriff  verweigert.  \t65536\t1234\r\n");
+    EXPECT_EQ(RunLogHeader(),
+              "\xEF\xBB\xBFZeit\tComputer\tBenutzer\tStarter\tAnwendung\tInstalliert\t"
+              "Konfiguriert\tErgebnis\tDetail\tBytes\tMillisekunden\r\n");
+    const std::string line = FormatRunLine(r);
+    const std::optional<RunRecord> back = ParseRunLine(line.substr(0, line.size() - 2));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->application, "B\xC3\xA4r A");
+    EXPECT_EQ(back->installed, std::nullopt);
+    EXPECT_EQ(back->configured, 31);
+    EXPECT_EQ(back->result, RunResult::CopyFailed);
+}
+
+TEST(RunLog, TheFleetSkipsWhatIsNotARunLineAndCountsFailures) {
+    const std::string ok = FormatRunLine(run("PC-1", RunResult::Started, "2026-12-08 10:00:00"));
+    const std::string bad = FormatRunLine(run("PC-1", RunResult::InUse, "2026-12-08 11:00:00"));
+    const std::string header = RunLogHeader();
+    EXPECT_EQ(fleet({"MZ\x90\0garbage", "\n\n\t\t\t\n"}), std::nullopt); // a foreign file
+    EXPECT_EQ(fleet({header}), std::nullopt);                            // only the header
+    const std::vector<std::vector<std::string>> logs{
+        {header, bad, ok.substr(0, 30), ok.substr(30)}, // a line split across reads
+        {header + bad + "x\tx\tx\tx\tx\tx\tx\tneu\tx\tx\tx\r\n" + ok},
+        {bad, std::string(200000, 'y'), "\n", ok}, // an overlong line passed over
+        {bad, ok.substr(0, ok.size() - 2)},        // the last line without its end
+    };
+    for (const auto& pieces : logs) {
+        const std::optional<FleetRow> row = fleet(pieces);
+        ASSERT_TRUE(row.has_value());
+        EXPECT_EQ(row->last.result, RunResult::Started);
+        EXPECT_EQ(row->last.time, "2026-12-08 10:00:00");
+        EXPECT_EQ(row->failures, 1);
+    }
+}
+
+TEST(RunLog, TheTableListsFailuresFirstAndTheExitCodeFollowsTheLastRuns) {
+    std::vector<FleetRow> rows{{run("PC-A", RunResult::Started, "2026-12-08 09:00:00"), 2},
+                               {run("PC-B", RunResult::StartFailed, "2026-12-08 09:30:00"), 1}};
+    rows[0].last.application = "B\xC3\xA4r";
+    const std::string table = FleetTable(rows, "C:\\Logs");
+    EXPECT_EQ(table.substr(0, table.find("\r\n")),
+              "Protokolle in C:\\Logs: 2 Arbeitspl\344tze, 1 mit Fehler im letzten Lauf");
+    EXPECT_LT(table.find("PC-B"), table.find("PC-A"));
+    EXPECT_NE(table.find("B\344r"), std::string::npos); // Windows-1252 for the console
+    EXPECT_NE(table.find("1/2"), std::string::npos);
+    EXPECT_EQ(FleetExitCode(rows), 1);
+    rows.pop_back();
+    EXPECT_EQ(FleetExitCode(rows), 0);
+}
+
+TEST(Cp1252, Utf8ComesBackAndWhatItLacksBecomesAQuestionMark) {
+    EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8("B\xE4r \x80 \x84x\x93")), "B\xE4r \x80 \x84x\x93");
+    EXPECT_EQ(utf8ToCp1252("\xD0\x96 \xF0\x9F\x98\x80 \xC3"), "? ? ?");
+    EXPECT_EQ(utf8ToCp1252("\xC0\xAF\xFF"), "???");
+}
