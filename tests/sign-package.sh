@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Signs the release package with a throwaway self-signed certificate and
-# verifies the signature of each packaged program.
+# verifies the signature of each packaged program. A time server that does
+# not answer must fail the signing, not leave a signature without timestamp.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
@@ -16,3 +17,10 @@ mkdir "$work/zip"
 for program in vorlund.exe vorlundcheck.exe; do
   osslsigncode verify -CAfile "$work/cert.pem" -in "$work/zip/$program"
 done
+if VORLUND_SIGN_PFX="$work/sign.pfx" VORLUND_SIGN_PASSWORD=geheim \
+  VORLUND_SIGN_TIMESTAMP_URL=http://127.0.0.1:9/ \
+  cpack --config "$build/CPackConfig.cmake" -B "$work/out-ts" >"$work/cpack-ts.log" 2>&1; then
+  echo "signing with an unreachable time server succeeded" >&2
+  exit 1
+fi
+tr -s ' \n' '  ' <"$work/cpack-ts.log" | grep -q "Vorlund: signing .* failed"
