@@ -6,7 +6,7 @@
 //   exitbutton     wait for the selection, press the end button
 //   close          ask the main window to close
 //   sleep=MS       wait
-//   waitfile=PATH  wait until a file exists
+//   waitfile=PATH  wait until a file exists (the name may hold * and ?)
 //   hover=ID       move the mouse pointer over a control of the main window
 //   size           report the main window's outer size
 // Every wait times out after 30 s. At the end it waits for the process and
@@ -63,7 +63,8 @@ bool step(LauncherProcess& launcher, const std::string& s) {
     if (s.rfind("waitfile=", 0) == 0) {
         const std::string path = s.substr(9);
         for (int i = 0; i < 30000; ++i) {
-            if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            WIN32_FIND_DATAA found;
+            if (vorlund::win::UniqueFind(FindFirstFileA(path.c_str(), &found)))
                 return true;
             Sleep(1);
         }
