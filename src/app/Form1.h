@@ -41,6 +41,7 @@ class TForm1 : public Window, public flat::TComponent, public PrepareHost {
     static constexpr int kClientWidth = 312;
     static constexpr int kStartupHeight = 150;
     static constexpr int kSelectionHeight = 305;
+    static constexpr ULONGLONG kBarInterval = 33; // ms between two bar repaints
 
     TForm1();
     ~TForm1() override;
@@ -73,6 +74,8 @@ class TForm1 : public Window, public flat::TComponent, public PrepareHost {
     void SetBarRange(int32_t minimum, int32_t maximum) override;
     void SetBarPosition(int32_t position) override;
     int32_t BarMax() const override;
+    // How often the bar was told a new position, for the benchmark.
+    int BarUpdates() const { return barUpdates_; }
     void ShowMainWindow() override;
     void HideMainWindow() override;
     void StartWaitTimer() override;
@@ -121,6 +124,8 @@ class TForm1 : public Window, public flat::TComponent, public PrepareHost {
     int modalResult_ = 0;
     int barMax_ = 100;
     int barDrawn_ = -1; // the last position the bar was told, in its own pixels
+    ULONGLONG barToldAt_ = 0;
+    int barUpdates_ = 0;
     win::UniqueFont font_;
     win::UniqueFont verdanaBold_;
 };

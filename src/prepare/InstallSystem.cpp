@@ -7,9 +7,10 @@
 namespace vorlund {
 namespace {
 
-win::File openFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-    return win::File(CreateFileA(path.c_str(), access, share, nullptr, disposition,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+win::File openFile(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                   DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+    return win::File(
+        CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr));
 }
 
 constexpr DWORD kMarkerLimit = 64; // far more than any marker's text
@@ -22,7 +23,9 @@ bool InstallSystem::ProbeReplace(const std::string& path) {
 }
 
 win::File InstallSystem::OpenSource(const std::string& path) {
-    return openFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    // Read once from start to end: the cache may read ahead and drop behind.
+    return openFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
 }
 
 win::File InstallSystem::CreatePartial(const std::string& path) {
