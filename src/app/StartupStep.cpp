@@ -1,7 +1,7 @@
 #include "app/Form1.h"
 
-#include "base/AsciiText.h"
 #include "config/ConfigPath.h"
+#include "config/ReadProgramm.h"
 #include "prepare/DriverPath.h"
 #include "prepare/Messages.h"
 #include "prepare/RunLogFile.h"
@@ -31,12 +31,8 @@ void TForm1::Timer1Timer() {
     if (!banner.empty())
         LoadBanner(run.programDir + banner); // a banner that fails to load stays empty
 
-    const size_t count = run.sections.size();
-    for (size_t i = 0; i < count; ++i) {
-        if (asciiUpper(run.sections[i]) == "SETUP")
-            continue;
-        ReadProgramm(*run.config, run.sections[i]);
-    }
+    LoadProgramEntries(run.sections,
+                       [&](const std::string& section) { ReadProgramm(*run.config, section); });
 
     const int32_t entries = tPrograms.RecordCount();
     if (entries == 0) {

@@ -1,7 +1,7 @@
 #include "check/Inspect.h"
 
-#include "base/AsciiText.h"
 #include "check/Executable.h"
+#include "config/Banner.h"
 #include "config/ConfigPath.h"
 #include "config/Environment.h"
 #include "config/IniFile.h"
@@ -12,7 +12,6 @@
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/Registry.h"
-#include "ui/Picture.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
 
@@ -238,17 +237,12 @@ ConfigFacts Inspect(const std::string& iniPath) {
     c.driver32Present = !c.driver32Path.empty() && win::IsFile(c.driver32Path);
     c.banner = ini.ReadString("SETUP", "JpegImage", "");
     if (!c.banner.empty())
-        c.bannerLoads = Picture().LoadFromFile(programDirectory(iniPath) + c.banner);
+        c.bannerLoads = BannerLoads(programDirectory(iniPath) + c.banner);
 
     ProgramList list;
     list.Open();
-    std::vector<std::string> programSections;
-    for (const std::string& section : c.sections) {
-        if (asciiUpper(section) == "SETUP")
-            continue;
-        ReadProgramm(list, ini, section);
-        programSections.push_back(section);
-    }
+    const std::vector<std::string> programSections = LoadProgramEntries(
+        c.sections, [&](const std::string& section) { ReadProgramm(list, ini, section); });
     for (size_t row = 0; row < programSections.size(); ++row) {
         list.MoveToVisibleRow(static_cast<int32_t>(row));
         c.entries.push_back(inspectEntry(list, ini, programSections[row], c.driverPath));

@@ -1,5 +1,7 @@
 #include "config/ReadProgramm.h"
 
+#include "base/AsciiText.h"
+
 namespace vorlund {
 
 void ReadProgramm(ProgramList& programs, const IniFile& config, const std::string& section) {
@@ -19,6 +21,19 @@ void ReadProgramm(ProgramList& programs, const IniFile& config, const std::strin
                       config.ReadString(section, "odbccharacterset", "ISO8859_1"));
     programs.SetField("odbcRole", config.ReadString(section, "odbcrole", "3"));
     programs.Post();
+}
+
+std::vector<std::string>
+LoadProgramEntries(const std::vector<std::string>& sections,
+                   const std::function<void(const std::string& section)>& read) {
+    std::vector<std::string> entries;
+    for (const std::string& section : sections) {
+        if (asciiUpper(section) == "SETUP")
+            continue;
+        read(section);
+        entries.push_back(section);
+    }
+    return entries;
 }
 
 } // namespace vorlund

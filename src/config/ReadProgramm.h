@@ -2,11 +2,21 @@
 #include "config/IniFile.h"
 #include "config/ProgramList.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace vorlund {
 
 // Appends one record to the program list and fills it from the named section.
 void ReadProgramm(ProgramList& programs, const IniFile& config, const std::string& section);
+
+// The configuration's program entries, for the launcher and the check alike:
+// one record per section other than SETUP (in any letter case), in file
+// order, each read by `read`. Returns the sections that became entries; none
+// means the configuration is faulty.
+std::vector<std::string>
+LoadProgramEntries(const std::vector<std::string>& sections,
+                   const std::function<void(const std::string& section)>& read);
 
 } // namespace vorlund

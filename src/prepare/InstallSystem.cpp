@@ -3,6 +3,7 @@
 #include "prepare/InstallRule.h"
 #include "prepare/PrepareHost.h"
 #include "prepare/Registry.h"
+#include "win/Paths.h"
 
 namespace vorlund {
 namespace {
@@ -17,6 +18,28 @@ constexpr DWORD kMarkerLimit = 64; // far more than any marker's text
 
 } // namespace
 
+bool InstallSystem::IsFile(const std::string& path) {
+    return win::IsFile(path);
+}
+
+bool InstallSystem::IsDirectory(const std::string& path) {
+    return win::IsDirectory(path);
+}
+
+void InstallSystem::CreateDirectories(const std::string& path) {
+    win::CreateDirectoryChain(path);
+}
+
+std::vector<std::string> InstallSystem::FindFiles(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    const win::UniqueFind search(FindFirstFileA(pattern.c_str(), &data));
+    for (bool more = static_cast<bool>(search); more; more = FindNextFileA(search.get(), &data))
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(data.cFileName);
+    return names;
+}
+
 bool InstallSystem::ProbeReplace(const std::string& path) {
     win::File probe = openFile(path, DELETE, 0, OPEN_EXISTING);
     return static_cast<bool>(probe);
@@ -26,6 +49,27 @@ win::File InstallSystem::OpenSource(const std::string& path) {
     // Read once from start to end: the cache may read ahead and drop behind.
     return openFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+}
+
+bool InstallSystem::NamesSameFile(HANDLE file, const std::string& path) {
+    // Opened for its identity only, which no sharing refuses.
+    const win::File other =
+        openFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 OPEN_EXISTING);
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    if (!other || !GetFileInformationByHandle(file, &x) ||
+        !GetFileInformationByHandle(other.get(), &y))
+        return false;
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool InstallSystem::Size(HANDLE file, int64_t& size) {
+    LARGE_INTEGER end{}, zero{};
+    if (!SetFilePointerEx(file, zero, &end, FILE_END))
+        return false;
+    size = end.QuadPart;
+    return SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) != FALSE;
 }
 
 win::File InstallSystem::CreatePartial(const std::string& path) {
@@ -75,6 +119,12 @@ std::optional<int32_t> InstallSystem::ReadMarker(const std::string& path) {
     if (!file || !ReadFile(file.get(), text, kMarkerLimit, &length, nullptr))
         return std::nullopt;
     return ParseVersionMarker(std::string_view(text, length));
+}
+
+std::optional<int32_t> InstallSystem::ReadVersion(TRegistry& registry) {
+    if (!registry.ValueExists("Version"))
+        return std::nullopt;
+    return registry.ReadInteger("Version");
 }
 
 void InstallSystem::WriteVersion(TRegistry& registry, int32_t version) {

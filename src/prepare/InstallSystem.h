@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vorlund {
 
@@ -19,12 +20,24 @@ class InstallSystem {
   public:
     virtual ~InstallSystem() = default;
 
+    // A directory of that name does not count as a file, nor the reverse.
+    virtual bool IsFile(const std::string& path);
+    virtual bool IsDirectory(const std::string& path);
+    // Every missing level; what cannot be made shows when it is used.
+    virtual void CreateDirectories(const std::string& path);
+    // The names of the files in a directory that match a pattern (* and ?).
+    virtual std::vector<std::string> FindFiles(const std::string& pattern);
+
     // Whether the old local copy may be replaced now: opened for deletion
     // without sharing, then closed again. Refused while anyone has it open.
     virtual bool ProbeReplace(const std::string& path);
     // The central copy, for reading. Other launchers may read it at the same
     // time; nobody may write it while it is open here.
     virtual win::File OpenSource(const std::string& path);
+    // Whether the path names the open file under another spelling.
+    virtual bool NamesSameFile(HANDLE file, const std::string& path);
+    // The file's length; its position is then at the start.
+    virtual bool Size(HANDLE file, int64_t& size);
     // The partial file the bytes go to, emptied when it exists.
     virtual win::File CreatePartial(const std::string& path);
     // Exactly length bytes each; moving fewer is a failure.
@@ -37,6 +50,9 @@ class InstallSystem {
     virtual bool Remove(const std::string& path);
     virtual bool WriteMarker(const std::string& path, int32_t version);
     virtual std::optional<int32_t> ReadMarker(const std::string& path);
+    // The installed version, nothing when none is recorded; a value of the
+    // wrong type raises the registry error.
+    virtual std::optional<int32_t> ReadVersion(TRegistry& registry);
     // Records the installed version; a refused write raises the registry error.
     virtual void WriteVersion(TRegistry& registry, int32_t version);
     // Lets time pass before an operation is tried again, the window serviced.

@@ -2,7 +2,8 @@
 
 #include "base/AsciiText.h"
 #include "prepare/InstallSystem.h"
-#include "win/Handles.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <vector>
@@ -37,19 +38,9 @@ void RemoveLeftoverPartials(InstallSystem& system, const std::string& destinatio
     const size_t slash = destination.find_last_of('\\');
     const std::string dir = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
     const std::string name = destination.substr(dir.size());
-    std::vector<std::string> found;
-    WIN32_FIND_DATAA data;
-    const win::UniqueFind search(
-        FindFirstFileA((destination + "*" + std::string(kSuffix)).c_str(), &data));
-    if (!search)
-        return;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            isPartialOf(name, data.cFileName))
-            found.push_back(dir + data.cFileName);
-    } while (FindNextFileA(search.get(), &data));
-    for (const std::string& path : found)
-        system.Remove(path); // one still being written refuses: it is not a leftover
+    for (const std::string& file : system.FindFiles(destination + "*" + std::string(kSuffix)))
+        if (isPartialOf(name, file))
+            system.Remove(dir + file); // one still being written refuses: it is not a leftover
 }
 
 PartialFile::~PartialFile() {

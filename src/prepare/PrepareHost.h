@@ -1,7 +1,7 @@
 #pragma once
 // What the entry preparation needs of the main window: messages, the progress
 // bar, showing and hiding, message processing and the wait timer.
-#include "ui/MessageTypes.h"
+#include "base/MessageType.h"
 
 #include <cstdint>
 #include <string_view>

@@ -6,21 +6,14 @@
 #include "prepare/Preparation.h"
 #include "prepare/Retry.h"
 #include "prepare/RunLogFile.h"
-#include "win/Paths.h"
 
 #include <windows.h>
 
 namespace vorlund {
 namespace {
 
-std::optional<int32_t> recordedVersion(TRegistry& reg) {
-    if (!reg.ValueExists("Version"))
-        return std::nullopt;
-    return reg.ReadInteger("Version");
-}
-
 bool installNeeded(const RunState& run, const std::string& local, InstallSystem& system) {
-    return InstallNeeded({win::IsFile(local), run.installedVersion, run.configuredVersion,
+    return InstallNeeded({system.IsFile(local), run.installedVersion, run.configuredVersion,
                           system.ReadMarker(VersionMarkerPath(local))});
 }
 
@@ -28,7 +21,7 @@ bool installNeeded(const RunState& run, const std::string& local, InstallSystem&
 // it: the refusal, or ERROR_SUCCESS. A program that holds it only a moment
 // (a virus scanner) is waited out.
 DWORD oldCopyHeld(PrepareHost& host, InstallSystem& system, const std::string& local) {
-    if (!win::IsFile(local))
+    if (!system.IsFile(local))
         return ERROR_SUCCESS;
     const DWORD error = RetryWhileLocked(host, system, [&] { return system.ProbeReplace(local); });
     return IsTransientLock(error) ? error : ERROR_SUCCESS;
@@ -89,7 +82,7 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
                             InstallSystem& system) {
     TRegistry& reg = *run.registry;
     reg.OpenKey(kVersionKeyBase + programs.FieldAsString("DisplayName"), true);
-    run.log.installed = recordedVersion(reg);
+    run.log.installed = system.ReadVersion(reg);
     run.installedVersion = run.log.installed.value_or(0);
     run.configuredVersion = programs.FieldAsInteger("version");
     run.log.configured = run.configuredVersion;
@@ -100,15 +93,15 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
 
     // Every missing level, so that a per-user directory works on the first
     // start. A directory that cannot be made shows as the copy failure.
-    if (!win::IsDirectory(run.installDir))
-        win::CreateDirectoryChain(run.installDir);
+    if (!system.IsDirectory(run.installDir))
+        system.CreateDirectories(run.installDir);
     if (!installNeeded(run, paths.Local(), system))
         return;
 
     // Another launcher of this user may be installing the same copy: wait for
     // it, then decide again with what it left.
     const InstallLock lock(host, paths.Local());
-    run.installedVersion = recordedVersion(reg).value_or(0);
+    run.installedVersion = system.ReadVersion(reg).value_or(0);
     if (!installNeeded(run, paths.Local(), system))
         return;
     run.copyNeeded = true;

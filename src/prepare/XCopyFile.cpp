@@ -11,31 +11,6 @@ namespace {
 
 using namespace copyplan;
 
-bool sameFile(HANDLE a, HANDLE b) {
-    BY_HANDLE_FILE_INFORMATION x{}, y{};
-    if (!GetFileInformationByHandle(a, &x) || !GetFileInformationByHandle(b, &y))
-        return false;
-    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
-           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
-}
-
-// The open source under another spelling: replacing it would copy the file
-// onto itself. Asked by identity, with an open that no sharing refuses.
-bool namesSource(HANDLE source, const std::string& destination) {
-    win::File probe(CreateFileA(destination.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return probe && sameFile(source, probe.get());
-}
-
-bool fileSize(HANDLE file, int64_t& size) {
-    LARGE_INTEGER end{}, zero{};
-    if (!SetFilePointerEx(file, zero, &end, FILE_END))
-        return false;
-    size = end.QuadPart;
-    return SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) != FALSE;
-}
-
 bool transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, char* buffer) {
     while (length > 0) {
         const DWORD piece = static_cast<DWORD>(length < kPieceLength ? length : kPieceLength);
@@ -49,7 +24,7 @@ bool transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, cha
 bool copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target,
                 int64_t& copied) {
     int64_t size = 0;
-    if (!fileSize(source, size))
+    if (!system.Size(source, size))
         return false;
     const int shift = barShift(size);
     host.SetBarRange(0, barPosition(size, shift));
@@ -64,10 +39,8 @@ bool copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE 
         host.ProcessMessages();
         const int64_t chunk = nextChunk(size, copied);
         copied += chunk;
-        if (chunk == 0) {
-            LARGE_INTEGER zero{};
-            SetFilePointerEx(source, zero, nullptr, FILE_BEGIN);
-        }
+        // An empty source gives one chunk of nothing from its start, where
+        // Size left the position.
         if (!transfer(system, source, target, chunk, buffer.get()))
             return false;
         host.SetBarPosition(barPosition(copied, shift));
@@ -85,7 +58,8 @@ CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::st
     win::File src = system.OpenSource(source);
     if (!src)
         return CopyResult{false, false, GetLastError()};
-    if (namesSource(src.get(), destination))
+    // The source under another spelling: the copy would replace it with itself.
+    if (system.NamesSameFile(src.get(), destination))
         return CopyResult{false, false, ERROR_ALREADY_EXISTS};
     PartialFile partial(system, PartialCopyPath(destination));
     win::File dst;

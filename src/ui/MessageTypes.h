@@ -1,16 +1,10 @@
 #pragma once
 // Kinds of message and the button set of the message dialogs.
+#include "base/MessageType.h"
+
 #include <cstdint>
 
 namespace vorlund {
-
-enum class MessageType : int {
-    Warning = 0,
-    Error = 1,
-    Information = 2,
-    Confirmation = 3,
-    Custom = 4
-};
 
 // Bit n of a button set stands for the n-th button of this order.
 enum class DialogButton : int {

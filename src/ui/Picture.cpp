@@ -1,6 +1,7 @@
 #include "ui/Picture.h"
 
 #include "base/AsciiText.h"
+#include "config/Banner.h"
 #include "ui/JpegDecoder.h"
 
 #include <cstdlib>
@@ -171,6 +172,10 @@ void Picture::Draw(HDC dc, int x, int y) const {
         const RECT area{x, y, x + width_, y + height_};
         PlayEnhMetaFile(dc, metafile_.get(), &area);
     }
+}
+
+bool BannerLoads(const std::string& path) {
+    return Picture().LoadFromFile(path);
 }
 
 } // namespace vorlund

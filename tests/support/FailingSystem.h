@@ -9,8 +9,14 @@ namespace vorlund::testing {
 
 enum class Op {
     None,
+    IsFile,
+    IsDirectory,
+    CreateDirectories,
+    FindFiles,
     Probe,
     OpenSource,
+    SameFile,
+    Size,
     CreatePartial,
     Read,
     Write,
@@ -18,7 +24,8 @@ enum class Op {
     Close,
     Rename,
     Marker,
-    Version
+    ReadVersion,
+    Version,
 };
 
 class FailingSystem : public InstallSystem {
@@ -29,6 +36,29 @@ class FailingSystem : public InstallSystem {
                            DWORD error = ERROR_GEN_FAILURE)
         : op_(op), nth_(nth), times_(times), error_(error) {}
 
+    bool IsFile(const std::string& path) override {
+        return !fails(Op::IsFile) && InstallSystem::IsFile(path);
+    }
+    bool IsDirectory(const std::string& path) override {
+        return !fails(Op::IsDirectory) && InstallSystem::IsDirectory(path);
+    }
+    void CreateDirectories(const std::string& path) override {
+        if (!fails(Op::CreateDirectories))
+            InstallSystem::CreateDirectories(path);
+    }
+    std::vector<std::string> FindFiles(const std::string& pattern) override {
+        return fails(Op::FindFiles) ? std::vector<std::string>()
+                                    : InstallSystem::FindFiles(pattern);
+    }
+    bool NamesSameFile(HANDLE file, const std::string& path) override {
+        return fails(Op::SameFile) || InstallSystem::NamesSameFile(file, path);
+    }
+    bool Size(HANDLE file, int64_t& size) override {
+        return !fails(Op::Size) && InstallSystem::Size(file, size);
+    }
+    std::optional<int32_t> ReadVersion(TRegistry& registry) override {
+        return fails(Op::ReadVersion) ? std::nullopt : InstallSystem::ReadVersion(registry);
+    }
     bool ProbeReplace(const std::string& path) override {
         return !fails(Op::Probe) && InstallSystem::ProbeReplace(path);
     }

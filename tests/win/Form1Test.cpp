@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 #include "support/WinTestSupport.h"
 #include "ui/Application.h"
+#include "ui/MessageTypes.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

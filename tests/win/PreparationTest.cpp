@@ -423,6 +423,11 @@ TEST_F(InstallTest, AFailureAnywhereKeepsTheOldCopyOrPutsTheNewOneWhole) {
         {Op::Probe, 1, 1, kLocked, NewCopy, Installed, 100},
         {Op::Probe, 1, 0, ERROR_LOCK_VIOLATION, OldCopy, InUse, 8000},
         {Op::OpenSource, 1, 0, ERROR_FILE_NOT_FOUND, OldCopy, CopyFailed, 0},
+        {Op::SameFile, 1, 0, kOther, OldCopy, CopyFailed, 0},
+        {Op::Size, 1, 0, kOther, OldCopy, CopyFailed, 0},
+        {Op::IsFile, 1, 0, kOther, NewCopy, Installed, 0},      // the replace still waits its turn
+        {Op::FindFiles, 1, 0, kOther, NewCopy, Installed, 0},   // leftovers wait for the next one
+        {Op::ReadVersion, 1, 0, kOther, NewCopy, Installed, 0}, // read as absent
         {Op::CreatePartial, 1, 2, ERROR_ACCESS_DENIED, NewCopy, Installed, 300},
         {Op::CreatePartial, 1, 0, ERROR_DISK_FULL, OldCopy, CopyFailed, 0},
         {Op::Read, 3, 1, kOther, OldCopy, CopyFailed, 0},
