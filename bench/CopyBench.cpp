@@ -98,25 +98,93 @@ bool referenceLoop(const std::string& from, const std::string& to, bool pump) {
     }
 }
 
+struct Files {
+    std::string dir, source, small, target, reference;
+};
+
+// In memory where possible (VORLUND_BENCH_DIR), so that the disk's write-back
+// does not decide the race; else the temporary directory.
+bool makeFiles(int64_t mib, Files& f) {
+    char base[MAX_PATH];
+    if (!GetEnvironmentVariableA("VORLUND_BENCH_DIR", base, MAX_PATH))
+        GetTempPathA(MAX_PATH, base);
+    f.dir = base;
+    if (f.dir.back() != '\\')
+        f.dir += '\\';
+    f.dir += "vorlund-bench\\";
+    CreateDirectoryA(f.dir.c_str(), nullptr);
+    f.source = f.dir + "central.mdb";
+    f.small = f.dir + "small.mdb";
+    f.target = f.dir + "local.mdb";
+    f.reference = f.dir + "reference.mdb";
+    return writeFile(f.source, mib << 20) && writeFile(f.small, 64LL << 20);
+}
+
+struct Memory {
+    SIZE_T before, peakSmall, peakLarge;
+};
+
+// Memory first, before CopyFileA's own buffers can raise the peak.
+Memory measureMemory(TForm1& form, const Files& f) {
+    Memory m{workingSet(), 0, 0};
+    timed([&] { return form.XCopyFile(f.small, f.target); });
+    m.peakSmall = peakWorkingSet();
+    timed([&] { return form.XCopyFile(f.source, f.target); });
+    m.peakLarge = peakWorkingSet();
+    return m;
+}
+
+struct Rates {
+    double ours, platform, loop, loopPumped; // MiB/s, medians
+    int barUpdates;                          // per copy of ours
+};
+
+Rates measureThroughput(TForm1& form, const Files& f, double mib, int rounds) {
+    std::vector<double> ours, platform, loop, loopPumped;
+    const int updatesBefore = form.BarUpdates();
+    for (int i = 0; i < rounds; ++i) {
+        DeleteFileA(f.target.c_str());
+        ours.push_back(timed([&] { return form.XCopyFile(f.source, f.target); }));
+        DeleteFileA(f.reference.c_str());
+        platform.push_back(
+            timed([&] { return CopyFileA(f.source.c_str(), f.reference.c_str(), FALSE) != 0; }));
+    }
+    const int updates = (form.BarUpdates() - updatesBefore) / rounds;
+    for (int i = 0; i < rounds; ++i) {
+        loop.push_back(timed([&] { return referenceLoop(f.source, f.reference, false); }));
+        loopPumped.push_back(timed([&] { return referenceLoop(f.source, f.reference, true); }));
+    }
+    return {mib / median(ours), mib / median(platform), mib / median(loop),
+            mib / median(loopPumped), updates};
+}
+
+void report(const Files& f, int64_t mib, int rounds, const Rates& r, const Memory& m) {
+    const auto inMiB = [](SIZE_T bytes) { return static_cast<double>(bytes) / 1048576.0; };
+    std::printf("file: %lld MiB in %s, rounds: %d (alternating)\n", static_cast<long long>(mib),
+                f.dir.c_str(), rounds);
+    std::printf("XCopyFile median: %.0f MiB/s, %d bar updates per copy (%lld chunks)\n", r.ours,
+                r.barUpdates, static_cast<long long>(mib * 16));
+    std::printf("CopyFileA median: %.0f MiB/s\n", r.platform);
+    std::printf("reference: same pieces, no message check: %.0f MiB/s (ratio %.2f)\n", r.loop,
+                r.loop / r.platform);
+    std::printf("reference: same pieces, message check per chunk: %.0f MiB/s (ratio %.2f)\n",
+                r.loopPumped, r.loopPumped / r.platform);
+    std::printf("throughput ratio XCopyFile/CopyFileA: %.2f (target >= 0.70)\n",
+                r.ours / r.platform);
+    std::printf("working set before copying: %.1f MiB\n", inMiB(m.before));
+    std::printf("peak working set after a 64 MiB copy: %.1f MiB\n", inMiB(m.peakSmall));
+    std::printf("peak working set after a %lld MiB copy: %.1f MiB (growth %.1f MiB)\n",
+                static_cast<long long>(mib), inMiB(m.peakLarge), inMiB(m.peakLarge - m.peakSmall));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const int64_t mib = argc > 1 ? std::atoll(argv[1]) : 512;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 9;
-    // In memory where possible (VORLUND_BENCH_DIR), so that the disk's write-back
-    // does not decide the race; else the temporary directory.
-    char base[MAX_PATH];
-    if (!GetEnvironmentVariableA("VORLUND_BENCH_DIR", base, MAX_PATH))
-        GetTempPathA(MAX_PATH, base);
-    std::string dir = base;
-    if (dir.back() != '\\')
-        dir += '\\';
-    dir += "vorlund-bench\\";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    const std::string source = dir + "central.mdb", small = dir + "small.mdb";
-    const std::string target = dir + "local.mdb", reference = dir + "reference.mdb";
-    if (!writeFile(source, mib << 20) || !writeFile(small, 64LL << 20)) {
-        std::printf("cannot write the test files in %s\n", dir.c_str());
+    Files files;
+    if (!makeFiles(mib, files)) {
+        std::printf("cannot write the test files in %s\n", files.dir.c_str());
         return 1;
     }
 
@@ -128,48 +196,11 @@ int main(int argc, char** argv) {
     form.ShowFirstTime();
     form.ProcessMessages();
 
-    // Memory first, before CopyFileA's own buffers can raise the peak.
-    const SIZE_T before = workingSet();
-    timed([&] { return form.XCopyFile(small, target); });
-    const SIZE_T peakSmall = peakWorkingSet();
-    timed([&] { return form.XCopyFile(source, target); });
-    const SIZE_T peakLarge = peakWorkingSet();
-
-    std::vector<double> ours, platform;
-    const int updatesBefore = form.BarUpdates();
-    for (int i = 0; i < rounds; ++i) {
-        DeleteFileA(target.c_str());
-        ours.push_back(timed([&] { return form.XCopyFile(source, target); }));
-        DeleteFileA(reference.c_str());
-        platform.push_back(
-            timed([&] { return CopyFileA(source.c_str(), reference.c_str(), FALSE) != 0; }));
-    }
-    std::vector<double> loop, loopPumped;
-    for (int i = 0; i < rounds; ++i) {
-        loop.push_back(timed([&] { return referenceLoop(source, reference, false); }));
-        loopPumped.push_back(timed([&] { return referenceLoop(source, reference, true); }));
-    }
-    const double size = static_cast<double>(mib);
-    const double oursRate = size / median(ours), platformRate = size / median(platform);
-    std::printf("file: %lld MiB in %s, rounds: %d (alternating)\n", static_cast<long long>(mib),
-                dir.c_str(), rounds);
-    std::printf("XCopyFile median: %.0f MiB/s, %d bar updates per copy (%lld chunks)\n", oursRate,
-                (form.BarUpdates() - updatesBefore) / rounds, static_cast<long long>(mib * 16));
-    std::printf("CopyFileA median: %.0f MiB/s\n", platformRate);
-    std::printf("reference: same pieces, no message check: %.0f MiB/s (ratio %.2f)\n",
-                size / median(loop), size / median(loop) / platformRate);
-    std::printf("reference: same pieces, message check per chunk: %.0f MiB/s (ratio %.2f)\n",
-                size / median(loopPumped), size / median(loopPumped) / platformRate);
-    std::printf("throughput ratio XCopyFile/CopyFileA: %.2f (target >= 0.70)\n",
-                oursRate / platformRate);
-    std::printf("working set before copying: %.1f MiB\n", static_cast<double>(before) / 1048576.0);
-    std::printf("peak working set after a 64 MiB copy: %.1f MiB\n",
-                static_cast<double>(peakSmall) / 1048576.0);
-    std::printf("peak working set after a %lld MiB copy: %.1f MiB (growth %.1f MiB)\n",
-                static_cast<long long>(mib), static_cast<double>(peakLarge) / 1048576.0,
-                static_cast<double>(peakLarge - peakSmall) / 1048576.0);
-    for (const std::string& f : {source, small, target, reference})
+    const Memory memory = measureMemory(form, files);
+    const Rates rates = measureThroughput(form, files, static_cast<double>(mib), rounds);
+    report(files, mib, rounds, rates, memory);
+    for (const std::string& f : {files.source, files.small, files.target, files.reference})
         DeleteFileA(f.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveDirectoryA(files.dir.c_str());
     return 0;
 }

@@ -9,7 +9,6 @@ namespace vorlund {
 namespace {
 
 constexpr UINT kNonClientMetricsSize = 340; // the structure without iPaddedBorderWidth
-constexpr int kIconSize = 32;
 
 struct ButtonInfo {
     UINT captionId;
@@ -47,10 +46,6 @@ std::string loadString(UINT id) {
     char buffer[256];
     const int n = LoadStringA(Application::instance().Instance(), id, buffer, sizeof buffer);
     return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-}
-
-bool hasButton(ButtonSet set, int index) {
-    return (set & (1u << index)) != 0;
 }
 
 const TypeInfo& typeInfo(MessageType type) {
@@ -112,29 +107,6 @@ void measureText(HDC dc, std::string_view text, DialogMetrics& m) {
     m.textHeight = r.bottom;
 }
 
-int countButtons(ButtonSet buttons) {
-    int n = 0;
-    for (int i = 0; i < kDialogButtonCount; ++i)
-        n += hasButton(buttons, i) ? 1 : 0;
-    return n;
-}
-
-int defaultButton(ButtonSet set) {
-    if (hasButton(set, static_cast<int>(DialogButton::OK)))
-        return static_cast<int>(DialogButton::OK);
-    if (hasButton(set, static_cast<int>(DialogButton::Yes)))
-        return static_cast<int>(DialogButton::Yes);
-    return static_cast<int>(DialogButton::Retry);
-}
-
-int cancelButton(ButtonSet set) {
-    if (hasButton(set, static_cast<int>(DialogButton::Cancel)))
-        return static_cast<int>(DialogButton::Cancel);
-    if (hasButton(set, static_cast<int>(DialogButton::No)))
-        return static_cast<int>(DialogButton::No);
-    return static_cast<int>(DialogButton::OK);
-}
-
 SIZE outerSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
     RECT r{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -170,15 +142,45 @@ TMessageForm::TMessageForm() {
 
 TMessageForm::~TMessageForm() = default;
 
+namespace {
+
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
+constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+// Sized for the layout's client area and centred on the screen.
+void placeDialog(HWND dlg, const DialogLayout& layout) {
+    const SIZE outer =
+        outerSize(layout.clientWidth, layout.clientHeight, kDialogStyle, kDialogExStyle);
+    SetWindowPos(dlg, nullptr, GetSystemMetrics(SM_CXSCREEN) / 2 - outer.cx / 2,
+                 GetSystemMetrics(SM_CYSCREEN) / 2 - outer.cy / 2, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND createChild(HWND dlg, const char* cls, const std::string& text, DWORD style, const Box& box,
+                 int id, HFONT font) {
+    HWND child = CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, box.left,
+                                 box.top, box.width, box.height, dlg,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 Application::instance().Instance(), nullptr);
+    if (font)
+        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+void createIcon(HWND dlg, const Box& box, LPCSTR icon) {
+    HWND image = createChild(dlg, "STATIC", "", SS_ICON, box, kMessageImageId, nullptr);
+    SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, icon)), 0);
+    SetWindowPos(image, nullptr, box.left, box.top, box.width, box.height, SWP_NOZORDER);
+}
+
+} // namespace
+
 std::unique_ptr<TMessageForm> BuildMessageDialog(std::string_view text, MessageType type,
                                                  ButtonSet buttons) {
     auto form = std::make_unique<TMessageForm>();
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    HWND dlg = form->CreateWindowFor(exStyle, kMessageFormClass, "", style, 0, 0, 0, 0,
-                                     Application::instance().MainWindow(), nullptr);
+    HWND dlg = form->CreateWindowFor(kDialogExStyle, kMessageFormClass, "", kDialogStyle, 0, 0, 0,
+                                     0, Application::instance().MainWindow(), nullptr);
     form->font_ = messageFont();
-
     DialogMetrics& m = form->metrics_;
     {
         win::WindowDc dc(dlg);
@@ -187,63 +189,37 @@ std::unique_ptr<TMessageForm> BuildMessageDialog(std::string_view text, MessageT
         widenForButtons(dc.get(), buttons, m);
         measureText(dc.get(), text, m);
     }
-
     const TypeInfo& info = typeInfo(type);
-    const bool withIcon = info.icon != nullptr;
-    const int blockWidth = withIcon ? m.textWidth + kIconSize + m.hSpacing : m.textWidth;
-    const int blockHeight = withIcon ? std::max(m.textHeight, kIconSize) : m.textHeight;
-    const int n = countButtons(buttons);
-    const int groupWidth = n > 0 ? n * m.buttonWidth + (n - 1) * m.buttonSpacing : 0;
-    m.clientWidth = std::max(blockWidth, groupWidth) + 2 * m.hMargin;
-    m.clientHeight = blockHeight + m.buttonHeight + m.vSpacing + 2 * m.vMargin;
-
-    const SIZE outer = outerSize(m.clientWidth, m.clientHeight, style, exStyle);
-    SetWindowPos(dlg, nullptr, GetSystemMetrics(SM_CXSCREEN) / 2 - outer.cx / 2,
-                 GetSystemMetrics(SM_CYSCREEN) / 2 - outer.cy / 2, outer.cx, outer.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-
+    const DialogLayout layout = LayoutMessageDialog(m, info.icon != nullptr, countButtons(buttons));
+    m.clientWidth = layout.clientWidth;
+    m.clientHeight = layout.clientHeight;
+    placeDialog(dlg, layout);
     const std::string caption =
         info.captionId ? loadString(info.captionId) : Application::instance().Title();
     SetWindowTextA(dlg, caption.c_str());
 
-    HINSTANCE inst = Application::instance().Instance();
-    const auto font = reinterpret_cast<WPARAM>(form->font_.get());
-    if (withIcon) {
-        HWND image = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, m.hMargin,
-                                     m.vMargin, kIconSize, kIconSize, dlg,
-                                     reinterpret_cast<HMENU>(kMessageImageId), inst, nullptr);
-        SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, info.icon)),
-                     0);
-        SetWindowPos(image, nullptr, m.hMargin, m.vMargin, kIconSize, kIconSize, SWP_NOZORDER);
-    }
+    if (info.icon)
+        createIcon(dlg, layout.icon, info.icon);
+    createChild(dlg, "STATIC", std::string(text), SS_LEFT, layout.text, kMessageTextId,
+                form->font_.get());
+    form->createButtons(buttons, layout);
+    return form;
+}
 
-    const std::string body(text);
-    HWND message =
-        CreateWindowExA(0, "STATIC", body.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
-                        m.hMargin + (blockWidth - m.textWidth), m.vMargin, m.textWidth,
-                        m.textHeight, dlg, reinterpret_cast<HMENU>(kMessageTextId), inst, nullptr);
-    SendMessageA(message, WM_SETFONT, font, FALSE);
-
+void TMessageForm::createButtons(ButtonSet buttons, const DialogLayout& layout) {
     const int defaultIndex = defaultButton(buttons);
-    const int cancelIndex = cancelButton(buttons);
-    form->defaultId_ = kFirstButtonId + defaultIndex;
-    form->cancelId_ = kFirstButtonId + cancelIndex;
-    int left = (m.clientWidth - groupWidth) / 2;
-    const int top = blockHeight + m.vMargin + m.vSpacing;
+    defaultId_ = kFirstButtonId + defaultIndex;
+    cancelId_ = kFirstButtonId + cancelButton(buttons);
+    size_t placed = 0;
     for (int i = 0; i < kDialogButtonCount; ++i) {
         if (!hasButton(buttons, i))
             continue;
-        form->results_[static_cast<size_t>(i)] = kButtons[static_cast<size_t>(i)].modalResult;
-        const std::string label = loadString(kButtons[static_cast<size_t>(i)].captionId);
+        const ButtonInfo& b = kButtons[static_cast<size_t>(i)];
+        results_[static_cast<size_t>(i)] = b.modalResult;
         const DWORD kind = i == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        HWND button = CreateWindowExA(
-            0, "BUTTON", label.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | kind, left, top,
-            m.buttonWidth, m.buttonHeight, dlg,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)), inst, nullptr);
-        SendMessageA(button, WM_SETFONT, font, FALSE);
-        left += m.buttonWidth + m.buttonSpacing;
+        createChild(Handle(), "BUTTON", loadString(b.captionId), WS_TABSTOP | kind,
+                    layout.buttons[placed++], kFirstButtonId + i, font_.get());
     }
-    return form;
 }
 
 LRESULT TMessageForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -1,6 +1,7 @@
 #pragma once
 // Modal message dialogs built at run time: caption and icon by kind, the text
 // measured and wrapped, the buttons of the set in one centred row.
+#include "ui/DialogLayout.h"
 #include "ui/MessageTypes.h"
 #include "ui/Window.h"
 #include "win/Handles.h"
@@ -18,14 +19,6 @@ inline constexpr int kMessageImageId = 90;
 inline constexpr int kMessageTextId = 91;
 inline constexpr int kFirstButtonId = 100;
 inline constexpr const char* kMessageFormClass = "TMessageForm";
-
-struct DialogMetrics {
-    int avgW = 0, chH = 0;
-    int hMargin = 0, vMargin = 0, hSpacing = 0, vSpacing = 0;
-    int buttonWidth = 0, buttonHeight = 0, buttonSpacing = 0;
-    int textWidth = 0, textHeight = 0;
-    int clientWidth = 0, clientHeight = 0;
-};
 
 class TMessageForm : public Window {
   public:
@@ -45,6 +38,7 @@ class TMessageForm : public Window {
                                                             ButtonSet);
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnCommand(int id);
+    void createButtons(ButtonSet buttons, const DialogLayout& layout);
 
     win::UniqueFont font_;
     DialogMetrics metrics_;

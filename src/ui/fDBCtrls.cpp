@@ -6,6 +6,7 @@
 #include "win/Handles.h"
 
 #include <algorithm>
+#include <optional>
 #include <windowsx.h>
 
 namespace vorlund::flat {
@@ -215,22 +216,26 @@ bool TfsDBGrid::onColumnEdge(int x, int y) const {
 }
 
 LRESULT TfsDBGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    const bool flat = flatStyle_ == TFlatStyle::fsFlat;
+    if (const std::optional<LRESULT> r = PaintingMessage(msg, wp, lp))
+        return *r;
+    if (const std::optional<LRESULT> r = MouseMessage(msg, wp, lp))
+        return *r;
+    if (const std::optional<LRESULT> r = KeyboardMessage(msg, wp))
+        return *r;
+    return Default(msg, wp, lp);
+}
+
+std::optional<LRESULT> TfsDBGrid::PaintingMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PRINTCLIENT: {
-        RECT client;
-        GetClientRect(Handle(), &client);
-        PaintContent(reinterpret_cast<HDC>(wp), client);
+    case WM_PRINTCLIENT:
+        OnPrintClient(reinterpret_cast<HDC>(wp));
         return 0;
-    }
     case WM_PAINT:
         OnPaint();
-        if (flat)
-            DrawFlatBorder(Handle(), Highlighted());
+        drawFlatBorderIfFlat();
         return 0;
     case WM_ERASEBKGND:
-        if (flat)
-            DrawFlatBorder(Handle(), Highlighted());
+        drawFlatBorderIfFlat();
         return 1; // the painting covers the whole client area
     case WM_NCCALCSIZE:
         OnNcCalcSize(wp, lp);
@@ -238,20 +243,18 @@ LRESULT TfsDBGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCPAINT:
         OnNcPaint();
         Default(msg, wp, lp);
-        if (flat)
-            DrawFlatBorder(Handle(), Highlighted());
+        drawFlatBorderIfFlat();
         return 0;
     case WM_SIZE:
-        updateScrollBars();
-        InvalidateRect(Handle(), nullptr, FALSE);
+        OnSize();
         return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        InvalidateRect(Handle(), nullptr, FALSE);
-        OnFocusChange(msg == WM_SETFOCUS);
-        return 0;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<LRESULT> TfsDBGrid::MouseMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
     case WM_LBUTTONDOWN:
         OnLButtonDown(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
@@ -272,18 +275,24 @@ LRESULT TfsDBGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSELEAVE:
         OnMouseLeave();
         return 0;
-    case WM_SETCURSOR: {
-        POINT p;
-        GetCursorPos(&p);
-        ScreenToClient(Handle(), &p);
-        if (LOWORD(lp) == HTCLIENT && (resizing_ || onColumnEdge(p.x, p.y))) {
-            SetCursor(LoadCursorA(nullptr, IDC_SIZEWE));
-            return TRUE;
-        }
-        return Default(msg, wp, lp);
-    }
+    case WM_SETCURSOR:
+        return OnSetCursor(LOWORD(lp)) ? std::optional<LRESULT>(TRUE) : std::nullopt;
     case WM_MOUSEWHEEL:
         moveBy(-GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA);
+        return 0;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<LRESULT> TfsDBGrid::KeyboardMessage(UINT msg, WPARAM wp) {
+    switch (msg) {
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(Handle(), nullptr, FALSE);
+        OnFocusChange(msg == WM_SETFOCUS);
         return 0;
     case WM_KEYDOWN:
         OnKeyDown(wp);
@@ -295,8 +304,36 @@ LRESULT TfsDBGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         OnHScroll(LOWORD(wp));
         return 0;
     default:
-        return Default(msg, wp, lp);
+        return std::nullopt;
     }
+}
+
+void TfsDBGrid::drawFlatBorderIfFlat() {
+    if (flatStyle_ == TFlatStyle::fsFlat)
+        DrawFlatBorder(Handle(), Highlighted());
+}
+
+void TfsDBGrid::OnPrintClient(HDC dc) {
+    RECT client;
+    GetClientRect(Handle(), &client);
+    PaintContent(dc, client);
+}
+
+void TfsDBGrid::OnSize() {
+    updateScrollBars();
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+// The resize cursor over a column edge and while resizing; false leaves the
+// cursor to the system.
+bool TfsDBGrid::OnSetCursor(UINT hitTest) {
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(Handle(), &p);
+    if (hitTest != HTCLIENT || !(resizing_ || onColumnEdge(p.x, p.y)))
+        return false;
+    SetCursor(LoadCursorA(nullptr, IDC_SIZEWE));
+    return true;
 }
 
 void TfsDBGrid::OnNcCalcSize(WPARAM wp, LPARAM lp) {

@@ -7,6 +7,7 @@
 #include "ui/Window.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vorlund::flat {
@@ -89,6 +90,14 @@ class TfsDBGrid : public TComponent, public Window {
     void moveBy(int delta);
     bool onColumnEdge(int x, int y) const;
 
+    // The message handler's groups; nothing for a message of another group.
+    std::optional<LRESULT> PaintingMessage(UINT msg, WPARAM wp, LPARAM lp);
+    std::optional<LRESULT> MouseMessage(UINT msg, WPARAM wp, LPARAM lp);
+    std::optional<LRESULT> KeyboardMessage(UINT msg, WPARAM wp);
+    void drawFlatBorderIfFlat();
+    void OnPrintClient(HDC dc);
+    void OnSize();
+    bool OnSetCursor(UINT hitTest);
     void OnPaint();
     void PaintContent(HDC dc, const RECT& client);
     void DrawFixedCell(HDC dc, RECT cell);

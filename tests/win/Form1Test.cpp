@@ -49,8 +49,21 @@ TEST_F(Form1Test, TheStartUpShapeShowsOnlyBannerAndBar) {
     MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&bar), 2);
     EXPECT_EQ(bar.bottom, client.bottom);
     EXPECT_EQ(bar.bottom - bar.top, 22);
-    EXPECT_TRUE(form->Timer1.Interval() == 500 && form->waittimer.Interval() == 2000);
-    EXPECT_FALSE(form->waittimer.Enabled());
+    EXPECT_FALSE(form->WaitTimerOn());
+}
+
+TEST_F(Form1Test, TheWaitTimerGoesOffByItselfAfterTwoSeconds) {
+    const ULONGLONG start = GetTickCount64();
+    form->StartWaitTimer();
+    while (form->WaitTimerOn() && GetTickCount64() - start < 10000) {
+        form->ProcessMessages();
+        if (form->WaitTimerOn())
+            form->WaitForMessage();
+    }
+    const ULONGLONG waited = GetTickCount64() - start;
+    EXPECT_FALSE(form->WaitTimerOn());
+    EXPECT_GE(waited, 1900u);
+    EXPECT_LT(waited, 4000u);
 }
 
 TEST_F(Form1Test, TheSelectionShapeGrowsDownwardFromTheSameCorner) {

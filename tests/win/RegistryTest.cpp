@@ -42,10 +42,17 @@ void setRaw(const std::string& name, DWORD type, const void* data, DWORD size) {
 
 } // namespace
 
-TEST_F(RegistryTest, StartsOnTheCurrentUserWithFullAccessAndNoKey) {
-    EXPECT_EQ(reg.RootKey(), HKEY_CURRENT_USER);
-    EXPECT_EQ(reg.Access(), static_cast<REGSAM>(0xF003F));
+TEST_F(RegistryTest, AFreshAccessorCreatesAndWritesUnderTheCurrentUser) {
     EXPECT_EQ(reg.CurrentKey(), nullptr);
+    ASSERT_TRUE(reg.OpenKey("\\" + kScratch + "\\fresh", true));
+    reg.WriteString("Name", "Wert");
+    reg.WriteInteger("Zahl", 7);
+    std::string text;
+    DWORD number = 0;
+    EXPECT_TRUE(ReadRegString(HKEY_CURRENT_USER, kScratch + "\\fresh", "Name", text));
+    EXPECT_EQ(text, "Wert");
+    EXPECT_TRUE(ReadRegDword(HKEY_CURRENT_USER, kScratch + "\\fresh", "Zahl", number));
+    EXPECT_EQ(number, 7u);
 }
 
 TEST_F(RegistryTest, OpeningWithoutCreateFailsQuietlyAndKeepsTheCurrentKey) {
