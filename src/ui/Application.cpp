@@ -2,6 +2,7 @@
 
 #include "base/AsciiText.h"
 
+#include <new>
 #include <stdexcept>
 
 namespace vorlund {
@@ -59,6 +60,8 @@ void Application::ShowException(const std::exception& error) {
 void Application::ShowException(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        ShowException(std::runtime_error("Zu wenig Arbeitsspeicher"));
     } catch (const std::exception& e) {
         ShowException(e);
     } catch (...) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <stdexcept>
 #include <thread>
 
@@ -23,6 +24,8 @@ class ThrowingWindow : public Window {
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
         if (msg == throwOn && msg == WM_USER)
             throw 42; // not even a std::exception
+        if (msg == throwOn && msg == WM_USER + 1)
+            throw std::bad_alloc(); // the library's English text must not reach the user
         if (msg == throwOn)
             throw std::runtime_error("Kaputt");
         return Default(msg, wp, lp);
@@ -49,10 +52,13 @@ TEST(Window, AnExceptionInAnyHandlerIsReportedNotPassedToTheSystem) {
     ThrowingWindow window;
     window.throwOn = WM_USER;
     EXPECT_NO_THROW(SendMessageA(window.Handle(), WM_USER, 0, 0));
+    window.throwOn = WM_USER + 1;
+    EXPECT_NO_THROW(SendMessageA(window.Handle(), WM_USER + 1, 0, 0));
     window.throwOn = WM_NCDESTROY; // the last message a window gets
     EXPECT_NO_THROW(DestroyWindow(window.Handle()));
     done = true;
     answer.join();
     EXPECT_EQ(window.Handle(), nullptr);
-    EXPECT_EQ(boxes, (std::vector<std::string>{"Unbekannter Fehler.", "Kaputt."}));
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Unbekannter Fehler.", "Zu wenig Arbeitsspeicher.",
+                                               "Kaputt."}));
 }
