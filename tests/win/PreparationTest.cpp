@@ -217,6 +217,22 @@ class InstallTest : public PreparationTest {
         WriteFileBytes(local(), "old");
         WriteFileBytes(local() + ".version", std::to_string(version) + "\r\n");
     }
+    // One run of its own on the list as it stands; its last message or error.
+    std::string install(InstallSystem& system) {
+        RunState state;
+        state.registry = std::make_unique<TRegistry>();
+        state.displayName = entry.display;
+        RecordingHost h;
+        try {
+            CheckVersionAndInstall(h, programs, state, system);
+        } catch (const ERegistryException& e) {
+            return e.what();
+        }
+        return h.messages.empty() ? "" : h.messages.back().text;
+    }
+    std::string marker() {
+        return FileExists(local() + ".version") ? ReadFileBytes(local() + ".version") : "<none>";
+    }
     std::vector<std::string> filesInInstallDir() {
         std::vector<std::string> names;
         WIN32_FIND_DATAA data;
@@ -403,66 +419,55 @@ TEST_F(InstallTest, AVersionValueOfTheWrongTypeEscapesAsARegistryError) {
     }
 }
 
+namespace {
+
+// Each operation failing the way the system would: what is left and shown.
+enum Left { OldCopy, NewCopy };
+enum Shown { CopyFailed, InUse, VersionRefused, Installed };
+struct FailureCase {
+    Op op;
+    int nth, times;
+    DWORD error;
+    Left left;
+    Shown shown;
+    DWORD paused;
+};
+constexpr DWORD kLocked = ERROR_SHARING_VIOLATION, kOther = ERROR_GEN_FAILURE;
+const std::vector<FailureCase> kFailureCases{
+    {Op::Probe, 1, 1, kLocked, NewCopy, Installed, 100},
+    {Op::Probe, 1, 0, ERROR_LOCK_VIOLATION, OldCopy, InUse, 8000},
+    {Op::OpenSource, 1, 0, ERROR_FILE_NOT_FOUND, OldCopy, CopyFailed, 0},
+    {Op::SameFile, 1, 0, kOther, OldCopy, CopyFailed, 0},
+    {Op::Size, 1, 0, kOther, OldCopy, CopyFailed, 0},
+    {Op::IsFile, 1, 0, kOther, NewCopy, Installed, 0},      // the replace still waits its turn
+    {Op::FindFiles, 1, 0, kOther, NewCopy, Installed, 0},   // leftovers wait for the next one
+    {Op::ReadVersion, 1, 0, kOther, NewCopy, Installed, 0}, // read as absent
+    {Op::CreatePartial, 1, 2, ERROR_ACCESS_DENIED, NewCopy, Installed, 300},
+    {Op::CreatePartial, 1, 0, ERROR_DISK_FULL, OldCopy, CopyFailed, 0},
+    {Op::Read, 3, 1, kOther, OldCopy, CopyFailed, 0},
+    {Op::Write, 4, 1, ERROR_DISK_FULL, OldCopy, CopyFailed, 0},
+    {Op::Flush, 1, 1, kOther, OldCopy, CopyFailed, 0},
+    {Op::Close, 1, 1, kOther, OldCopy, CopyFailed, 0},
+    {Op::Rename, 1, 1, kLocked, NewCopy, Installed, 100},
+    {Op::Rename, 1, 0, kLocked, OldCopy, InUse, 8000},
+    {Op::Rename, 1, 0, ERROR_PATH_NOT_FOUND, OldCopy, CopyFailed, 0},
+    {Op::Marker, 1, 0, kOther, NewCopy, Installed, 0},
+    {Op::Version, 1, 0, kOther, NewCopy, VersionRefused, 0},
+};
+
+} // namespace
+
 TEST_F(InstallTest, AFailureAnywhereKeepsTheOldCopyOrPutsTheNewOneWhole) {
-    enum Left { OldCopy, NewCopy };
-    enum Shown { CopyFailed, InUse, VersionRefused, Installed };
-    struct Case {
-        Op op;
-        int nth, times;
-        DWORD error;
-        Left left;
-        Shown shown;
-        DWORD paused;
-    };
-    constexpr DWORD kLocked = ERROR_SHARING_VIOLATION, kOther = ERROR_GEN_FAILURE;
-    const std::vector<Case> cases{
-        {Op::Probe, 1, 1, kLocked, NewCopy, Installed, 100},
-        {Op::Probe, 1, 0, ERROR_LOCK_VIOLATION, OldCopy, InUse, 8000},
-        {Op::OpenSource, 1, 0, ERROR_FILE_NOT_FOUND, OldCopy, CopyFailed, 0},
-        {Op::SameFile, 1, 0, kOther, OldCopy, CopyFailed, 0},
-        {Op::Size, 1, 0, kOther, OldCopy, CopyFailed, 0},
-        {Op::IsFile, 1, 0, kOther, NewCopy, Installed, 0},      // the replace still waits its turn
-        {Op::FindFiles, 1, 0, kOther, NewCopy, Installed, 0},   // leftovers wait for the next one
-        {Op::ReadVersion, 1, 0, kOther, NewCopy, Installed, 0}, // read as absent
-        {Op::CreatePartial, 1, 2, ERROR_ACCESS_DENIED, NewCopy, Installed, 300},
-        {Op::CreatePartial, 1, 0, ERROR_DISK_FULL, OldCopy, CopyFailed, 0},
-        {Op::Read, 3, 1, kOther, OldCopy, CopyFailed, 0},
-        {Op::Write, 4, 1, ERROR_DISK_FULL, OldCopy, CopyFailed, 0},
-        {Op::Flush, 1, 1, kOther, OldCopy, CopyFailed, 0},
-        {Op::Close, 1, 1, kOther, OldCopy, CopyFailed, 0},
-        {Op::Rename, 1, 1, kLocked, NewCopy, Installed, 100},
-        {Op::Rename, 1, 0, kLocked, OldCopy, InUse, 8000},
-        {Op::Rename, 1, 0, ERROR_PATH_NOT_FOUND, OldCopy, CopyFailed, 0},
-        {Op::Marker, 1, 0, kOther, NewCopy, Installed, 0},
-        {Op::Version, 1, 0, kOther, NewCopy, VersionRefused, 0},
-    };
     const std::string fresh = PatternBytes(200000, 8); // four chunks, eight reads
     WriteFileBytes(central(), fresh);
     entry.version = 2;
     add(programs, entry);
     programs.SetFilter("ID=0");
     programs.SetFiltered(true);
-    auto install = [&](InstallSystem& system) {
-        RunState state;
-        state.registry = std::make_unique<TRegistry>();
-        state.displayName = entry.display;
-        RecordingHost h;
-        std::string outcome;
-        try {
-            CheckVersionAndInstall(h, programs, state, system);
-            outcome = h.messages.empty() ? "" : h.messages.back().text;
-        } catch (const ERegistryException& e) {
-            outcome = e.what();
-        }
-        return outcome;
-    };
-    auto marker = [&] {
-        return FileExists(local() + ".version") ? ReadFileBytes(local() + ".version") : "<none>";
-    };
     const std::string shown[] = {
         texts::copyFailed("Lager", central(), entry.tmpdir), texts::deletionFailed("Lager"),
         "Konnte Daten f\xFCr 'Version' nicht setzen", texts::installSucceeded("Lager")};
-    for (const Case& c : cases) {
+    for (const FailureCase& c : kFailureCases) {
         SCOPED_TRACE(::testing::Message()
                      << "op " << static_cast<int>(c.op) << " times " << c.times);
         oldCopy();
