@@ -234,14 +234,18 @@ class InstallTest : public PreparationTest {
         return FileExists(local() + ".version") ? ReadFileBytes(local() + ".version") : "<none>";
     }
     std::vector<std::string> filesInInstallDir() {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA data;
-        win::UniqueFind search(FindFirstFileA((entry.tmpdir + "*").c_str(), &data));
-        for (bool more = static_cast<bool>(search); more; more = FindNextFileA(search.get(), &data))
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(data.cFileName);
+        std::vector<std::string> names = InstallSystem::Real().FindFiles(entry.tmpdir + "*");
         std::sort(names.begin(), names.end());
         return names;
+    }
+    // Version 2 on the share; the old copy open in this process, as Access
+    // or a virus scanner would hold it.
+    win::File newVersionWithTheOldCopyHeld() {
+        oldCopy();
+        entry.version = 2;
+        WriteFileBytes(central(), "new");
+        return win::File(CreateFileA(local().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
     }
     std::vector<std::string> texts() {
         std::vector<std::string> out;
@@ -316,11 +320,7 @@ TEST_F(InstallTest, ALoweredVersionWithTheLocalCopyKeepsTheHigherNumber) {
 }
 
 TEST_F(InstallTest, AnOldCopyHeldOpenIsWaitedForThenLeftAsItIs) {
-    oldCopy();
-    entry.version = 2;
-    WriteFileBytes(central(), "new");
-    win::File held(CreateFileA(local().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr));
+    win::File held = newVersionWithTheOldCopyHeld();
     ASSERT_TRUE(held);
     FailingSystem patient; // every operation real, the waits counted
     check(patient);
@@ -338,11 +338,7 @@ TEST_F(InstallTest, AnOldCopyHeldOpenIsWaitedForThenLeftAsItIs) {
 // A virus scanner holds the old copy for a moment: the real wait services the
 // window, and the installation goes through once it lets go.
 TEST_F(InstallTest, AnOldCopyHeldForAMomentIsReplacedAfterTheWait) {
-    oldCopy();
-    entry.version = 2;
-    WriteFileBytes(central(), "new");
-    win::File held(CreateFileA(local().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr));
+    win::File held = newVersionWithTheOldCopyHeld();
     host.onPump = [&](int pass) {
         if (pass == 3)
             held.close();
