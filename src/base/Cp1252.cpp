@@ -66,6 +66,14 @@ std::string utf8ToCp1252(std::string_view text) {
     return out;
 }
 
+std::string utf16ToCp1252(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t c : text)
+        out += fromUnicode(c);
+    return out;
+}
+
 char16_t cp1252ToUnicode(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t{byte};
 }

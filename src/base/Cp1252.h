@@ -12,5 +12,7 @@ std::string cp1252ToUtf8(std::string_view text);
 // UTF-8 back to Windows-1252: a character 1252 lacks, or a damaged sequence,
 // becomes "?".
 std::string utf8ToCp1252(std::string_view text);
+// UTF-16 back to Windows-1252, with "?" for what 1252 lacks (surrogates included).
+std::string utf16ToCp1252(std::u16string_view text);
 
 } // namespace vorlund

@@ -1,19 +1,19 @@
 #include "config/IniFile.h"
 
 #include "config/IntParse.h"
-
-#include <windows.h>
-
-#include <memory>
+#include "win/Unicode.h"
 
 namespace vorlund {
 
+const ProfileText& IniFile::text() const {
+    if (!text_) // a file that is missing or held without sharing reads as empty
+        text_.emplace(win::ReadWholeFile(path_).value_or(""));
+    return *text_;
+}
+
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
                                 const std::string& fallback) const {
-    char buffer[kValueBuffer];
-    const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
-                                             kValueBuffer, path_.c_str());
-    return std::string(buffer, n);
+    return text().Value(section, key, fallback, kValueBuffer);
 }
 
 int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
@@ -22,17 +22,7 @@ int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
 }
 
 void IniFile::ReadSections(std::vector<std::string>& names) const {
-    names.clear();
-    auto buffer = std::make_unique<char[]>(kSectionBuffer);
-    const DWORD n = GetPrivateProfileStringA(nullptr, nullptr, nullptr, buffer.get(),
-                                             kSectionBuffer, path_.c_str());
-    const char* p = buffer.get();
-    const char* end = p + n;
-    while (p < end && *p != '\0') {
-        const std::string name(p);
-        names.push_back(name);
-        p += name.size() + 1;
-    }
+    names = text().SectionNames(kSectionBuffer);
 }
 
 } // namespace vorlund

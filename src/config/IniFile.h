@@ -1,7 +1,10 @@
 #pragma once
-// The configuration file reader: every call reads the file anew through the
-// platform's private profile functions; nothing is held open between calls.
+// The configuration file reader. The file is read once, at the first
+// question, and answered from memory after that; nothing is held open.
+#include "config/ProfileText.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +25,10 @@ class IniFile {
     void ReadSections(std::vector<std::string>& names) const;
 
   private:
+    const ProfileText& text() const;
+
     std::string path_;
+    mutable std::optional<ProfileText> text_;
 };
 
 } // namespace vorlund

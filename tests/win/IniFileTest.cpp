@@ -1,6 +1,7 @@
 #include "config/Environment.h"
 #include "config/IniFile.h"
 #include "config/ReadProgramm.h"
+#include "support/TrickyProfiles.h"
 #include "support/WinTestSupport.h"
 #include "win/Handles.h"
 
@@ -96,6 +97,32 @@ TEST_F(IniFileTest, AFileHeldWithoutSharingReadsAsMissing) {
     ASSERT_TRUE(held);
     EXPECT_EQ(IniFile(path).ReadString("A", "k", "d"), "d");
     EXPECT_TRUE(sections().empty());
+}
+
+// The table the host checks the reader against is what the profile functions
+// answer, and the reader on a real file answers the same.
+TEST_F(IniFileTest, TrickyFilesReadAsTheProfileFunctionsReadThem) {
+    for (const TrickyProfile& file : TrickyProfiles()) {
+        write(file.bytes);
+        std::vector<char> buffer(IniFile::kSectionBuffer);
+        const DWORD n = GetPrivateProfileStringA(nullptr, nullptr, nullptr, buffer.data(),
+                                                 IniFile::kSectionBuffer, path.c_str());
+        std::vector<std::string> names;
+        for (const char* p = buffer.data(); p < buffer.data() + n && *p;
+             p += names.back().size() + 1)
+            names.emplace_back(p);
+        EXPECT_EQ(names, file.sections) << file.name;
+        EXPECT_EQ(sections(), file.sections) << file.name;
+        for (const ProfileQuery& q : file.queries) {
+            char value[IniFile::kValueBuffer];
+            const DWORD length =
+                GetPrivateProfileStringA(q.section.c_str(), q.key.c_str(), "<d>", value,
+                                         IniFile::kValueBuffer, path.c_str());
+            EXPECT_EQ(std::string(value, length), q.expected) << file.name << " " << q.key;
+            EXPECT_EQ(IniFile(path).ReadString(q.section, q.key, "<d>"), q.expected)
+                << file.name << " " << q.key;
+        }
+    }
 }
 
 TEST_F(IniFileTest, ReadProgrammFillsOneRecordWithDefaultsAndNormalisation) {

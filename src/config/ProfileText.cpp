@@ -1,0 +1,156 @@
+#include "config/ProfileText.h"
+
+#include "base/Cp1252.h"
+
+#include <algorithm>
+
+namespace vorlund {
+namespace {
+
+// Blanks as the profile functions see them; ^Z (DOS end of file) is one too.
+bool isBlank(char c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == ' ';
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// What the profile functions store ends at a zero byte.
+std::string_view upToZero(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+// Names compare without regard to case in the letters A to Z only, as the
+// profile functions compare them: an upper-case umlaut is not its lower-case one.
+char folded(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c;
+}
+
+std::string foldedName(std::string_view name) {
+    std::string out(upToZero(name));
+    std::transform(out.begin(), out.end(), out.begin(), folded);
+    return out;
+}
+
+std::u16string utf16(std::string_view bytes, bool bigEndian) {
+    std::u16string out;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        out += static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+    }
+    return out;
+}
+
+std::string asCp1252(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return utf8ToCp1252(bytes.substr(3));
+    if (bytes.starts_with("\xFF\xFE"))
+        return utf16ToCp1252(utf16(bytes.substr(2), false));
+    if (bytes.starts_with("\xFE\xFF"))
+        return utf16ToCp1252(utf16(bytes.substr(2), true));
+    return std::string(bytes);
+}
+
+// A value with matching quotes loses them, unless the buffer cut off the
+// closing one; the buffer takes buffer - 1 characters.
+std::string copyEntry(std::string_view value, size_t buffer) {
+    const bool quoted = value.size() > 1 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    if (quoted)
+        value.remove_prefix(1);
+    std::string out(value.substr(0, buffer > 0 ? buffer - 1 : 0));
+    if (quoted && buffer >= value.size() && !out.empty())
+        out.pop_back();
+    return out;
+}
+
+// The fallback loses its trailing spaces, all but a first one.
+std::string_view withoutTrailingSpaces(std::string_view text) {
+    while (text.size() > 1 && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+ProfileText::ProfileText(std::string_view fileBytes) {
+    const std::string text = asCp1252(fileBytes);
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const size_t end = std::min(rest.find_first_of("\r\n"), rest.size());
+        parseLine(rest.substr(0, end));
+        rest.remove_prefix(end);
+        while (!rest.empty() && (rest.front() == '\r' || rest.front() == '\n'))
+            rest.remove_prefix(1);
+    }
+}
+
+void ProfileText::parseLine(std::string_view line) {
+    line = trimmed(line);
+    if (line.empty())
+        return;
+    const size_t close = line.rfind(']');
+    if (line.front() == '[' && close != std::string_view::npos) {
+        const std::string_view name = upToZero(trimmed(line.substr(1, close - 1)));
+        sections_.push_back({std::string(name), foldedName(name), {}});
+        return;
+    }
+    if (sections_.empty())
+        return; // keys before the first section belong to no name we look up
+    Key key;
+    const size_t equals = line.find('=');
+    key.name = foldedName(trimmed(line.substr(0, equals)));
+    if (equals != std::string_view::npos) {
+        key.value = upToZero(trimmed(line.substr(equals + 1)));
+        key.hasValue = true;
+    }
+    if (!key.name.empty())
+        sections_.back().keys.push_back(std::move(key));
+}
+
+const ProfileText::Key* ProfileText::find(std::string_view section, std::string_view key) const {
+    const std::string wantedSection = foldedName(trimmed(section));
+    const std::string wantedKey = foldedName(trimmed(key));
+    const auto inSection = std::find_if(sections_.begin(), sections_.end(), [&](const Section& s) {
+        return !s.folded.empty() && s.folded == wantedSection;
+    });
+    if (inSection == sections_.end())
+        return nullptr;
+    for (const Key& k : inSection->keys)
+        if (k.name == wantedKey)
+            return &k;
+    return nullptr;
+}
+
+std::string ProfileText::Value(std::string_view section, std::string_view key,
+                               std::string_view fallback, size_t buffer) const {
+    const Key* found = find(section, key);
+    return copyEntry(found && found->hasValue ? std::string_view(found->value)
+                                              : withoutTrailingSpaces(fallback),
+                     buffer);
+}
+
+std::vector<std::string> ProfileText::SectionNames(size_t buffer) const {
+    std::vector<std::string> names;
+    size_t room = buffer > 0 ? buffer - 1 : 0; // the list's closing zero byte
+    for (const Section& s : sections_) {
+        if (s.name.empty())
+            continue;
+        if (s.name.size() + 1 >= room) {
+            if (room > 1)
+                names.push_back(s.name.substr(0, room - 1));
+            break;
+        }
+        names.push_back(s.name);
+        room -= s.name.size() + 1;
+    }
+    return names;
+}
+
+} // namespace vorlund

@@ -1,0 +1,46 @@
+#pragma once
+// An initialization file parsed once, answering as the Windows private
+// profile functions do: names without regard to case, blanks around names
+// and values dropped, matching quotes around a value removed, the first of
+// two equal keys or sections winning. Texts are Windows-1252 bytes; a file
+// with a UTF-8 or UTF-16 byte-order mark is converted to them.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlund {
+
+class ProfileText {
+  public:
+    explicit ProfileText(std::string_view fileBytes);
+
+    // The value as it would arrive in a buffer of `buffer` characters (at most
+    // buffer - 1 of them); the fallback when the section or the key is absent
+    // or the key's line has no "=".
+    std::string Value(std::string_view section, std::string_view key, std::string_view fallback,
+                      size_t buffer) const;
+    // The section names in file order as far as a buffer of `buffer` bytes
+    // holds them, each with its zero byte and one more at the end; the last
+    // one that fits only partly is cut.
+    std::vector<std::string> SectionNames(size_t buffer) const;
+
+  private:
+    struct Key {
+        std::string name; // folded to lower case
+        std::string value;
+        bool hasValue = false;
+    };
+    struct Section {
+        std::string name; // as written
+        std::string folded;
+        std::vector<Key> keys;
+    };
+
+    void parseLine(std::string_view line);
+    const Key* find(std::string_view section, std::string_view key) const;
+
+    std::vector<Section> sections_;
+};
+
+} // namespace vorlund

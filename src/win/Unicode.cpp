@@ -1,0 +1,36 @@
+#include "win/Unicode.h"
+
+#include "base/Cp1252.h"
+
+namespace vorlund::win {
+
+std::wstring Wide(std::string_view text) {
+    const std::u16string wide = cp1252ToUtf16(text);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+std::string Narrow(std::wstring_view text) {
+    return utf16ToCp1252(std::u16string(text.begin(), text.end()));
+}
+
+File OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+    return File(
+        CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition, flags, nullptr));
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    const File file = OpenFile(
+        path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > MAXDWORD)
+        return std::nullopt;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() &&
+        !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+        return std::nullopt;
+    bytes.resize(got);
+    return bytes;
+}
+
+} // namespace vorlund::win
