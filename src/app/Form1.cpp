@@ -68,10 +68,10 @@ void TForm1::CreateControls() {
     HWND self = Handle();
     HINSTANCE inst = Application::instance().Instance();
     // Created in tab order: the bar (no tab stop), the grid, then the group.
-    BAR = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, self,
+    BAR = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, self,
                           reinterpret_cast<HMENU>(kIdBar), inst, nullptr);
-    SendMessageA(BAR, PBM_SETRANGE32, 0, 100);
-    SendMessageA(BAR, PBM_SETPOS, 0, 0);
+    SendMessageW(BAR, PBM_SETRANGE32, 0, 100);
+    SendMessageW(BAR, PBM_SETPOS, 0, 0);
 
     flat::GridSetup grid;
     grid.id = kIdGrid;
@@ -83,7 +83,7 @@ void TForm1::CreateControls() {
     b2->SetOnDblClick([this] { b2DblClick(); });
 
     b1 = std::make_unique<TGroupBox>(self, kIdGroup, self);
-    SendMessageA(b1->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageW(b1->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     flat::ButtonSetup run{"AUSWAHL STARTEN",  Scale(6), Scale(10), Scale(145), Scale(25), kIdRun,
                           verdanaBold_.get(), kGreen,   mrOk};
     bRUN = std::make_unique<flat::TfsBitBtn>(this, b1->Handle(), run);
@@ -128,7 +128,7 @@ void TForm1::Realign() {
     SetWindowPos(vimage->Handle(), nullptr, 0, top, width, Scale(105),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     top += Scale(105);
-    if (IsWindowVisible(b1->Handle()) || (GetWindowLongA(b1->Handle(), GWL_STYLE) & WS_VISIBLE)) {
+    if (IsWindowVisible(b1->Handle()) || (GetWindowLongW(b1->Handle(), GWL_STYLE) & WS_VISIBLE)) {
         SetWindowPos(b1->Handle(), nullptr, 0, top, width, Scale(42),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         top += Scale(42);
@@ -282,7 +282,7 @@ void TForm1::ProcessMessages() {
 }
 
 void TForm1::SetBarRange(int32_t minimum, int32_t maximum) {
-    SendMessageA(BAR, PBM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
+    SendMessageW(BAR, PBM_SETRANGE32, static_cast<WPARAM>(minimum), maximum);
     barMax_ = maximum;
     barDrawn_ = -1;
     barToldAt_ = 0;
@@ -306,11 +306,11 @@ void TForm1::SetBarPosition(int32_t position) {
     barDrawn_ = drawn;
     barToldAt_ = now;
     ++barUpdates_;
-    SendMessageA(BAR, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    SendMessageW(BAR, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 int32_t TForm1::BarMax() const {
-    return static_cast<int32_t>(SendMessageA(BAR, PBM_GETRANGE, FALSE, 0));
+    return static_cast<int32_t>(SendMessageW(BAR, PBM_GETRANGE, FALSE, 0));
 }
 
 void TForm1::ShowMainWindow() {

@@ -2,6 +2,7 @@
 
 #include "win/Handles.h"
 #include "win/Paths.h"
+#include "win/Unicode.h"
 
 #include <memory>
 
@@ -13,8 +14,8 @@ constexpr DWORD kBlock = 1 << 20;
 // Read while the launcher may be appending to it; a log of any size is read
 // one block at a time.
 std::optional<FleetRow> readLog(const std::string& path, char* block) {
-    win::File file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::File file =
+        win::OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!file)
         return std::nullopt;
     FleetLog log;
@@ -30,17 +31,13 @@ bool ReadFleet(const std::string& folder, std::vector<FleetRow>& rows) {
     if (!win::IsDirectory(folder))
         return false;
     const std::string dir = folder.back() == '\\' ? folder : folder + '\\';
-    WIN32_FIND_DATAA data;
-    const win::UniqueFind search(FindFirstFileA((dir + "*.log").c_str(), &data));
-    if (!search)
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    const std::optional<std::vector<std::string>> names = win::FileNames(dir + "*.log");
+    if (!names)
+        return false;
     const std::unique_ptr<char[]> block(new char[kBlock]);
-    do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        if (std::optional<FleetRow> row = readLog(dir + data.cFileName, block.get()))
+    for (const std::string& name : *names)
+        if (std::optional<FleetRow> row = readLog(dir + name, block.get()))
             rows.push_back(*row);
-    } while (FindNextFileA(search.get(), &data));
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "prepare/Registry.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
+#include "win/Unicode.h"
 
 #include <shlwapi.h>
 
@@ -25,8 +26,7 @@ namespace {
 constexpr DWORD kEncodingScanLimit = 16u << 20; // enough of any sane configuration
 
 win::File openExisting(const std::string& path, DWORD access, DWORD share) {
-    return win::File(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    return win::OpenFile(path, access, share, OPEN_EXISTING);
 }
 
 // Opens the file as the launcher's copy does and keeps what that tells.
@@ -72,18 +72,20 @@ DirState directoryState(std::string dir) {
 
 std::optional<std::string> readRegistryText(const std::string& key, const std::string& name) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, win::Wide(key).c_str(), 0, KEY_READ, &opened) !=
+        ERROR_SUCCESS)
         return std::nullopt;
     win::UniqueKey owner(opened);
+    const std::wstring wideName = win::Wide(name);
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(opened, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(opened, wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    std::vector<char> data(size + 1, '\0');
-    RegQueryValueExA(opened, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
+    RegQueryValueExW(opened, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                      &size);
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         return "(Typ " + std::to_string(type) + ")";
-    return std::string(data.data());
+    return win::Narrow(data.data());
 }
 
 std::string extensionOf(const std::string& fileName) {
@@ -96,12 +98,14 @@ std::string extensionOf(const std::string& fileName) {
 
 // Whether the program the shell starts for the extension is a 64-bit one.
 bool openerIs64Bit(const std::string& extension) {
-    char program[MAX_PATH] = {};
+    wchar_t program[MAX_PATH] = {};
     DWORD length = MAX_PATH;
-    if (extension.empty() || FAILED(AssocQueryStringA(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE,
-                                                      extension.c_str(), "open", program, &length)))
+    if (extension.empty() ||
+        FAILED(AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE,
+                                 win::Wide(extension).c_str(), L"open", program, &length)))
         return false;
-    win::File file = openExisting(program, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    win::File file(CreateFileW(program, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     char head[4096];
     DWORD n = 0;
     if (!file || !ReadFile(file.get(), head, sizeof head, &n, nullptr))
@@ -112,12 +116,12 @@ bool openerIs64Bit(const std::string& extension) {
 // The driver in the 32-bit system directory, where 64-bit Windows keeps the
 // 32-bit ODBC drivers; empty on 32-bit Windows.
 std::string driver32Path(const std::string& driverPath) {
-    char dir[MAX_PATH] = {};
-    const UINT n = GetSystemWow64DirectoryA(dir, MAX_PATH);
+    wchar_t dir[MAX_PATH] = {};
+    const UINT n = GetSystemWow64DirectoryW(dir, MAX_PATH);
     const size_t slash = driverPath.find_last_of('\\');
     if (n == 0 || n >= MAX_PATH || slash == std::string::npos)
         return {};
-    return std::string(dir, n) + driverPath.substr(slash);
+    return win::Narrow(std::wstring_view(dir, n)) + driverPath.substr(slash);
 }
 
 std::vector<EntryFacts::Cut> cutValues(const IniFile& ini, const std::string& section) {
@@ -137,12 +141,12 @@ std::vector<EntryFacts::Cut> cutValues(const IniFile& ini, const std::string& se
 std::optional<std::string> shellOpener(const std::string& extension) {
     if (extension.empty())
         return std::nullopt;
-    char command[2048] = {};
-    DWORD length = sizeof command;
-    if (FAILED(AssocQueryStringA(ASSOCF_NOTRUNCATE, ASSOCSTR_COMMAND, extension.c_str(), "open",
-                                 command, &length)))
+    wchar_t command[2048] = {};
+    DWORD length = 2048;
+    if (FAILED(AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_COMMAND, win::Wide(extension).c_str(),
+                                 L"open", command, &length)))
         return std::nullopt;
-    return std::string(command);
+    return win::Narrow(command);
 }
 
 InstalledVersion installedVersion(const std::string& versionKey) {

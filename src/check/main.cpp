@@ -12,8 +12,10 @@
 #include "version.h"
 #include "win/DllSearch.h"
 #include "win/Paths.h"
+#include "win/Unicode.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -35,13 +37,25 @@ constexpr const char* kUsage =
 // A relative path is taken from the current directory; the profile functions
 // would otherwise look for it in the Windows directory.
 std::string fullPath(const std::string& path) {
-    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    const std::wstring wide = win::Wide(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (needed == 0)
         return path;
-    std::string full(needed, '\0');
-    const DWORD n = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD n = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
     full.resize(n < needed ? n : 0);
-    return full.empty() ? path : full;
+    return full.empty() ? path : win::Narrow(full);
+}
+
+// The arguments as typed, whatever the ANSI code page.
+std::vector<std::string> arguments() {
+    int count = 0;
+    LPWSTR* const list = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; list && i < count; ++i)
+        args.push_back(win::Narrow(list[i]));
+    LocalFree(list);
+    return args;
 }
 
 int fleet(const std::string& folder) {
@@ -56,9 +70,9 @@ int fleet(const std::string& folder) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main() {
     win::RestrictDllSearch();
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = arguments();
     if (!args.empty() && equalsIgnoreAsciiCase(args[0], "/protokolle")) {
         if (args.size() != 2) {
             check::WriteOut(kUsage);

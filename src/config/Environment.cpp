@@ -1,8 +1,10 @@
 #include "config/Environment.h"
 
+#include "win/Unicode.h"
+
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace vorlund {
@@ -10,9 +12,10 @@ namespace vorlund {
 std::string ExpandEnvironment(const std::string& value) {
     if (value.find('%') == std::string::npos)
         return value;
-    std::vector<char> buffer(value.size() + 1);
+    const std::wstring wide = win::Wide(value);
+    std::vector<wchar_t> buffer(wide.size() + 1);
     while (true) {
-        const DWORD needed = ExpandEnvironmentStringsA(value.c_str(), buffer.data(),
+        const DWORD needed = ExpandEnvironmentStringsW(wide.c_str(), buffer.data(),
                                                        static_cast<DWORD>(buffer.size()));
         if (needed == 0)
             return value;
@@ -20,7 +23,7 @@ std::string ExpandEnvironment(const std::string& value) {
             break;
         buffer.resize(needed);
     }
-    return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    return win::Narrow(std::wstring_view(buffer.data(), wcsnlen(buffer.data(), buffer.size())));
 }
 
 EntryPaths ExpandEntryPaths(const ProgramList& programs) {

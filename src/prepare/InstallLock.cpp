@@ -2,6 +2,7 @@
 
 #include "base/AsciiText.h"
 #include "prepare/PrepareHost.h"
+#include "win/Unicode.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -33,7 +34,7 @@ std::string InstallLockName(const std::string& localCopy) {
 }
 
 InstallLock::InstallLock(PrepareHost& host, const std::string& localCopy)
-    : mutex_(CreateMutexA(nullptr, FALSE, InstallLockName(localCopy).c_str())) {
+    : mutex_(CreateMutexW(nullptr, FALSE, win::Wide(InstallLockName(localCopy)).c_str())) {
     if (!mutex_)
         return; // no lock to be had: the one-step replace still keeps the copy whole
     const HANDLE handles[] = {mutex_.get()};

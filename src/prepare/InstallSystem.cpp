@@ -4,15 +4,12 @@
 #include "prepare/PrepareHost.h"
 #include "prepare/Registry.h"
 #include "win/Paths.h"
+#include "win/Unicode.h"
 
 namespace vorlund {
 namespace {
 
-win::File openFile(const std::string& path, DWORD access, DWORD share, DWORD disposition,
-                   DWORD flags = FILE_ATTRIBUTE_NORMAL) {
-    return win::File(
-        CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr));
-}
+using win::OpenFile;
 
 constexpr DWORD kMarkerLimit = 64; // far more than any marker's text
 
@@ -31,30 +28,24 @@ void InstallSystem::CreateDirectories(const std::string& path) {
 }
 
 std::vector<std::string> InstallSystem::FindFiles(const std::string& pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    const win::UniqueFind search(FindFirstFileA(pattern.c_str(), &data));
-    for (bool more = static_cast<bool>(search); more; more = FindNextFileA(search.get(), &data))
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(data.cFileName);
-    return names;
+    return win::FileNames(pattern).value_or(std::vector<std::string>{});
 }
 
 bool InstallSystem::ProbeReplace(const std::string& path) {
-    win::File probe = openFile(path, DELETE, 0, OPEN_EXISTING);
+    win::File probe = OpenFile(path, DELETE, 0, OPEN_EXISTING);
     return static_cast<bool>(probe);
 }
 
 win::File InstallSystem::OpenSource(const std::string& path) {
     // Read once from start to end: the cache may read ahead and drop behind.
-    return openFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+    return OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
 }
 
 bool InstallSystem::NamesSameFile(HANDLE file, const std::string& path) {
     // Opened for its identity only, which no sharing refuses.
     const win::File other =
-        openFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                  OPEN_EXISTING);
     BY_HANDLE_FILE_INFORMATION x{}, y{};
     if (!other || !GetFileInformationByHandle(file, &x) ||
@@ -73,7 +64,7 @@ bool InstallSystem::Size(HANDLE file, int64_t& size) {
 }
 
 win::File InstallSystem::CreatePartial(const std::string& path) {
-    return openFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    return OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
 }
 
 bool InstallSystem::Read(HANDLE file, char* buffer, DWORD length) {
@@ -95,16 +86,16 @@ bool InstallSystem::Close(win::File& file) {
 }
 
 bool InstallSystem::Rename(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(),
+    return MoveFileExW(win::Wide(from).c_str(), win::Wide(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool InstallSystem::Remove(const std::string& path) {
-    return DeleteFileA(path.c_str()) != FALSE;
+    return DeleteFileW(win::Wide(path).c_str()) != FALSE;
 }
 
 bool InstallSystem::WriteMarker(const std::string& path, int32_t version) {
-    win::File file = openFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    win::File file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     const std::string text = VersionMarkerText(version);
     DWORD done = 0;
     return file &&
@@ -113,7 +104,7 @@ bool InstallSystem::WriteMarker(const std::string& path, int32_t version) {
 }
 
 std::optional<int32_t> InstallSystem::ReadMarker(const std::string& path) {
-    win::File file = openFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    win::File file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     char text[kMarkerLimit];
     DWORD length = 0;
     if (!file || !ReadFile(file.get(), text, kMarkerLimit, &length, nullptr))

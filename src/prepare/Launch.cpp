@@ -1,6 +1,7 @@
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/RunLogFile.h"
+#include "win/Unicode.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -30,8 +31,9 @@ void LaunchStep(PrepareHost& host, RunState& run) {
         }
         // 32 or less is the shell's refusal: no file, no program for its type,
         // no access. Nothing was started, so the user is told.
-        const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
-            nullptr, "open", run.localPath.c_str(), "", run.workingDir.c_str(), SW_SHOWNORMAL));
+        const auto result = reinterpret_cast<INT_PTR>(
+            ShellExecuteW(nullptr, L"open", win::Wide(run.localPath).c_str(), L"",
+                          win::Wide(run.workingDir).c_str(), SW_SHOWNORMAL));
         if (result > 32) {
             NoteOutcome(run, RunResult::Started);
         } else {

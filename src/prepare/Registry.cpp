@@ -1,5 +1,7 @@
 #include "prepare/Registry.h"
 
+#include "win/Unicode.h"
+
 #include <vector>
 
 namespace vorlund {
@@ -32,10 +34,10 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
     LONG rc;
     if (canCreate) {
         DWORD disposition = 0;
-        rc = RegCreateKeyExA(base, relative.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
-                             nullptr, &opened, &disposition);
+        rc = RegCreateKeyExW(base, win::Wide(relative).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             access_, nullptr, &opened, &disposition);
     } else {
-        rc = RegOpenKeyExA(base, relative.c_str(), 0, access_, &opened);
+        rc = RegOpenKeyExW(base, win::Wide(relative).c_str(), 0, access_, &opened);
     }
     if (rc != ERROR_SUCCESS)
         return false;
@@ -50,54 +52,65 @@ void TRegistry::CloseKey() {
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
-    const LONG rc = RegSetValueExA(current_.get(), name.c_str(), 0, REG_SZ,
-                                   reinterpret_cast<const BYTE*>(value.c_str()),
-                                   static_cast<DWORD>(value.size() + 1));
+    const std::wstring data = win::Wide(value);
+    const LONG rc = RegSetValueExW(current_.get(), win::Wide(name).c_str(), 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(data.c_str()),
+                                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     if (rc != ERROR_SUCCESS)
         raise(kCannotWrite, name);
 }
 
 void TRegistry::WriteInteger(const std::string& name, int32_t value) {
     const DWORD data = static_cast<DWORD>(value);
-    const LONG rc = RegSetValueExA(current_.get(), name.c_str(), 0, REG_DWORD,
+    const LONG rc = RegSetValueExW(current_.get(), win::Wide(name).c_str(), 0, REG_DWORD,
                                    reinterpret_cast<const BYTE*>(&data), sizeof data);
     if (rc != ERROR_SUCCESS)
         raise(kCannotWrite, name);
 }
 
 std::string TRegistry::ReadString(const std::string& name) {
+    const std::wstring wideName = win::Wide(name);
     DWORD type = 0, size = 0;
-    LONG rc = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    LONG rc = RegQueryValueExW(current_.get(), wideName.c_str(), nullptr, &type, nullptr, &size);
     if (rc != ERROR_SUCCESS || size == 0)
         return {}; // an absent value, or one without data, reads as empty text
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         raise(kWrongType, name);
-    std::vector<char> data(size + 1, '\0');
-    rc = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type,
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
+    rc = RegQueryValueExW(current_.get(), wideName.c_str(), nullptr, &type,
                           reinterpret_cast<BYTE*>(data.data()), &size);
     if (rc != ERROR_SUCCESS)
         raise(kCannotRead, name);
-    return std::string(data.data()); // up to the first NUL
+    return win::Narrow(data.data()); // up to the first NUL
 }
 
 int32_t TRegistry::ReadInteger(const std::string& name) {
+    const std::wstring wideName = win::Wide(name);
     DWORD type = 0;
-    DWORD data = 0;
-    DWORD size = sizeof data;
-    const LONG rc = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type,
-                                     reinterpret_cast<BYTE*>(&data), &size);
-    if (rc != ERROR_SUCCESS)
+    DWORD size = 0;
+    if (RegQueryValueExW(current_.get(), wideName.c_str(), nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+        raise(kCannotRead, name);
+    // A text counts one byte per character, as it always has, so that the same
+    // values fail in the same way: too long for four bytes, then of the wrong type.
+    const bool text = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+    if ((text ? size / sizeof(wchar_t) : size) > sizeof(DWORD))
         raise(kCannotRead, name);
     if (type != REG_DWORD)
         raise(kWrongType, name);
+    DWORD data = 0;
+    size = sizeof data;
+    if (RegQueryValueExW(current_.get(), wideName.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
+        raise(kCannotRead, name);
     return static_cast<int32_t>(data);
 }
 
 bool TRegistry::ValueExists(const std::string& name) {
     if (!current_)
         return false;
-    return RegQueryValueExA(current_.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS;
+    return RegQueryValueExW(current_.get(), win::Wide(name).c_str(), nullptr, nullptr, nullptr,
+                            nullptr) == ERROR_SUCCESS;
 }
 
 } // namespace vorlund

@@ -3,6 +3,7 @@
 #include "config/Environment.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
+#include "win/Unicode.h"
 
 #include <cstdio>
 #include <memory>
@@ -69,10 +70,9 @@ struct LogJob {
 DWORD WINAPI writeLine(void* parameter) {
     const std::unique_ptr<LogJob> job(static_cast<LogJob*>(parameter));
     win::CreateDirectoryChain(job->directory);
-    win::File file(CreateFileA((job->directory + job->fileName).c_str(),
-                               FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::File file = win::OpenFile(job->directory + job->fileName,
+                                   FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size))
         return 0;

@@ -92,8 +92,9 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     run.config.reset(); // nothing reads the configuration file from here on
 
     // Every missing level, so that a per-user directory works on the first
-    // start. A directory that cannot be made shows as the copy failure.
-    if (!system.IsDirectory(run.installDir))
+    // start. A directory that cannot be made shows as the copy failure; one
+    // too long for Windows is not made at all, wherever the system would allow it.
+    if (!tooLong(run.installDir) && !system.IsDirectory(run.installDir))
         system.CreateDirectories(run.installDir);
     if (!installNeeded(run, paths.Local(), system))
         return;

@@ -1,6 +1,7 @@
 #include "ui/Application.h"
 
 #include "base/AsciiText.h"
+#include "win/Unicode.h"
 
 #include <new>
 #include <stdexcept>
@@ -21,12 +22,12 @@ void Application::dispatch(MSG& msg) {
     if (filter_ && filter_(msg))
         return;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
 }
 
 bool Application::HandleMessage() {
     MSG msg;
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) {
         terminated_ = true;
         return false;
@@ -37,7 +38,7 @@ bool Application::HandleMessage() {
 
 void Application::ProcessMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             terminated_ = true;
             continue;
@@ -53,8 +54,8 @@ void Application::Run() {
 
 void Application::ShowException(const std::exception& error) {
     const std::string text = withFullStop(error.what());
-    MessageBoxA(mainWindow_ && IsWindowVisible(mainWindow_) ? mainWindow_ : nullptr, text.c_str(),
-                title_.c_str(), MB_OK | MB_ICONSTOP);
+    MessageBoxW(mainWindow_ && IsWindowVisible(mainWindow_) ? mainWindow_ : nullptr,
+                win::Wide(text).c_str(), win::Wide(title_).c_str(), MB_OK | MB_ICONSTOP);
 }
 
 void Application::ShowException(std::exception_ptr error) {

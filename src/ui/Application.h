@@ -18,7 +18,7 @@ class Application {
     const std::string& Title() const { return title_; }
     void SetMainWindow(HWND wnd) { mainWindow_ = wnd; }
     HWND MainWindow() const { return mainWindow_; }
-    HINSTANCE Instance() const { return GetModuleHandleA(nullptr); }
+    HINSTANCE Instance() const { return GetModuleHandleW(nullptr); }
 
     // Requests the end of the program: the message loops see it and the main
     // loop ends once the current message has been handled.

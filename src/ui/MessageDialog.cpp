@@ -1,14 +1,18 @@
 #include "ui/MessageDialog.h"
 
 #include "ui/Application.h"
+#include "ui/Cp1252Text.h"
 #include "ui/StringIds.h"
+#include "win/Unicode.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace vorlund {
 namespace {
 
-constexpr UINT kNonClientMetricsSize = 340; // the structure without iPaddedBorderWidth
+// The structure without iPaddedBorderWidth, which Windows before Vista refuses.
+constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
 
 struct ButtonInfo {
     UINT captionId;
@@ -43,9 +47,9 @@ const std::array<TypeInfo, 5> kTypes{{
 std::array<int, kDialogButtonCount> buttonWidthCache{};
 
 std::string loadString(UINT id) {
-    char buffer[256];
-    const int n = LoadStringA(Application::instance().Instance(), id, buffer, sizeof buffer);
-    return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    wchar_t buffer[256];
+    const int n = LoadStringW(Application::instance().Instance(), id, buffer, 256);
+    return win::Narrow(std::wstring_view(buffer, n > 0 ? static_cast<size_t>(n) : 0));
 }
 
 const TypeInfo& typeInfo(MessageType type) {
@@ -56,14 +60,14 @@ const TypeInfo& typeInfo(MessageType type) {
 // The dialog font: the system's message-box font, or the default window font
 // when the system cannot tell it.
 win::UniqueFont messageFont() {
-    NONCLIENTMETRICSA metrics{};
+    NONCLIENTMETRICSW metrics{};
     metrics.cbSize = kNonClientMetricsSize;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0))
-        return win::UniqueFont(CreateFontIndirectA(&metrics.lfMessageFont));
-    LOGFONTA fallback{};
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0))
+        return win::UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
+    LOGFONTW fallback{};
     fallback.lfHeight = -MulDiv(8, 96, 72);
-    lstrcpynA(fallback.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-    return win::UniqueFont(CreateFontIndirectA(&fallback));
+    lstrcpynW(fallback.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    return win::UniqueFont(CreateFontIndirectW(&fallback));
 }
 
 DialogMetrics baseMetrics(HDC dc) {
@@ -89,8 +93,7 @@ void widenForButtons(HDC dc, ButtonSet buttons, DialogMetrics& m) {
         if (cached == 0) {
             const std::string caption = loadString(kButtons[static_cast<size_t>(i)].captionId);
             RECT r{0, 0, 0, 0};
-            DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
-                      DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
+            DrawTextCp1252(dc, caption, r, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
             cached = r.right - r.left + 8;
         }
         m.buttonWidth = std::max(m.buttonWidth, cached);
@@ -101,8 +104,7 @@ void widenForButtons(HDC dc, ButtonSet buttons, DialogMetrics& m) {
 
 void measureText(HDC dc, std::string_view text, DialogMetrics& m) {
     RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
-    DrawTextA(dc, text.data(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    DrawTextCp1252(dc, text, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     m.textWidth = r.right;
     m.textHeight = r.bottom;
 }
@@ -158,18 +160,18 @@ void placeDialog(HWND dlg, const DialogLayout& layout) {
 
 HWND createChild(HWND dlg, const char* cls, const std::string& text, DWORD style, const Box& box,
                  int id, HFONT font) {
-    HWND child = CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, box.left,
-                                 box.top, box.width, box.height, dlg,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    HWND child = CreateWindowExW(0, win::Wide(cls).c_str(), win::Wide(text).c_str(),
+                                 WS_CHILD | WS_VISIBLE | style, box.left, box.top, box.width,
+                                 box.height, dlg, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  Application::instance().Instance(), nullptr);
     if (font)
-        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
 }
 
 void createIcon(HWND dlg, const Box& box, LPCSTR icon) {
     HWND image = createChild(dlg, "STATIC", "", SS_ICON, box, kMessageImageId, nullptr);
-    SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, icon)), 0);
+    SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, icon)), 0);
     SetWindowPos(image, nullptr, box.left, box.top, box.width, box.height, SWP_NOZORDER);
 }
 
@@ -196,7 +198,7 @@ std::unique_ptr<TMessageForm> BuildMessageDialog(std::string_view text, MessageT
     placeDialog(dlg, layout);
     const std::string caption =
         info.captionId ? loadString(info.captionId) : Application::instance().Title();
-    SetWindowTextA(dlg, caption.c_str());
+    SetWindowTextW(dlg, win::Wide(caption).c_str());
 
     if (info.icon)
         createIcon(dlg, layout.icon, info.icon);
@@ -262,12 +264,12 @@ int TMessageForm::ShowModal() {
     modalResult_ = mrNone;
     while (modalResult_ == mrNone) {
         MSG msg;
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1)
             app.NoteQuitReceived();
-        else if (!IsDialogMessageA(dlg, &msg)) {
+        else if (!IsDialogMessageW(dlg, &msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
         if (app.Terminated())
             modalResult_ = mrCancel;

@@ -3,6 +3,7 @@
 #include "base/AsciiText.h"
 #include "config/Banner.h"
 #include "ui/JpegDecoder.h"
+#include "win/Unicode.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -24,8 +25,7 @@ std::string extensionOf(const std::string& path) {
 }
 
 bool readFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    win::File file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::File file = win::OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
         static_cast<uint64_t>(size.QuadPart) > kMaxPictureFile)
@@ -101,8 +101,8 @@ bool Picture::loadJpeg(const std::string& path) {
 }
 
 bool Picture::loadBitmap(const std::string& path) {
-    bitmap_.reset(static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                                                  LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    bitmap_.reset(static_cast<HBITMAP>(LoadImageW(nullptr, win::Wide(path).c_str(), IMAGE_BITMAP, 0,
+                                                  0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     BITMAP info{};
     if (!bitmap_ || !GetObjectA(bitmap_.get(), sizeof info, &info))
         return false;
@@ -112,8 +112,8 @@ bool Picture::loadBitmap(const std::string& path) {
 }
 
 bool Picture::loadIcon(const std::string& path) {
-    icon_.reset(static_cast<HICON>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)));
+    icon_.reset(static_cast<HICON>(LoadImageW(nullptr, win::Wide(path).c_str(), IMAGE_ICON, 0, 0,
+                                              LR_LOADFROMFILE | LR_DEFAULTSIZE)));
     if (!icon_)
         return false;
     width_ = GetSystemMetrics(SM_CXICON);
@@ -131,7 +131,7 @@ bool Picture::loadIcon(const std::string& path) {
 }
 
 bool Picture::loadEnhMetafile(const std::string& path) {
-    metafile_.reset(GetEnhMetaFileA(path.c_str()));
+    metafile_.reset(GetEnhMetaFileW(win::Wide(path).c_str()));
     ENHMETAHEADER header{};
     if (!metafile_ || !GetEnhMetaFileHeader(metafile_.get(), sizeof header, &header))
         return false;

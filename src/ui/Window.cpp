@@ -2,6 +2,7 @@
 
 #include "ui/Application.h"
 #include "win/CommonControls.h"
+#include "win/Unicode.h"
 
 #include <exception>
 
@@ -23,15 +24,16 @@ template <typename Handler> LRESULT guarded(Handler&& handler) {
 
 Window::~Window() {
     if (hwnd_) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
     }
 }
 
 void Window::RegisterClassOnce(const char* className, UINT style, HBRUSH background,
                                HCURSOR cursor) {
-    WNDCLASSEXA wc{};
-    if (GetClassInfoExA(Application::instance().Instance(), className, &wc))
+    const std::wstring name = win::Wide(className);
+    WNDCLASSEXW wc{};
+    if (GetClassInfoExW(Application::instance().Instance(), name.c_str(), &wc))
         return;
     wc.cbSize = sizeof wc;
     wc.style = style;
@@ -39,29 +41,30 @@ void Window::RegisterClassOnce(const char* className, UINT style, HBRUSH backgro
     wc.hInstance = Application::instance().Instance();
     wc.hCursor = cursor;
     wc.hbrBackground = background;
-    wc.lpszClassName = className;
-    RegisterClassExA(&wc);
+    wc.lpszClassName = name.c_str();
+    RegisterClassExW(&wc);
 }
 
 HWND Window::CreateWindowFor(DWORD exStyle, const char* className, const char* caption, DWORD style,
                              int x, int y, int width, int height, HWND parent, HMENU id) {
-    return CreateWindowExA(exStyle, className, caption, style, x, y, width, height, parent, id,
-                           Application::instance().Instance(), this);
+    return CreateWindowExW(exStyle, win::Wide(className).c_str(), win::Wide(caption).c_str(), style,
+                           x, y, width, height, parent, id, Application::instance().Instance(),
+                           this);
 }
 
 LRESULT CALLBACK Window::Procedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* self = nullptr;
     if (msg == WM_NCCREATE) {
-        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         self->hwnd_ = wnd;
-        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = reinterpret_cast<Window*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+        self = reinterpret_cast<Window*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
     }
     if (!self)
-        return DefWindowProcA(wnd, msg, wp, lp);
+        return DefWindowProcW(wnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
         const LRESULT r = guarded([&] { return self->HandleMessage(msg, wp, lp); });
         self->hwnd_ = nullptr;
         return r;
@@ -100,11 +103,11 @@ LRESULT CALLBACK SubclassedControl::Procedure(HWND wnd, UINT msg, WPARAM wp, LPA
 bool ReflectToControl(UINT msg, WPARAM wp, LPARAM lp, HWND commandTarget, LRESULT& result) {
     if (msg == WM_DRAWITEM) {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        result = SendMessageA(item->hwndItem, kReflectedDrawItem, wp, lp);
+        result = SendMessageW(item->hwndItem, kReflectedDrawItem, wp, lp);
         return true;
     }
     if (msg == WM_COMMAND && commandTarget) {
-        result = SendMessageA(commandTarget, msg, wp, lp);
+        result = SendMessageW(commandTarget, msg, wp, lp);
         return true;
     }
     return false;

@@ -22,7 +22,7 @@ class Window {
                          int x, int y, int width, int height, HWND parent, HMENU id);
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;
-    LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd_, msg, wp, lp); }
+    LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
   private:
     static LRESULT CALLBACK Procedure(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -1,6 +1,7 @@
 #include "ui/fCtrls.h"
 
 #include "ui/Cp1252Text.h"
+#include "win/Unicode.h"
 
 namespace vorlund::flat {
 namespace {
@@ -93,13 +94,13 @@ bool TfsManager::SetStyleProperty(std::string_view name, TFlatStyle value) {
 
 TfsBitBtn::TfsBitBtn(TComponent* owner, HWND parent, const ButtonSetup& setup)
     : TComponent(owner), setup_(setup), flatStyle_(LookupFlatStyle(owner)) {
-    HWND wnd = CreateWindowExA(0, "BUTTON", setup.caption.c_str(),
+    HWND wnd = CreateWindowExW(0, L"BUTTON", win::Wide(setup.caption).c_str(),
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, setup.x, setup.y,
                                setup.width, setup.height, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(setup.id)),
-                               GetModuleHandleA(nullptr), nullptr);
+                               GetModuleHandleW(nullptr), nullptr);
     Attach(wnd);
-    SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(setup.font), FALSE);
+    SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(setup.font), FALSE);
 }
 
 void TfsBitBtn::SetFlatStyle(TFlatStyle value) {
@@ -150,7 +151,7 @@ LRESULT TfsBitBtn::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_KEYDOWN:
         if (wp == VK_RETURN) {
-            SendMessageA(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(setup_.id, BN_CLICKED),
+            SendMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(setup_.id, BN_CLICKED),
                          reinterpret_cast<LPARAM>(Handle()));
             return 0;
         }

@@ -40,7 +40,7 @@ bool RemoveWindowSubclass(HWND wnd, SUBCLASSPROC procedure, UINT_PTR id) {
 
 LRESULT DefSubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     return library().defSubclass ? library().defSubclass(wnd, msg, wp, lp)
-                                 : DefWindowProcA(wnd, msg, wp, lp);
+                                 : DefWindowProcW(wnd, msg, wp, lp);
 }
 
 } // namespace vorlund::win::comctl

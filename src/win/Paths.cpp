@@ -1,5 +1,7 @@
 #include "win/Paths.h"
 
+#include "win/Unicode.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -7,29 +9,41 @@
 namespace vorlund::win {
 
 bool IsFile(const std::string& path) {
-    const DWORD attr = GetFileAttributesA(path.c_str());
+    const DWORD attr = GetFileAttributesW(Wide(path).c_str());
     return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool IsDirectory(const std::string& path) {
-    const DWORD attr = GetFileAttributesA(path.c_str());
+    const DWORD attr = GetFileAttributesW(Wide(path).c_str());
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::vector<std::string>> FileNames(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW data;
+    const UniqueFind search(FindFirstFileW(Wide(pattern).c_str(), &data));
+    if (!search && GetLastError() != ERROR_FILE_NOT_FOUND)
+        return std::nullopt;
+    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &data))
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(Narrow(data.cFileName));
+    return names;
 }
 
 void CreateDirectoryChain(const std::string& path) {
     for (size_t at = path.find('\\', 1); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        CreateDirectoryW(Wide(path.substr(0, at)).c_str(), nullptr);
     if (!path.empty() && path.back() != '\\')
-        CreateDirectoryA(path.c_str(), nullptr);
+        CreateDirectoryW(Wide(path).c_str(), nullptr);
 }
 
 std::string ModuleFileName() {
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     while (true) {
         const DWORD n =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n < buffer.size())
-            return std::string(buffer.data(), n);
+            return Narrow(std::wstring_view(buffer.data(), n));
         buffer.resize(buffer.size() * 2);
     }
 }
