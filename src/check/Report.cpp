@@ -211,19 +211,15 @@ void driverLines(Lines& out, const ConfigFacts& c) {
                      0));
 }
 
-void codePageWarning(Lines& out, unsigned codePage) {
-    if (codePage == 1252)
-        return;
-    out("WARNUNG: Dieser Arbeitsplatz verwendet die ANSI-Codepage " + std::to_string(codePage) +
-        " statt 1252 (Westeurop\344isch).");
-    out("  Die Konfiguration ist in Windows-1252 geschrieben, Windows liest ihre Bytes hier");
-    out("  aber in dieser Codepage: Umlaute in den Meldungen erscheinen falsch, ein Pfad mit");
-    out("  Umlaut bezeichnet eine andere Datei, und " + quoted("Version") +
-        " eines Namens mit Umlaut");
-    out("  landet unter einem anderen Schl\374ssel. Auswahlliste und Schaltfl\344chen zeigt");
-    out("  Vorlund trotzdem richtig.");
-    out("  Abhilfe: Namen und Pfade ohne Umlaute, oder die Systemgebietsschema-Einstellung");
-    out("  " + quoted("Deutsch") + " (Systemsteuerung > Region > Verwaltung).");
+void codePageLines(Lines& out, unsigned codePage) {
+    out(labelled("ANSI-Codepage",
+                 std::to_string(codePage) + kDash + "Vorlund h\344ngt nicht von ihr ab", 0));
+    if (codePage == 65001) {
+        out("HINWEIS: 65001 ist UTF-8 (" + quoted("Beta: Unicode UTF-8 f\374r die weltweite") +
+            " ...\223).");
+        out("  Andere Access-Werkzeuge auf diesem Arbeitsplatz (\344ltere Add-Ins, ODBC-Treiber,");
+        out("  VBA mit Declare) k\366nnen davon abh\344ngen und Umlaute falsch lesen.");
+    }
     out("");
 }
 
@@ -244,8 +240,7 @@ std::string Report(const ConfigFacts& c, const std::string& version) {
     Lines out;
     out("Vorlund-Pr\374fung " + version + " (ver\344ndert nichts)");
     out(labelled("Konfiguration", c.iniPath, 0));
-    out("");
-    codePageWarning(out, c.codePage);
+    codePageLines(out, c.codePage);
     encodingWarnings(out, c.encoding);
     if (c.entries.empty()) {
         faultyReasons(out, c);

@@ -1,5 +1,6 @@
 // The real vorlund.exe, copied with an INI into a fresh directory, run in
 // this Wine prefix and driven from outside like a user would.
+#include "base/Cp1252.h"
 #include "support/Driver.h"
 #include "support/WinTestSupport.h"
 
@@ -744,4 +745,68 @@ TEST_F(RunLogTest, TheFleetTableHasARowPerWorkstationAndFailsOnAFailedLastRun) {
     DeleteFileA((logs + logName()).c_str());
     EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", logs}, out), 0u);
     EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", dir / "keine"}, out), 2u);
+}
+
+namespace {
+
+std::wstring Utf16(const std::string& cp1252Text) {
+    const std::u16string wide = vorlund::cp1252ToUtf16(cp1252Text);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+// A registry text under the current user, read as Unicode, in 1252.
+std::optional<std::string> RegTextW(const std::string& key, const std::string& name) {
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data;
+    if (RegGetValueW(HKEY_CURRENT_USER, Utf16(key).c_str(), Utf16(name).c_str(), RRF_RT_REG_SZ,
+                     nullptr, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return vorlund::utf16ToCp1252(reinterpret_cast<const char16_t*>(data));
+}
+
+} // namespace
+
+// Run by codepages.sh: under code page 1251, and with the copy of the launcher
+// whose manifest asks for 65001. Names with umlauts must reach Windows as the
+// characters they are, whatever the ANSI code page.
+TEST_F(LauncherTest, TheWholeRoadHoldsOnAnyAnsiCodePage) {
+    const char* codePage = std::getenv("VORLUND_EXPECT_ACP");
+    if (!codePage)
+        GTEST_SKIP() << "run by codepages.sh";
+    if (std::string(codePage) == "65001") {
+        ASSERT_TRUE(CopyFileA(VORLUND_UTF8_EXE, exe.c_str(), FALSE));
+        RunConsoleProgram(CHECK_UTF8_EXE, {}, app + "check.txt"); // the same manifest
+        EXPECT_NE(ReadFileBytes(app + "check.txt").find("ANSI-Codepage:         65001"),
+                  std::string::npos);
+    } else {
+        ASSERT_EQ(std::to_string(GetACP()), codePage);
+    }
+    const std::string display = "Best\xE4nde & Co", installDir = local + "M\xFCller\\";
+    const std::string copy = installDir + "Road.mdb";
+    ini("[Road]\r\nversion=1\r\nmdbname=Road.mdb\r\nmdbpath=" + share + "\r\ntmpdir=" + installDir +
+        "\r\ndisplayname=" + display + "\r\nodbcname=E2E_ONE\r\nodbcpath=D:\\M\xFCller.gdb\r\n");
+    WriteFileBytes(share + "Road.mdb", "central");
+
+    const Outcome first = run();
+    ASSERT_EQ(first.dialogs.size(), 2u);
+    const std::string announce = "ACHTUNG! NEUE Version von " + display + " g";
+    EXPECT_EQ(first.dialogs[0].text.substr(0, announce.size()), announce);
+    EXPECT_EQ(first.dialogs[1].text, "NEUE Version von " + display +
+                                         " wurde\r\rERFOLGREICH INSTALLIERT!!\r\r"
+                                         "Bitte starten Sie die Anwendung erneut!");
+    const DWORD attributes = GetFileAttributesW(Utf16(copy).c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY));
+    DWORD version = 0, size = sizeof version;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, Utf16("Software\\KORVEL\\" + display).c_str(),
+                           L"Version", RRF_RT_REG_DWORD, nullptr, &version, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(version, 1u);
+    EXPECT_EQ(RegTextW(kDsnKey + "E2E_ONE", "Database"), "D:\\M\xFCller.gdb");
+
+    const Outcome second = run();
+    EXPECT_TRUE(second.dialogs.empty());
+    const std::vector<std::string> lines = opened();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(copy), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "CWD " + local + "M\xFCller");
 }

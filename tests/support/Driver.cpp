@@ -1,5 +1,7 @@
 #include "support/Driver.h"
 
+#include "base/Cp1252.h"
+
 #include <cstdio>
 #include <fstream>
 
@@ -68,16 +70,18 @@ BOOL CALLBACK collectChild(HWND child, LPARAM param) {
 
 } // namespace
 
+// Read as Unicode and taken back to 1252 with the program's own table, so the
+// texts compare the same whatever the ANSI code page.
 std::string WindowText(HWND window) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
         return {};
-    std::string text(length + 1, '\0');
+    std::u16string text(length + 1, u'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                         SMTO_ABORTIFHUNG, 2000, &copied);
     text.resize(copied);
-    return text;
+    return utf16ToCp1252(text);
 }
 
 LauncherProcess::LauncherProcess(const std::string& exePath) {
