@@ -49,19 +49,24 @@ std::string lineList(const std::vector<int>& lines) {
 }
 
 void encodingWarnings(Lines& out, const EncodingFindings& found) {
+    if (found.marked) {
+        out("HINWEIS: Die Datei ist als Unicode mit Byte-Order-Mark gespeichert. Vorlund liest");
+        out("  sie richtig; Zeichen, die Windows-1252 nicht kennt, werden zu " + quoted("?") + ".");
+        out("");
+    }
     if (found.Clean())
         return;
     if (found.utf16)
-        out("WARNUNG: Die Datei ist als UTF-16 (Unicode) gespeichert.");
-    if (found.utf8Bom)
-        out("WARNUNG: Die Datei ist als UTF-8 gespeichert (Byte-Order-Mark am Anfang).");
+        out("WARNUNG: Die Datei ist als UTF-16 (Unicode) ohne Byte-Order-Mark gespeichert.");
     if (!found.utf8Lines.empty())
-        out("WARNUNG: UTF-8-Zeichen in Zeile " + lineList(found.utf8Lines) + ".");
+        out("WARNUNG: UTF-8-Zeichen ohne Byte-Order-Mark in Zeile " + lineList(found.utf8Lines) +
+            ".");
     out("  Vorlund liest die Datei als Windows-1252 (ANSI): Umlaute in Namen erscheinen");
     out("  verst\374mmelt, und der Wert " + quoted("Version") +
         " landet unter einem verst\374mmelten Schl\374ssel.");
     out("  Abhilfe: im Editor " + quoted("Datei") + " > " + quoted("Speichern unter") +
-        ", unten bei " + quoted("Codierung") + " " + quoted("ANSI") + " w\344hlen, speichern.");
+        ", unten bei " + quoted("Codierung") + " " + quoted("ANSI") + " oder " +
+        quoted("UTF-8 mit BOM") + " w\344hlen, speichern.");
     out("");
 }
 

@@ -23,10 +23,8 @@ size_t utf8Sequence(std::string_view text) {
     return length;
 }
 
+// ASCII text in UTF-16 has a NUL in every other byte.
 bool looksLikeUtf16(std::string_view bytes) {
-    if (bytes.substr(0, 2) == "\377\376" || bytes.substr(0, 2) == "\376\377")
-        return true;
-    // Without a mark: ASCII text in UTF-16 has a NUL in every other byte.
     return bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0');
 }
 
@@ -34,13 +32,13 @@ bool looksLikeUtf16(std::string_view bytes) {
 
 EncodingFindings ExamineEncoding(std::string_view bytes) {
     EncodingFindings found;
+    found.marked = bytes.starts_with("\357\273\277") || bytes.starts_with("\377\376") ||
+                   bytes.starts_with("\376\377");
+    if (found.marked)
+        return found;
     if (looksLikeUtf16(bytes)) {
         found.utf16 = true;
         return found;
-    }
-    if (bytes.substr(0, 3) == "\357\273\277") {
-        found.utf8Bom = true;
-        bytes.remove_prefix(3);
     }
     int line = 1;
     bool marked = false;

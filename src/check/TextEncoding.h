@@ -1,16 +1,17 @@
 #pragma once
-// Signs that a configuration file was not saved as Windows-1252 text: the
-// launcher reads every byte as one Windows-1252 character.
+// Signs that a configuration file was not saved as Windows-1252 text. The
+// launcher reads a file without a byte-order mark byte for byte as
+// Windows-1252; a UTF-8 or UTF-16 file with its mark it converts.
 #include <string_view>
 #include <vector>
 
 namespace vorlund::check {
 
 struct EncodingFindings {
-    bool utf16 = false;
-    bool utf8Bom = false;
-    std::vector<int> utf8Lines; // 1-based lines with UTF-8 sequences
-    bool Clean() const { return !utf16 && !utf8Bom && utf8Lines.empty(); }
+    bool marked = false;        // UTF-8 or UTF-16 with its mark: read right
+    bool utf16 = false;         // UTF-16 without a mark
+    std::vector<int> utf8Lines; // 1-based lines with UTF-8 sequences, without a mark
+    bool Clean() const { return !utf16 && utf8Lines.empty(); }
 };
 
 EncodingFindings ExamineEncoding(std::string_view bytes);
