@@ -61,7 +61,7 @@ template <typename Char, typename Get> std::basic_string<Char> systemName(Get ge
 
 struct LogJob {
     std::string directory; // ends in a backslash
-    std::string fileName;
+    std::wstring fileName;
     std::string line;
 };
 
@@ -70,9 +70,10 @@ struct LogJob {
 DWORD WINAPI writeLine(void* parameter) {
     const std::unique_ptr<LogJob> job(static_cast<LogJob*>(parameter));
     win::CreateDirectoryChain(job->directory);
-    win::File file = win::OpenFile(job->directory + job->fileName,
-                                   FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
+    win::File file(CreateFileW((win::Wide(job->directory) + job->fileName).c_str(),
+                               FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size))
         return 0;
@@ -99,13 +100,15 @@ void AppendRunLog(const RunState& run, const std::string& starter) {
     job->directory = ExpandEnvironment(run.logDir);
     if (job->directory.back() != '\\')
         job->directory += '\\';
-    job->fileName =
-        systemName<char>(GetComputerNameA) + "_" + systemName<char>(GetUserNameA) + ".log";
+    // The names as Windows has them, also those Windows-1252 cannot write.
+    const std::wstring computer = systemName<wchar_t>(GetComputerNameW);
+    const std::wstring user = systemName<wchar_t>(GetUserNameW);
+    job->fileName = computer + L"_" + user + L".log";
 
     RunRecord record = run.log;
     record.time = localTime();
-    record.computer = utf8(systemName<wchar_t>(GetComputerNameW).c_str());
-    record.user = utf8(systemName<wchar_t>(GetUserNameW).c_str());
+    record.computer = utf8(computer.c_str());
+    record.user = utf8(user.c_str());
     record.starter = starter;
     job->line = FormatRunLine(record);
 

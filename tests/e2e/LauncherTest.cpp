@@ -137,6 +137,11 @@ class LauncherTest : public ::testing::Test {
     std::string recorder = app + "recorder.exe";
 };
 
+std::wstring Utf16(const std::string& cp1252Text) {
+    const std::u16string wide = vorlund::cp1252ToUtf16(cp1252Text);
+    return std::wstring(wide.begin(), wide.end());
+}
+
 bool SameBytes(const std::string& a, const std::string& b) {
     std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
     std::vector<char> p(1 << 20), q(1 << 20);
@@ -731,10 +736,17 @@ TEST_F(RunLogTest, ALogFolderThatCannotBeMadeLeavesTheRunAsItIs) {
 TEST_F(RunLogTest, TheFleetTableHasARowPerWorkstationAndFailsOnAFailedLastRun) {
     ini("[SETUP]\r\nlogdir=" + logs + "\r\n" + entry("One", "Eins", "E2E_ONE", 1));
     EXPECT_EQ(run().dialogs.size(), 3u); // no central copy: announce, copy failure, no program
-    WriteFileBytes(
-        logs + "PC-ANDERS_bob.log",
-        "\xEF\xBB\xBFZeit\tComputer\r\n2026-12-01 08:00:00\tPC-ANDERS\tbob\t1.1.0\tLager\t"
-        "3\t3\tgestartet\t\t0\t2100\r\n");
+    // Named after a user whom Windows-1252 cannot spell.
+    const std::string other =
+        "\xEF\xBB\xBFZeit\tComputer\r\n2026-12-01 08:00:00\tPC-ANDERS\t"
+        "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\t1.1.0\tLager\t3\t3\tgestartet\t\t0\t2100\r\n";
+    vorlund::win::File named(
+        CreateFileW((Utf16(logs) + L"PC-ANDERS_\u0418\u0432\u0430\u043D.log").c_str(),
+                    GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(
+        WriteFile(named.get(), other.data(), static_cast<DWORD>(other.size()), &written, nullptr));
+    named.close();
     WriteFileBytes(logs + "fremd.log", std::string("MZ\x90\x00\x03", 5) + PatternBytes(5000, 4));
     const std::string out = dir / "fleet.txt";
     EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", logs}, out), 1u);
@@ -748,11 +760,6 @@ TEST_F(RunLogTest, TheFleetTableHasARowPerWorkstationAndFailsOnAFailedLastRun) {
 }
 
 namespace {
-
-std::wstring Utf16(const std::string& cp1252Text) {
-    const std::u16string wide = vorlund::cp1252ToUtf16(cp1252Text);
-    return std::wstring(wide.begin(), wide.end());
-}
 
 // A registry text under the current user, read as Unicode, in 1252.
 std::optional<std::string> RegTextW(const std::string& key, const std::string& name) {
