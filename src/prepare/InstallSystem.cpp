@@ -28,7 +28,7 @@ void InstallSystem::CreateDirectories(const std::string& path) {
 }
 
 std::vector<std::string> InstallSystem::FindFiles(const std::string& pattern) {
-    return win::FileNames(pattern).value_or(std::vector<std::string>{});
+    return win::FileNames(pattern);
 }
 
 bool InstallSystem::ProbeReplace(const std::string& path) {

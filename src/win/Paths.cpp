@@ -18,12 +18,10 @@ bool IsDirectory(const std::string& path) {
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::optional<std::vector<std::string>> FileNames(const std::string& pattern) {
+std::vector<std::string> FileNames(const std::string& pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW data;
     const UniqueFind search(FindFirstFileW(Wide(pattern).c_str(), &data));
-    if (!search && GetLastError() != ERROR_FILE_NOT_FOUND)
-        return std::nullopt;
     for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &data))
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             names.push_back(Narrow(data.cFileName));

@@ -1,6 +1,5 @@
 #pragma once
 // What the file system says about a path, and the program's own path.
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,9 +9,8 @@ namespace vorlund::win {
 bool IsFile(const std::string& path);
 bool IsDirectory(const std::string& path);
 
-// The names of the files (not directories) matching the pattern; nothing
-// when the search fails for another reason than finding none.
-std::optional<std::vector<std::string>> FileNames(const std::string& pattern);
+// The names of the files (not directories) matching the pattern.
+std::vector<std::string> FileNames(const std::string& pattern);
 
 // Creates every missing level of the path; what cannot be made is left out
 // silently, and shows when the directory is used.
