@@ -6,6 +6,9 @@ top=${top:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# A UTF-8 locale: Wine creates file names outside ASCII (a profile named
+# Łukasz) only under one. LC_ALL, where a test sets it, still decides.
+export LANG=${LANG:-C.UTF-8}
 
 # A prefix made once by wineboot and copied for each use: a copy takes a
 # second, a fresh wineboot up to twenty.

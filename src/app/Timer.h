@@ -17,7 +17,7 @@ class Timer {
         if (on == enabled_)
             return;
         if (on && !SetTimer(owner_, id_, interval_, nullptr))
-            throw std::runtime_error("Nicht gen\xFCgend Timer verf\xFCgbar");
+            throw std::runtime_error("Nicht gen\u00FCgend Timer verf\u00FCgbar");
         if (!on)
             KillTimer(owner_, id_);
         enabled_ = on;

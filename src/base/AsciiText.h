@@ -1,6 +1,7 @@
 #pragma once
-// Text helpers for 8-bit Windows-1252 strings: only the letters a to z and
-// A to Z take part in case changes; every other byte (umlauts included) stays.
+// Text helpers for the program's UTF-8 strings: only the letters a to z and
+// A to Z take part in case changes; every other byte (umlauts and every
+// byte of a longer character included) stays.
 #include <string>
 #include <string_view>
 

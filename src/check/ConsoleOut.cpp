@@ -1,6 +1,6 @@
 #include "check/ConsoleOut.h"
 
-#include "base/Cp1252.h"
+#include "base/Utf8.h"
 
 #include <windows.h>
 
@@ -11,11 +11,10 @@ void WriteOut(std::string_view text) {
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(out, &mode)) {
-        const std::u16string wide = cp1252ToUtf16(text);
+        const std::u16string wide = utf8ToUtf16(text);
         WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     } else {
-        const std::string utf8 = cp1252ToUtf8(text);
-        WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+        WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     }
 }
 

@@ -1,10 +1,10 @@
 #pragma once
-// Writes Windows-1252 text to standard output so that umlauts come out
+// Writes UTF-8 text to standard output so that every character comes out
 // right: as Unicode in a console window, as UTF-8 into a file or pipe.
 #include <string_view>
 
 namespace vorlund::check {
 
-void WriteOut(std::string_view cp1252Text);
+void WriteOut(std::string_view utf8Text);
 
 } // namespace vorlund::check

@@ -2,6 +2,7 @@
 // What the configuration check found on this workstation, gathered without
 // changing anything, for the verdict and the report.
 #include "check/TextEncoding.h"
+#include "config/ProfileDecoding.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,6 +46,7 @@ struct EntryFacts {
     std::string installDir;
     DirState installDirState = DirState::Exists;
 
+    std::string dataSourceName;
     std::string dataSourceKey;
     std::vector<RegistryValue> dataSource;
 
@@ -59,12 +61,18 @@ struct EntryFacts {
         size_t kept;
     };
     std::vector<Cut> cuts;
+
+    // An earlier entry (1-based) whose name Windows takes for the same: its
+    // "Version" key or its data source would be shared.
+    std::optional<size_t> sameDisplayNameAs;
+    std::optional<size_t> sameDataSourceAs;
 };
 
 struct ConfigFacts {
     std::string iniPath;
     FileState file = FileState::Missing;
     EncodingFindings encoding;
+    ProfileEncoding decoding; // how the launcher decodes the file
     std::vector<std::string> sections;
     std::string banner; // as written; empty: none
     bool bannerLoads = false;

@@ -1,6 +1,6 @@
 #include "check/Fleet.h"
 
-#include "base/Cp1252.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -17,10 +17,10 @@ Cells cells(const FleetRow& r) {
     const auto number = [](const std::optional<int32_t>& v) {
         return v ? std::to_string(*v) : std::string("-");
     };
-    return {utf8ToCp1252(r.last.computer),
-            utf8ToCp1252(r.last.user),
+    return {r.last.computer,
+            r.last.user,
             r.last.time,
-            utf8ToCp1252(r.last.application),
+            r.last.application,
             number(r.last.installed) + "/" + number(r.last.configured),
             std::string(Keyword(r.last.result)),
             std::to_string(r.failures)};
@@ -35,7 +35,7 @@ std::string tableLine(const Cells& row, const std::array<size_t, kColumns>& widt
                 c = '?';
         line += text;
         if (i + 1 < kColumns)
-            line += std::string(widths[i] - text.size() + 2, ' ');
+            line += std::string(widths[i] - utf8Length(text) + 2, ' ');
     }
     return line + "\r\n";
 }
@@ -98,20 +98,20 @@ std::string FleetTable(std::vector<FleetRow> rows, const std::string& folder) {
     });
     const size_t failing = static_cast<size_t>(std::count_if(rows.begin(), rows.end(), failed));
     std::string out = "Protokolle in " + folder + ": " + std::to_string(rows.size()) +
-                      " Arbeitspl\344tze, " + std::to_string(failing) +
+                      " Arbeitspl\u00E4tze, " + std::to_string(failing) +
                       " mit Fehler im letzten Lauf\r\n";
     if (rows.empty())
         return out;
     const Cells title{
-        "Computer", "Benutzer",      "Letzter Lauf", "Anwendung", "Installiert/Konfiguriert",
-        "Ergebnis", "Fehlerl\344ufe"};
+        "Computer", "Benutzer",        "Letzter Lauf", "Anwendung", "Installiert/Konfiguriert",
+        "Ergebnis", "Fehlerl\u00E4ufe"};
     std::vector<Cells> table{title};
     for (const FleetRow& r : rows)
         table.push_back(cells(r));
     std::array<size_t, kColumns> widths{};
     for (const Cells& row : table)
         for (size_t i = 0; i < kColumns; ++i)
-            widths[i] = std::max(widths[i], row[i].size());
+            widths[i] = std::max(widths[i], utf8Length(row[i]));
     out += "\r\n";
     for (const Cells& row : table)
         out += tableLine(row, widths);

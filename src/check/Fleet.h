@@ -31,7 +31,7 @@ class FleetLog {
     std::optional<FleetRow> row_;
 };
 
-// The table as Windows-1252 text with CRLF, failures first.
+// The table as UTF-8 text with CRLF, failures first.
 std::string FleetTable(std::vector<FleetRow> rows, const std::string& folder);
 // 1 when any workstation's last run failed, else 0.
 int FleetExitCode(const std::vector<FleetRow>& rows);

@@ -31,7 +31,7 @@ bool ReadFleet(const std::string& folder, std::vector<FleetRow>& rows) {
     if (!win::IsDirectory(folder))
         return false;
     const std::string dir = folder.back() == '\\' ? folder : folder + '\\';
-    // Wide names: a log is named after its user, whom Windows-1252 may not spell.
+    // Wide names: a log is named after its user, in whatever script.
     const std::wstring wideDir = win::Wide(dir);
     WIN32_FIND_DATAW data;
     const win::UniqueFind search(FindFirstFileW((wideDir + L"*.log").c_str(), &data));

@@ -1,5 +1,6 @@
 #include "check/Inspect.h"
 
+#include "base/Utf8.h"
 #include "check/Executable.h"
 #include "config/Banner.h"
 #include "config/ConfigPath.h"
@@ -132,8 +133,9 @@ std::vector<EntryFacts::Cut> cutValues(const IniFile& ini, const std::string& se
         std::string value = ini.ReadString(section, field.name, "");
         if (std::string_view(field.name) == "mdbpath" && (value.empty() || value.back() != '\\'))
             value += '\\'; // the launcher adds it before the value is stored
-        if (value.size() > static_cast<size_t>(field.size))
-            cuts.push_back({field.name, value.size(), static_cast<size_t>(field.size)});
+        const size_t characters = utf8Length(value);
+        if (characters > static_cast<size_t>(field.size))
+            cuts.push_back({field.name, characters, static_cast<size_t>(field.size)});
     }
     return cuts;
 }
@@ -201,7 +203,8 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.marker = InstallSystem::Real().ReadMarker(VersionMarkerPath(e.localPath));
     e.installDirState = directoryState(e.installDir);
 
-    e.dataSourceKey = std::string(kOdbcIniKey + 1) + list.FieldAsString("odbcname");
+    e.dataSourceName = list.FieldAsString("odbcname");
+    e.dataSourceKey = std::string(kOdbcIniKey + 1) + e.dataSourceName;
     e.dataSource = dataSource(list, driverPath);
     e.extension = extensionOf(paths.mdbName);
     e.opener = shellOpener(e.extension);
@@ -224,6 +227,29 @@ FileState probeConfiguration(const std::string& path, EncodingFindings& encoding
     return FileState::Readable;
 }
 
+// Registry key and value names compare as Windows compares them: without
+// regard to case, in every script.
+bool sameRegistryName(const std::string& a, const std::string& b) {
+    const std::wstring wa = win::Wide(a), wb = win::Wide(b);
+    return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
+                                static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::optional<size_t> earlierWithSameName(const std::vector<EntryFacts>& entries, size_t index,
+                                          std::string EntryFacts::*name) {
+    for (size_t i = 0; i < index; ++i)
+        if (sameRegistryName(entries[i].*name, entries[index].*name))
+            return i + 1;
+    return std::nullopt;
+}
+
+void findSharedNames(std::vector<EntryFacts>& entries) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        entries[i].sameDisplayNameAs = earlierWithSameName(entries, i, &EntryFacts::displayName);
+        entries[i].sameDataSourceAs = earlierWithSameName(entries, i, &EntryFacts::dataSourceName);
+    }
+}
+
 } // namespace
 
 ConfigFacts Inspect(const std::string& iniPath) {
@@ -234,6 +260,7 @@ ConfigFacts Inspect(const std::string& iniPath) {
 
     const IniFile ini(iniPath);
     ini.ReadSections(c.sections);
+    c.decoding = ini.Encoding();
     TRegistry registry;
     c.driverPath = DetermineDriverPath(registry);
     c.driverPresent = win::IsFile(c.driverPath);
@@ -251,6 +278,7 @@ ConfigFacts Inspect(const std::string& iniPath) {
         list.MoveToVisibleRow(static_cast<int32_t>(row));
         c.entries.push_back(inspectEntry(list, ini, programSections[row], c.driverPath));
     }
+    findSharedNames(c.entries);
     return c;
 }
 

@@ -1,5 +1,6 @@
 #include "check/Report.h"
 
+#include "base/Utf8.h"
 #include "check/Verdict.h"
 
 #include <sstream>
@@ -7,9 +8,9 @@
 namespace vorlund::check {
 namespace {
 
-// Umlauts and typographic marks as octal escapes: a hex escape would take in
-// a following letter a to f.
-constexpr const char* kDash = " \226 ";
+// Umlauts and typographic marks as universal character names, which the
+// compiler writes as UTF-8.
+constexpr const char* kDash = " \u2013 ";
 
 class Lines {
   public:
@@ -30,12 +31,13 @@ class Lines {
 std::string labelled(const std::string& label, const std::string& text, int indent = 2) {
     std::string line(static_cast<size_t>(indent), ' ');
     line += label.empty() ? label : label + ":";
-    line.resize(line.size() < 23 ? 23 : line.size() + 1, ' ');
+    const size_t width = utf8Length(line); // a column of characters, not of bytes
+    line.append(width < 23 ? 23 - width : 1, ' ');
     return line + text;
 }
 
 std::string quoted(const std::string& text) {
-    return "\204" + text + "\223";
+    return "\u201E" + text + "\u201C";
 }
 
 std::string lineList(const std::vector<int>& lines) {
@@ -48,25 +50,49 @@ std::string lineList(const std::vector<int>& lines) {
     return out;
 }
 
-void encodingWarnings(Lines& out, const EncodingFindings& found) {
-    if (found.marked) {
-        out("HINWEIS: Die Datei ist als Unicode mit Byte-Order-Mark gespeichert. Vorlund liest");
-        out("  sie richtig; Zeichen, die Windows-1252 nicht kennt, werden zu " + quoted("?") + ".");
-        out("");
+std::string decodingName(const ProfileEncoding& d) {
+    switch (d.kind) {
+    case ProfileEncoding::Utf8Mark:
+        return "UTF-8 mit Byte-Order-Mark";
+    case ProfileEncoding::Utf16LeMark:
+        return "UTF-16 LE mit Byte-Order-Mark";
+    case ProfileEncoding::Utf16BeMark:
+        return "UTF-16 BE mit Byte-Order-Mark";
+    case ProfileEncoding::CodePage:
+        break;
     }
-    if (found.Clean())
+    const std::string requested = "codepage=" + std::to_string(d.requested);
+    if (d.Unknown())
+        return "Windows-1252 (ANSI); " + requested + " kennt Windows nicht";
+    if (d.requested == 0)
+        return "Windows-1252 (ANSI, kein codepage= in [SETUP])";
+    return d.codePage == 65001 ? "UTF-8 (" + requested + ")"
+                               : "Codepage " + std::to_string(d.codePage) + " (" + requested + ")";
+}
+
+void encodingWarnings(Lines& out, const ConfigFacts& c) {
+    const ProfileEncoding& d = c.decoding;
+    out(labelled("Gelesen als", decodingName(d), 0));
+    if (d.Unknown())
+        out("WARNUNG: Windows kennt die Codepage " + std::to_string(d.requested) +
+            " nicht; Zeichen au\u00DFerhalb von Windows-1252 erscheinen verst\u00FCmmelt.");
+    const EncodingFindings& found = c.encoding;
+    const bool readAs1252 = d.kind == ProfileEncoding::CodePage && d.codePage == 1252;
+    if (found.marked || found.Clean() || (!readAs1252 && !found.utf16)) {
+        out("");
         return;
+    }
     if (found.utf16)
         out("WARNUNG: Die Datei ist als UTF-16 (Unicode) ohne Byte-Order-Mark gespeichert.");
     if (!found.utf8Lines.empty())
         out("WARNUNG: UTF-8-Zeichen ohne Byte-Order-Mark in Zeile " + lineList(found.utf8Lines) +
             ".");
     out("  Vorlund liest die Datei als Windows-1252 (ANSI): Umlaute in Namen erscheinen");
-    out("  verst\374mmelt, und der Wert " + quoted("Version") +
-        " landet unter einem verst\374mmelten Schl\374ssel.");
+    out("  verst\u00FCmmelt, und der Wert " + quoted("Version") +
+        " landet unter einem verst\u00FCmmelten Schl\u00FCssel.");
     out("  Abhilfe: im Editor " + quoted("Datei") + " > " + quoted("Speichern unter") +
         ", unten bei " + quoted("Codierung") + " " + quoted("ANSI") + " oder " +
-        quoted("UTF-8 mit BOM") + " w\344hlen, speichern.");
+        quoted("UTF-8 mit BOM") + " w\u00E4hlen, speichern.");
     out("");
 }
 
@@ -77,9 +103,10 @@ void faultyReasons(Lines& out, const ConfigFacts& c) {
     else if (c.file != FileState::Readable)
         out("  die Datei nicht gelesen werden kann (von einem anderen Programm gesperrt?).");
     else if (c.sections.empty())
-        out("  die Datei keinen Abschnitt [...] enth\344lt.");
+        out("  die Datei keinen Abschnitt [...] enth\u00E4lt.");
     else
-        out("  die Datei au\337er [SETUP] keinen Abschnitt f\374r eine Anwendung enth\344lt.");
+        out("  die Datei au\u00DFer [SETUP] keinen Abschnitt f\u00FCr eine Anwendung "
+            "enth\u00E4lt.");
 }
 
 std::string versionLine(const EntryFacts& e) {
@@ -122,7 +149,7 @@ std::string centralLine(const EntryFacts& e) {
 std::string localLine(const EntryFacts& e) {
     std::string state = "fehlt";
     if (e.localPresent)
-        state = e.localHeld ? "vorhanden, ge\366ffnet (kann nicht ersetzt werden)" : "vorhanden";
+        state = e.localHeld ? "vorhanden, ge\u00F6ffnet (kann nicht ersetzt werden)" : "vorhanden";
     if (e.localPresent && e.marker)
         state += ", Version " + std::to_string(*e.marker) + " laut Versionsdatei";
     return labelled("Lokale Kopie", e.localPath + kDash + state);
@@ -157,7 +184,7 @@ std::string verdictLine(const Verdict& v) {
     case Outcome::Starts:
         return "  Ergebnis: startet die Datenbank.";
     case Outcome::Installs:
-        return "  Ergebnis: installiert die neue Version; der Start danach \366ffnet sie.";
+        return "  Ergebnis: installiert die neue Version; der Start danach \u00F6ffnet sie.";
     case Outcome::Fails:
         break;
     }
@@ -176,8 +203,8 @@ void entry(Lines& out, const EntryFacts& e, size_t index) {
         out(labelled("", "Hinweis: ohne \\ am Ende liegt die lokale Kopie neben dem Verzeichnis.",
                      0));
     dataSource(out, e);
-    out(labelled("\326ffnen mit",
-                 e.opener ? *e.opener : "kein Programm f\374r " + quoted(TypeName(e))));
+    out(labelled("\u00D6ffnen mit",
+                 e.opener ? *e.opener : "kein Programm f\u00FCr " + quoted(TypeName(e))));
     if (e.openerIs64Bit)
         out(labelled("",
                      "WARNUNG: ein 64-Bit-Programm; es kann den 32-Bit-ODBC-Treiber nicht "
@@ -186,18 +213,31 @@ void entry(Lines& out, const EntryFacts& e, size_t index) {
     for (const EntryFacts::Cut& cut : e.cuts)
         out(labelled("",
                      "WARNUNG: " + cut.key + " hat " + std::to_string(cut.written) +
-                         " Zeichen; Vorlund k\374rzt auf " + std::to_string(cut.kept) + ".",
+                         " Zeichen; Vorlund k\u00FCrzt auf " + std::to_string(cut.kept) + ".",
+                     0));
+    if (e.sameDisplayNameAs)
+        out(labelled("",
+                     "WARNUNG: derselbe Anzeigename wie Eintrag " +
+                         std::to_string(*e.sameDisplayNameAs) + "; beide teilen sich den Wert " +
+                         quoted("Version") + ".",
+                     0));
+    if (e.sameDataSourceAs)
+        out(labelled("",
+                     "WARNUNG: dieselbe Datenquelle wie Eintrag " +
+                         std::to_string(*e.sameDataSourceAs) +
+                         "; der zuletzt gestartete bestimmt ihre Werte.",
                      0));
     const Verdict v = Judge(e);
     out(verdictLine(v));
     for (const std::string& reason : v.reasons)
-        out("    -" + std::string(kDash + 2) + reason);
+        out("    - " + reason);
 }
 
 std::string bannerText(const ConfigFacts& c) {
     if (c.banner.empty())
         return "keines eingetragen";
-    return c.banner + kDash + (c.bannerLoads ? "l\344dt" : "l\344dt nicht (Vorlund zeigt keines)");
+    return c.banner + kDash +
+           (c.bannerLoads ? "l\u00E4dt" : "l\u00E4dt nicht (Vorlund zeigt keines)");
 }
 
 void driverLines(Lines& out, const ConfigFacts& c) {
@@ -218,12 +258,13 @@ void driverLines(Lines& out, const ConfigFacts& c) {
 
 void codePageLines(Lines& out, unsigned codePage) {
     out(labelled("ANSI-Codepage",
-                 std::to_string(codePage) + kDash + "Vorlund h\344ngt nicht von ihr ab", 0));
+                 std::to_string(codePage) + kDash + "Vorlund h\u00E4ngt nicht von ihr ab", 0));
     if (codePage == 65001) {
-        out("HINWEIS: 65001 ist UTF-8 (" + quoted("Beta: Unicode UTF-8 f\374r die weltweite") +
-            " ...\223).");
-        out("  Andere Access-Werkzeuge auf diesem Arbeitsplatz (\344ltere Add-Ins, ODBC-Treiber,");
-        out("  VBA mit Declare) k\366nnen davon abh\344ngen und Umlaute falsch lesen.");
+        out("HINWEIS: 65001 ist UTF-8 (" + quoted("Beta: Unicode UTF-8 f\u00FCr die weltweite") +
+            " ...\u201C).");
+        out("  Andere Access-Werkzeuge auf diesem Arbeitsplatz (\u00E4ltere Add-Ins, "
+            "ODBC-Treiber,");
+        out("  VBA mit Declare) k\u00F6nnen davon abh\u00E4ngen und Umlaute falsch lesen.");
     }
     out("");
 }
@@ -243,10 +284,10 @@ std::string GroupedNumber(uint64_t value) {
 
 std::string Report(const ConfigFacts& c, const std::string& version) {
     Lines out;
-    out("Vorlund-Pr\374fung " + version + " (ver\344ndert nichts)");
+    out("Vorlund-Pr\u00FCfung " + version + " (ver\u00E4ndert nichts)");
     out(labelled("Konfiguration", c.iniPath, 0));
     codePageLines(out, c.codePage);
-    encodingWarnings(out, c.encoding);
+    encodingWarnings(out, c);
     if (c.entries.empty()) {
         faultyReasons(out, c);
         out("");
@@ -264,9 +305,9 @@ std::string Report(const ConfigFacts& c, const std::string& version) {
     out("");
     const int code = ExitCodeFor(c);
     out("Exit-Code " + std::to_string(code) + ": " +
-        (code == kAllGood ? std::string("alle Eintr\344ge starten oder installieren.")
+        (code == kAllGood ? std::string("alle Eintr\u00E4ge starten oder installieren.")
                           : std::to_string(fails) + " von " + std::to_string(c.entries.size()) +
-                                " Eintr\344gen scheitern."));
+                                " Eintr\u00E4gen scheitern."));
     return out.Take();
 }
 

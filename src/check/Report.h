@@ -1,5 +1,5 @@
 #pragma once
-// The check's report in German, as Windows-1252 text with CRLF line ends.
+// The check's report in German, as UTF-8 text with CRLF line ends.
 #include "check/Facts.h"
 
 #include <cstdint>

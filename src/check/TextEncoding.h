@@ -1,7 +1,8 @@
 #pragma once
-// Signs that a configuration file was not saved as Windows-1252 text. The
-// launcher reads a file without a byte-order mark byte for byte as
-// Windows-1252; a UTF-8 or UTF-16 file with its mark it converts.
+// Signs that a configuration file without a byte-order mark was not saved in
+// an ANSI code page: the launcher decodes such a file as Windows-1252 (or the
+// code page of `codepage=`), while a UTF-8 or UTF-16 file with its mark
+// decodes exactly.
 #include <string_view>
 #include <vector>
 

@@ -33,7 +33,7 @@ bool CopyNeeded(const EntryFacts& e) {
 Verdict Judge(const EntryFacts& e) {
     Verdict v;
     if (e.installed.kind == InstalledVersion::WrongType) {
-        v.reasons.push_back("der Wert \204Version\223 unter " + e.versionKey +
+        v.reasons.push_back("der Wert \u201EVersion\u201C unter " + e.versionKey +
                             " ist keine Zahl; der Starter bricht ab mit: " + e.installed.error);
     } else if (CopyNeeded(e)) {
         v.outcome = Outcome::Installs;
@@ -43,12 +43,13 @@ Verdict Judge(const EntryFacts& e) {
             v.reasons.push_back("das Installationsverzeichnis kann nicht angelegt werden: " +
                                 e.installDir);
         if (e.localPresent && e.localHeld)
-            v.reasons.push_back("die alte Kopie ist ge\366ffnet und kann nicht ersetzt "
+            v.reasons.push_back("die alte Kopie ist ge\u00F6ffnet und kann nicht ersetzt "
                                 "werden: " +
                                 e.localPath);
     }
     if (!e.opener)
-        v.reasons.push_back("kein Programm \366ffnet Dateien vom Typ \204" + TypeName(e) + "\223");
+        v.reasons.push_back("kein Programm \u00F6ffnet Dateien vom Typ \u201E" + TypeName(e) +
+                            "\u201C");
     if (!v.reasons.empty())
         v.outcome = Outcome::Fails;
     return v;

@@ -12,7 +12,7 @@ enum class Outcome { Starts, Installs, Fails };
 
 struct Verdict {
     Outcome outcome = Outcome::Starts;
-    std::vector<std::string> reasons; // why it fails, Windows-1252
+    std::vector<std::string> reasons; // why it fails
 };
 
 enum ExitCode : int { kAllGood = 0, kSomeEntryFails = 1, kFaultyConfiguration = 2 };

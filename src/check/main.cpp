@@ -27,8 +27,8 @@ using namespace vorlund;
 constexpr const char* kUsage =
     "Aufruf: vorlundcheck [Konfigurationsdatei]\r\n"
     "        vorlundcheck /protokolle Ordner\r\n"
-    "Ohne Angabe wird vorlund.INI im Verzeichnis von vorlundcheck.exe gepr\374ft.\r\n"
-    "Exit-Code 0: alle Eintr\344ge starten oder installieren; 1: ein Eintrag scheitert;\r\n"
+    "Ohne Angabe wird vorlund.INI im Verzeichnis von vorlundcheck.exe gepr\u00FCft.\r\n"
+    "Exit-Code 0: alle Eintr\u00E4ge starten oder installieren; 1: ein Eintrag scheitert;\r\n"
     "2: die Konfiguration ist fehlerhaft oder der Aufruf falsch.\r\n"
     "Mit /protokolle: eine Zeile je Arbeitsplatz aus den Protokollen (logdir) im\r\n"
     "Ordner. Exit-Code 0: jeder letzte Lauf ohne Fehler; 1: ein letzter Lauf\r\n"
@@ -47,7 +47,15 @@ std::string fullPath(const std::string& path) {
     return full.empty() ? path : win::Narrow(full);
 }
 
-// The arguments as typed, whatever the ANSI code page.
+// A path argument without the quotes that the command-line rules leave in it:
+// "C:\Logs\" arrives as C:\Logs" (the \" is a quote), and no Windows path
+// holds a quote.
+std::string pathArgument(std::string text) {
+    std::erase(text, '"');
+    return text;
+}
+
+// The arguments as typed, in whatever script.
 std::vector<std::string> arguments() {
     int count = 0;
     LPWSTR* const list = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -78,18 +86,15 @@ int main() {
             check::WriteOut(kUsage);
             return check::kFaultyConfiguration;
         }
-        std::string folder = args[1];
-        if (!folder.empty() && folder.back() == '"')
-            folder.pop_back(); // "C:\Logs\" reaches us as C:\Logs" (the \" is a quote)
-        return fleet(fullPath(folder));
+        return fleet(fullPath(pathArgument(args[1])));
     }
     if (args.size() > 1 ||
         (args.size() == 1 && (args[0] == "/?" || args[0] == "-h" || args[0] == "--help"))) {
         check::WriteOut(kUsage);
         return args.size() > 1 ? check::kFaultyConfiguration : check::kAllGood;
     }
-    const std::string ini =
-        args.empty() ? programDirectory(win::ModuleFileName()) + "vorlund.INI" : fullPath(args[0]);
+    const std::string ini = args.empty() ? programDirectory(win::ModuleFileName()) + "vorlund.INI"
+                                         : fullPath(pathArgument(args[0]));
     const check::ConfigFacts facts = check::Inspect(ini);
     check::WriteOut(check::Report(facts, VORLUND_VERSION_STRING));
     return check::ExitCodeFor(facts);

@@ -1,7 +1,5 @@
 #include "config/ProfileText.h"
 
-#include "base/Cp1252.h"
-
 #include <algorithm>
 
 namespace vorlund {
@@ -37,26 +35,6 @@ std::string foldedName(std::string_view name) {
     return out;
 }
 
-std::u16string utf16(std::string_view bytes, bool bigEndian) {
-    std::u16string out;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto a = static_cast<unsigned char>(bytes[i]);
-        const auto b = static_cast<unsigned char>(bytes[i + 1]);
-        out += static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
-    }
-    return out;
-}
-
-std::string asCp1252(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        return utf8ToCp1252(bytes.substr(3));
-    if (bytes.starts_with("\xFF\xFE"))
-        return utf16ToCp1252(utf16(bytes.substr(2), false));
-    if (bytes.starts_with("\xFE\xFF"))
-        return utf16ToCp1252(utf16(bytes.substr(2), true));
-    return std::string(bytes);
-}
-
 // A value with matching quotes loses them, unless the buffer cut off the
 // closing one; the buffer takes buffer - 1 characters.
 std::string copyEntry(std::string_view value, size_t buffer) {
@@ -79,8 +57,7 @@ std::string_view withoutTrailingSpaces(std::string_view text) {
 
 } // namespace
 
-ProfileText::ProfileText(std::string_view fileBytes) {
-    const std::string text = asCp1252(fileBytes);
+ProfileText::ProfileText(std::string_view text) {
     std::string_view rest = text;
     while (!rest.empty()) {
         const size_t end = std::min(rest.find_first_of("\r\n"), rest.size());

@@ -2,8 +2,9 @@
 // An initialization file parsed once, answering as the Windows private
 // profile functions do: names without regard to case, blanks around names
 // and values dropped, matching quotes around a value removed, the first of
-// two equal keys or sections winning. Texts are Windows-1252 bytes; a file
-// with a UTF-8 or UTF-16 byte-order mark is converted to them.
+// two equal keys or sections winning. It reads text already decoded
+// (`DecodeProfile`); the structure is ASCII, so raw bytes of any ANSI code
+// page parse the same way.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -13,7 +14,10 @@ namespace vorlund {
 
 class ProfileText {
   public:
-    explicit ProfileText(std::string_view fileBytes);
+    // A buffer as large as any text: nothing is cut.
+    static constexpr size_t kUnlimited = static_cast<size_t>(-1);
+
+    explicit ProfileText(std::string_view text);
 
     // The value as it would arrive in a buffer of `buffer` characters (at most
     // buffer - 1 of them); the fallback when the section or the key is absent

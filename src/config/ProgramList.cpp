@@ -1,6 +1,7 @@
 #include "config/ProgramList.h"
 
 #include "base/AsciiText.h"
+#include "base/Utf8.h"
 #include "config/IntParse.h"
 
 #include <climits>
@@ -47,9 +48,9 @@ void ProgramList::Empty() {
 
 void ProgramList::Append() {
     if (!open_)
-        fail("Die Operation ist bei einer geschlossenen Datenmenge nicht m\xF6glich");
+        fail("Die Operation ist bei einer geschlossenen Datenmenge nicht m\u00F6glich");
     if (highestId_ == INT32_MAX)
-        fail("Der Wert des Z\xE4hlerfeldes 'id' ist ersch\xF6pft");
+        fail("Der Wert des Z\u00E4hlerfeldes 'id' ist ersch\u00F6pft");
     pending_ = Record{};
     pending_[0].isNull = false;
     pending_[0].number = highestId_ + 1;
@@ -90,7 +91,7 @@ void ProgramList::SetField(std::string_view field, std::string_view text) {
     const size_t size = static_cast<size_t>(kProgramFields[FieldIndex(field)].size);
     text = text.substr(0, text.find('\0'));
     v.isNull = false;
-    v.text = std::string(text.substr(0, size));
+    v.text = std::string(utf8Prefix(text, size)); // characters, never a part of one
 }
 
 const ProgramList::Value* ProgramList::currentField(std::string_view field) const {
@@ -129,7 +130,7 @@ std::optional<ProgramList::Condition> ProgramList::filterCondition() const {
     const std::optional<int32_t> value =
         eq == std::string_view::npos ? std::nullopt : parseDecimal32(trimmed(expr.substr(eq + 1)));
     if (!value)
-        fail("Ung\xFCltiger Filterausdruck '" + filter_ + "'");
+        fail("Ung\u00FCltiger Filterausdruck '" + filter_ + "'");
     return Condition{FieldIndex(trimmed(expr.substr(0, eq))), *value};
 }
 

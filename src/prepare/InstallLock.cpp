@@ -1,6 +1,7 @@
 #include "prepare/InstallLock.h"
 
 #include "base/AsciiText.h"
+#include "base/Utf8.h"
 #include "prepare/PrepareHost.h"
 #include "win/Unicode.h"
 
@@ -28,7 +29,7 @@ std::string fingerprint(const std::string& text) {
 std::string InstallLockName(const std::string& localCopy) {
     std::string key = asciiUpper(localCopy);
     std::replace(key.begin(), key.end(), '\\', '/'); // no backslash after the namespace
-    if (key.size() + 32 > MAX_PATH)
+    if (utf16Length(key) + 32 > MAX_PATH)
         key = fingerprint(key);
     return kPrefix + key;
 }

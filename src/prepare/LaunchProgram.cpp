@@ -1,4 +1,3 @@
-#include "base/Cp1252.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/RunLogFile.h"
@@ -27,7 +26,7 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
         return;
 
     run.displayName = programs.FieldAsString("DisplayName");
-    run.log.application = cp1252ToUtf8(run.displayName);
+    run.log.application = run.displayName;
     run.registry->SetAccess(KEY_ALL_ACCESS);
     run.registry->SetRootKey(HKEY_CURRENT_USER);
     if (!RegisterOdbcDataSource(programs, run))

@@ -19,7 +19,7 @@ constexpr std::string_view quote = "\"";
 std::string announceNewVersion(std::string_view displayName) {
     return join("ACHTUNG! NEUE Version von ", displayName, " gefunden!", cr, cr,
                 "Die Installation kann mehrere Minuten dauern!", cr, cr,
-                "Bitte schalten Sie Ihren PC w\xE4hrend des ", cr,
+                "Bitte schalten Sie Ihren PC w\u00E4hrend des ", cr,
                 "kopierens nicht ab oder brechen Sie die Kopier-Operation", cr, "nicht ab.");
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The launcher's German texts, as Windows-1252 bytes. A line break is a
+// The launcher's German texts, in UTF-8. A line break is a
 // single carriage return.
 #include <string>
 #include <string_view>

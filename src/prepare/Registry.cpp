@@ -13,9 +13,9 @@ namespace {
     throw ERegistryException(text);
 }
 
-constexpr const char* kCannotWrite = "Konnte Daten f\xFCr '%s' nicht setzen";
-constexpr const char* kCannotRead = "Konnte Daten f\xFCr '%s' nicht holen";
-constexpr const char* kWrongType = "Ung\xFCltiger Datentyp f\xFCr '%s'";
+constexpr const char* kCannotWrite = "Konnte Daten f\u00FCr '%s' nicht setzen";
+constexpr const char* kCannotRead = "Konnte Daten f\u00FCr '%s' nicht holen";
+constexpr const char* kWrongType = "Ung\u00FCltiger Datentyp f\u00FCr '%s'";
 
 } // namespace
 

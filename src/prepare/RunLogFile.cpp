@@ -13,22 +13,14 @@ namespace {
 
 constexpr DWORD kLongestWait = 1000;
 
-std::string utf8(const wchar_t* text, int length = -1) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
-    if (length < 0 && !out.empty())
-        out.pop_back(); // the terminating zero
-    return out;
-}
-
 std::string systemText(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     const std::unique_ptr<wchar_t, decltype(&LocalFree)> owner(text, &LocalFree);
-    std::string out = n ? utf8(text, static_cast<int>(n)) : "Fehler " + std::to_string(error);
+    std::string out =
+        n ? win::Narrow(std::wstring_view(text, n)) : "Fehler " + std::to_string(error);
     while (!out.empty() && (out.back() == ' ' || out.back() == '\r' || out.back() == '\n'))
         out.pop_back();
     return out;
@@ -100,15 +92,15 @@ void AppendRunLog(const RunState& run, const std::string& starter) {
     job->directory = ExpandEnvironment(run.logDir);
     if (job->directory.back() != '\\')
         job->directory += '\\';
-    // The names as Windows has them, also those Windows-1252 cannot write.
+    // The names as Windows has them, whatever their script.
     const std::wstring computer = systemName<wchar_t>(GetComputerNameW);
     const std::wstring user = systemName<wchar_t>(GetUserNameW);
     job->fileName = computer + L"_" + user + L".log";
 
     RunRecord record = run.log;
     record.time = localTime();
-    record.computer = utf8(computer.c_str());
-    record.user = utf8(user.c_str());
+    record.computer = win::Narrow(computer);
+    record.user = win::Narrow(user);
     record.starter = starter;
     job->line = FormatRunLine(record);
 

@@ -1,3 +1,4 @@
+#include "base/Utf8.h"
 #include "config/Environment.h"
 #include "prepare/InstallLock.h"
 #include "prepare/InstallRule.h"
@@ -29,7 +30,7 @@ DWORD oldCopyHeld(PrepareHost& host, InstallSystem& system, const std::string& l
 
 // Paths the system cannot take whole are refused, never shortened.
 bool tooLong(const std::string& path) {
-    return path.size() >= MAX_PATH;
+    return utf16Length(path) >= MAX_PATH; // Windows counts UTF-16 units
 }
 
 void recordInstalled(RunState& run, InstallSystem& system) {

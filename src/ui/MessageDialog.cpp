@@ -1,7 +1,7 @@
 #include "ui/MessageDialog.h"
 
 #include "ui/Application.h"
-#include "ui/Cp1252Text.h"
+#include "ui/Utf8Text.h"
 #include "ui/StringIds.h"
 #include "win/Unicode.h"
 
@@ -93,7 +93,7 @@ void widenForButtons(HDC dc, ButtonSet buttons, DialogMetrics& m) {
         if (cached == 0) {
             const std::string caption = loadString(kButtons[static_cast<size_t>(i)].captionId);
             RECT r{0, 0, 0, 0};
-            DrawTextCp1252(dc, caption, r, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
+            DrawTextUtf8(dc, caption, r, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
             cached = r.right - r.left + 8;
         }
         m.buttonWidth = std::max(m.buttonWidth, cached);
@@ -104,7 +104,7 @@ void widenForButtons(HDC dc, ButtonSet buttons, DialogMetrics& m) {
 
 void measureText(HDC dc, std::string_view text, DialogMetrics& m) {
     RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
-    DrawTextCp1252(dc, text, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    DrawTextUtf8(dc, text, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     m.textWidth = r.right;
     m.textHeight = r.bottom;
 }

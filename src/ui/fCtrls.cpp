@@ -1,6 +1,6 @@
 #include "ui/fCtrls.h"
 
-#include "ui/Cp1252Text.h"
+#include "ui/Utf8Text.h"
 #include "win/Unicode.h"
 
 namespace vorlund::flat {
@@ -206,7 +206,7 @@ void TfsBitBtn::DrawBase(const DRAWITEMSTRUCT& item) {
     SetBkMode(dc, TRANSPARENT);
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : setup_.textColour);
-    DrawTextCp1252(dc, setup_.caption, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextUtf8(dc, setup_.caption, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 
     if (item.itemState & ODS_FOCUS) {
         RECT focus = r;

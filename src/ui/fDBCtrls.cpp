@@ -1,6 +1,6 @@
 #include "ui/fDBCtrls.h"
 
-#include "ui/Cp1252Text.h"
+#include "ui/Utf8Text.h"
 
 #include "ui/fCtrls.h"
 #include "win/Handles.h"
@@ -425,8 +425,8 @@ void TfsDBGrid::PaintContent(HDC dc, const RECT& client) {
         win::ScopedSelect font(dc, setup_.column.titleFont ? setup_.column.titleFont : setup_.font);
         SetTextColor(dc, setup_.column.titleColour);
         RECT text{cell.left + kCellPadding, cell.top, cell.right - kCellPadding, cell.bottom};
-        DrawTextCp1252(dc, setup_.column.title, text,
-                       DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextUtf8(dc, setup_.column.title, text,
+                     DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         if (indicator > 0)
             DrawFixedCell(dc, RECT{0, 0, indicator, title});
     }
@@ -450,7 +450,7 @@ void TfsDBGrid::PaintContent(HDC dc, const RECT& client) {
         {
             win::UniqueRegion clip(CreateRectRgn(cell.left, cell.top, cell.right, cell.bottom));
             SelectClipRgn(dc, clip.get());
-            DrawTextCp1252(dc, text, textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawTextUtf8(dc, text, textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
             SelectClipRgn(dc, nullptr);
         }
         if (selected && focused)

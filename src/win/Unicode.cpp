@@ -1,16 +1,16 @@
 #include "win/Unicode.h"
 
-#include "base/Cp1252.h"
+#include "base/Utf8.h"
 
 namespace vorlund::win {
 
 std::wstring Wide(std::string_view text) {
-    const std::u16string wide = cp1252ToUtf16(text);
+    const std::u16string wide = utf8ToUtf16(text);
     return std::wstring(wide.begin(), wide.end());
 }
 
 std::string Narrow(std::wstring_view text) {
-    return utf16ToCp1252(std::u16string(text.begin(), text.end()));
+    return utf16ToUtf8(std::u16string(text.begin(), text.end()));
 }
 
 File OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {

@@ -1,7 +1,7 @@
 #pragma once
-// Texts stay Windows-1252 bytes inside the program. Where they meet Windows
-// they go through the Unicode functions, converted with the program's own
-// 1252 table, so the ANSI code page of the PC plays no part.
+// Texts are UTF-8 inside the program. Where they meet Windows they go
+// through the Unicode functions, converted exactly both ways, so every name
+// and path is carried as Windows has it, whatever the PC's ANSI code page.
 #include "win/Handles.h"
 
 #include <windows.h>
@@ -13,7 +13,7 @@
 namespace vorlund::win {
 
 std::wstring Wide(std::string_view text);
-// A character 1252 lacks becomes "?".
+// A lone surrogate (which no file name should hold) becomes U+FFFD.
 std::string Narrow(std::wstring_view text);
 
 File OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition,

@@ -1,6 +1,7 @@
 // The real vorlund.exe, copied with an INI into a fresh directory, run in
 // this Wine prefix and driven from outside like a user would.
 #include "base/Cp1252.h"
+#include "base/Utf8.h"
 #include "support/Driver.h"
 #include "support/WinTestSupport.h"
 
@@ -816,4 +817,86 @@ TEST_F(LauncherTest, TheWholeRoadHoldsOnAnyAnsiCodePage) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find(copy), std::string::npos) << lines[0];
     EXPECT_EQ(lines[1], "CWD " + local + "M\xFCller");
+}
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    const std::u16string wide = vorlund::utf8ToUtf16(utf8);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+// The text as an ANSI editor of a PC with that code page saves it.
+std::string InCodePage(const std::string& utf8, unsigned codePage) {
+    const std::wstring wide = Wide(utf8);
+    std::string out(wide.size() * 2, '\0');
+    out.resize(static_cast<size_t>(
+        WideCharToMultiByte(codePage, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(),
+                            static_cast<int>(out.size()), nullptr, nullptr)));
+    return out;
+}
+
+std::optional<DWORD> VersionOf(const std::string& display) {
+    DWORD version = 0, size = sizeof version;
+    if (RegGetValueW(HKEY_CURRENT_USER, Wide("Software\\KORVEL\\" + display).c_str(), L"Version",
+                     RRF_RT_REG_DWORD, nullptr, &version, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return version;
+}
+
+std::string RegTextUtf8(const std::string& key, const std::string& name) {
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data;
+    RegGetValueW(HKEY_CURRENT_USER, Wide(key).c_str(), Wide(name).c_str(), RRF_RT_REG_SZ, nullptr,
+                 data, &size);
+    return vorlund::utf16ToUtf8(reinterpret_cast<const char16_t*>(data));
+}
+
+} // namespace
+
+// Also run by codepages.sh. Names and paths that Windows-1252 cannot spell
+// reach the registry, the dialogs and the file system as they are written.
+TEST_F(LauncherTest, NamesAndPathsInAnyScriptArriveExactly) {
+    const std::string bom = "\xEF\xBB\xBF";
+    for (const char* s : {"A", "B", "C", "D"})
+        WriteFileBytes(share + s + ".mdb", s);
+    ini(bom + entry("A", "Склад", "E2E_ONE", 1, "D:\\Данные\\склад.gdb"));
+    const Outcome shop = run();
+    ASSERT_EQ(shop.dialogs.size(), 2u);
+    EXPECT_EQ(shop.dialogs[1].exactText,
+              "NEUE Version von Склад wurde\r\rERFOLGREICH "
+              "INSTALLIERT!!\r\rBitte starten Sie die Anwendung erneut!");
+    ini(bom + entry("B", "Касса", "E2E_TWO", 1));
+    EXPECT_EQ(run().dialogs.size(), 2u);
+    EXPECT_EQ(VersionOf("Склад"), 1u); // a key each, not one "?????" for both
+    EXPECT_EQ(VersionOf("Касса"), 1u);
+    EXPECT_EQ(RegTextUtf8(kDsnKey + "E2E_ONE", "Database"), "D:\\Данные\\склад.gdb");
+
+    // Saved as ANSI on a Czech PC, the code page named in the file.
+    ini("[SETUP]\r\ncodepage=1250\r\n" + InCodePage(entry("C", "Dvořák", "E2E_THREE", 1), 1250));
+    const Outcome czech = run();
+    ASSERT_EQ(czech.dialogs.size(), 2u);
+    const std::string announce = "ACHTUNG! NEUE Version von Dvořák gefunden!";
+    EXPECT_EQ(czech.dialogs[0].exactText.substr(0, announce.size()), announce);
+
+    // The guide's per-user directory, for a user whose profile 1252 cannot spell.
+    const std::string profile = dir / "Łukasz\\AppData\\Local";
+    wchar_t saved[1024] = {};
+    GetEnvironmentVariableW(L"LOCALAPPDATA", saved, 1024);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", Wide(profile).c_str());
+    std::string perUser = entry("D", "Lager", "E2E_ONE", 1);
+    perUser.replace(perUser.find(local), local.size(), "%LOCALAPPDATA%\\Firma\\App\\");
+    ini(perUser);
+    const Outcome installs = run();
+    const Outcome opens = run();
+    SetEnvironmentVariableW(L"LOCALAPPDATA", saved);
+    ASSERT_EQ(installs.dialogs.size(), 2u);
+    EXPECT_EQ(installs.dialogs[1].exactText.substr(0, 28), "NEUE Version von Lager wurde");
+    EXPECT_NE(GetFileAttributesW(Wide(profile + "\\Firma\\App\\D.mdb").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(opens.dialogs.empty());
+    opened();
+    EXPECT_NE(ReadFileBytes(app + "opened-utf8.txt").find("CWD " + profile + "\\Firma\\App\r\n"),
+              std::string::npos)
+        << ReadFileBytes(app + "opened-utf8.txt");
 }

@@ -1,6 +1,7 @@
 #include "support/Driver.h"
 
 #include "base/Cp1252.h"
+#include "base/Utf8.h"
 
 #include <cstdio>
 #include <fstream>
@@ -62,17 +63,19 @@ BOOL CALLBACK collectChild(HWND child, LPARAM param) {
         const LONG style = GetWindowLongA(child, GWL_STYLE);
         if ((style & SS_TYPEMASK) == SS_ICON)
             d->hasIcon = true;
-        else if (d->text.empty())
+        else if (d->text.empty()) {
             d->text = WindowText(child);
+            d->exactText = WindowTextUtf8(child);
+        }
     }
     return TRUE;
 }
 
 } // namespace
 
-// Read as Unicode and taken back to 1252 with the program's own table, so the
-// texts compare the same whatever the ANSI code page.
-std::string WindowText(HWND window) {
+namespace {
+
+std::u16string wideText(HWND window) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
         return {};
@@ -81,7 +84,19 @@ std::string WindowText(HWND window) {
     SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                         SMTO_ABORTIFHUNG, 2000, &copied);
     text.resize(copied);
-    return utf16ToCp1252(text);
+    return text;
+}
+
+} // namespace
+
+// Read as Unicode and taken back to 1252 with the program's own table, so the
+// texts compare the same whatever the ANSI code page.
+std::string WindowText(HWND window) {
+    return utf16ToCp1252(wideText(window));
+}
+
+std::string WindowTextUtf8(HWND window) {
+    return utf16ToUtf8(wideText(window));
 }
 
 LauncherProcess::LauncherProcess(const std::string& exePath) {
@@ -237,7 +252,7 @@ DWORD RunConsoleProgram(const std::string& exe, const std::vector<std::string>& 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     win::File output(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                  CREATE_ALWAYS, 0, nullptr));
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = output.get();
@@ -246,8 +261,9 @@ DWORD RunConsoleProgram(const std::string& exe, const std::vector<std::string>& 
     std::string line = "\"" + exe + "\"";
     for (const std::string& arg : args)
         line.append(" \"").append(arg).append("\"");
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                        &pi))
+    std::u16string wide = utf8ToUtf16(line); // arguments in any script
+    if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(wide.data()), nullptr, nullptr, TRUE, 0,
+                        nullptr, nullptr, &si, &pi))
         return 99;
     win::UniqueKernel process(pi.hProcess), thread(pi.hThread);
     DWORD code = 99;

@@ -15,7 +15,8 @@ struct Dialog {
     HWND window = nullptr;
     std::string className; // "TMessageForm", or "#32770" for the default error box
     std::string caption;
-    std::string text;
+    std::string text;      // in Windows-1252, "?" for what it lacks
+    std::string exactText; // in UTF-8
     bool hasIcon = false;
     std::vector<std::string> buttons;
 };
@@ -51,6 +52,7 @@ void PressOk(const Dialog& dialog);
 // Asks a window to close as its close box would.
 void RequestClose(HWND window);
 std::string WindowText(HWND window);
+std::string WindowTextUtf8(HWND window);
 
 // The launcher's main-window controls, found by id.
 HWND Control(HWND parent, int id);
@@ -59,7 +61,8 @@ HWND Control(HWND parent, int id);
 bool SaveScreenshot(const std::string& path);
 
 // Runs a console program with its output (and errors) in a file; its exit
-// code, or 99 when it cannot be started or does not end in 30 s.
+// code, or 99 when it cannot be started or does not end in 30 s. The
+// arguments are UTF-8, each given in quotes.
 DWORD RunConsoleProgram(const std::string& exe, const std::vector<std::string>& args,
                         const std::string& outputPath);
 

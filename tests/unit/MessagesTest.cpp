@@ -14,7 +14,7 @@ TEST(Messages, FixedTextsUseSingleCarriageReturns) {
 TEST(Messages, PreparationTextsJoinTheirPieces) {
     EXPECT_EQ(announceNewVersion("Lager"),
               "ACHTUNG! NEUE Version von Lager gefunden!\r\rDie Installation kann mehrere "
-              "Minuten dauern!\r\rBitte schalten Sie Ihren PC w\xE4hrend des \rkopierens nicht "
+              "Minuten dauern!\r\rBitte schalten Sie Ihren PC während des \rkopierens nicht "
               "ab oder brechen Sie die Kopier-Operation\rnicht ab.");
     EXPECT_EQ(deletionFailed("Lager"),
               "Achtung! Eine neue VERSION von Lager\rkonnte nicht installiert werden, da das "
@@ -26,7 +26,7 @@ TEST(Messages, PreparationTextsJoinTheirPieces) {
 }
 
 TEST(Messages, CopyFailureNamesBothPathsInAsciiUpperCase) {
-    EXPECT_EQ(copyFailed("B\xE4r", "n:\\apps\\b\xE4r\\b.mdb", "c:\\b\xE4r\\"),
-              "NEUE Version B\xE4r konnte nicht\rvon \"N:\\APPS\\B\xE4R\\B.MDB\"\rnach "
-              "\"C:\\B\xE4R\\\" kopiert werden!\r\rBitte wenden Sie sich an Ihren Supporter!");
+    EXPECT_EQ(copyFailed("Bär", "n:\\apps\\bär\\b.mdb", "c:\\bär\\"),
+              "NEUE Version Bär konnte nicht\rvon \"N:\\APPS\\BäR\\B.MDB\"\rnach "
+              "\"C:\\BäR\\\" kopiert werden!\r\rBitte wenden Sie sich an Ihren Supporter!");
 }

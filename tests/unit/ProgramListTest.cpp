@@ -151,11 +151,11 @@ TEST(ProgramList, MalformedFiltersAreReportedNotGuessed) {
     ProgramList list = threeEntries();
     list.SetFiltered(true);
     EXPECT_EQ(errorText([&] { list.SetFilter("ID=abc"); }),
-              "tPrograms: Ung\xFCltiger Filterausdruck 'ID=abc'");
+              "tPrograms: Ungültiger Filterausdruck 'ID=abc'");
     EXPECT_EQ(errorText([&] { list.SetFilter("ID=$1"); }),
-              "tPrograms: Ung\xFCltiger Filterausdruck 'ID=$1'");
+              "tPrograms: Ungültiger Filterausdruck 'ID=$1'");
     EXPECT_EQ(errorText([&] { list.SetFilter("ID"); }),
-              "tPrograms: Ung\xFCltiger Filterausdruck 'ID'");
+              "tPrograms: Ungültiger Filterausdruck 'ID'");
     EXPECT_EQ(errorText([&] { list.SetFilter("nofield=1"); }),
               "tPrograms: Das Feld 'nofield' wurde nicht gefunden");
 }

@@ -66,7 +66,7 @@ TEST_F(CheckTest, AFaultyConfigurationGivesTwoAndSaysWhy) {
     EXPECT_NE(report.find("nicht vorhanden"), std::string::npos) << report;
     WriteFileBytes(path, "[Setup]\r\nJpegImage=x.jpg\r\n");
     EXPECT_EQ(check(), 2);
-    EXPECT_NE(report.find("au\xDF"
+    EXPECT_NE(report.find("auß"
                           "er [SETUP]"),
               std::string::npos)
         << report;
@@ -131,9 +131,9 @@ TEST_F(CheckTest, ThePlacesRealWindowsDiffersInAreNamed) {
 
     EXPECT_FALSE(facts.driverPresent);
     EXPECT_TRUE(facts.driver32Present);
-    EXPECT_NE(report.find(driver32 + " \x96 vorhanden"), std::string::npos) << report;
+    EXPECT_NE(report.find(driver32 + " – vorhanden"), std::string::npos) << report;
     EXPECT_NE(report.find("ein 64-Bit-Programm"), std::string::npos) << report;
     const std::string cut = "tmpdir hat " + std::to_string(dir.Path().size() + 151) +
-                            " Zeichen; Vorlund k\xFCrzt auf 128.";
+                            " Zeichen; Vorlund kürzt auf 128.";
     EXPECT_NE(report.find(cut), std::string::npos) << report;
 }

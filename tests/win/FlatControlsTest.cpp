@@ -181,7 +181,7 @@ TEST_F(FlatControlsTest, GridRowsAndTheCurrentRecordMoveTogether) {
     ProgramList list;
     TDataSource source;
     std::unique_ptr<TfsDBGrid> owned =
-        makeGrid(list, source, {"Auftr\xE4ge", "Lager", "Kasse"}, 312, 108);
+        makeGrid(list, source, {"Aufträge", "Lager", "Kasse"}, 312, 108);
     TfsDBGrid& grid = *owned;
     HWND g = grid.Handle();
     int doubleClicks = 0;

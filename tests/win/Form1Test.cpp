@@ -20,7 +20,7 @@ class Form1Test : public ::testing::Test {
         flat::InitFlatBorderColour();
         form = std::make_unique<TForm1>();
         form->Timer1.SetEnabled(false); // no start-up step inside this test process
-        for (const char* name : {"Auftr\xE4ge", "Lager", "Kasse"}) {
+        for (const char* name : {"Aufträge", "Lager", "Kasse"}) {
             form->tPrograms.Append();
             form->tPrograms.SetField("displayname", name);
             form->tPrograms.Post();
@@ -149,7 +149,7 @@ TEST_F(Form1Test, AGridRowPaintsTheSamePixelsUnderAnyAnsiCodePage) {
         GTEST_SKIP() << "run under two code pages by the codepage test";
     ASSERT_EQ(std::to_string(GetACP()), std::getenv("VORLUND_EXPECT_ACP"));
     form->tPrograms.Append();
-    form->tPrograms.SetField("displayname", "B\xE4renstra\xDF"
+    form->tPrograms.SetField("displayname", "Bärenstraß"
                                             "e");
     form->tPrograms.Post();
     form->SetOuterHeight(TForm1::kSelectionHeight);

@@ -368,12 +368,12 @@ TEST_F(InstallTest, PartialFilesOfKilledRunsGoButOneBeingWrittenStays) {
 }
 
 TEST_F(InstallTest, AMissingCentralCopyWarnsWithUpperCasePathsAndLeavesNothing) {
-    entry.mdbname = "b\xE4r.mdb";
+    entry.mdbname = "bär.mdb";
     check();
     ASSERT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.messages[1].text,
               texts::copyFailed("Lager", entry.mdbpath + entry.mdbname, entry.tmpdir));
-    EXPECT_NE(host.messages[1].text.find("B\xE4R.MDB"), std::string::npos);
+    EXPECT_NE(host.messages[1].text.find("BäR.MDB"), std::string::npos);
     EXPECT_EQ(host.messages[1].type, MessageType::Warning);
     EXPECT_EQ(run.errorCount, 0); // the launch follows
     EXPECT_FALSE(recorded().has_value());
@@ -411,7 +411,7 @@ TEST_F(InstallTest, AVersionValueOfTheWrongTypeEscapesAsARegistryError) {
         check();
         FAIL() << "no error";
     } catch (const ERegistryException& e) {
-        EXPECT_STREQ(e.what(), "Ung\xFCltiger Datentyp f\xFCr 'Version'");
+        EXPECT_STREQ(e.what(), "Ungültiger Datentyp für 'Version'");
     }
 }
 
@@ -462,7 +462,7 @@ TEST_F(InstallTest, AFailureAnywhereKeepsTheOldCopyOrPutsTheNewOneWhole) {
     programs.SetFiltered(true);
     const std::string shown[] = {
         texts::copyFailed("Lager", central(), entry.tmpdir), texts::deletionFailed("Lager"),
-        "Konnte Daten f\xFCr 'Version' nicht setzen", texts::installSucceeded("Lager")};
+        "Konnte Daten für 'Version' nicht setzen", texts::installSucceeded("Lager")};
     for (const FailureCase& c : kFailureCases) {
         SCOPED_TRACE(::testing::Message()
                      << "op " << static_cast<int>(c.op) << " times " << c.times);

@@ -65,7 +65,7 @@ TEST_F(RegistryTest, OpeningWithoutCreateFailsQuietlyAndKeepsTheCurrentKey) {
 
 TEST_F(RegistryTest, StringsAndIntegersAreStoredWithTheirTypesAndSizes) {
     ASSERT_TRUE(reg.OpenKey("\\" + kScratch, true));
-    reg.WriteString("Database", "D:\\Daten\\b\xE4r.gdb");
+    reg.WriteString("Database", "D:\\Daten\\bär.gdb");
     reg.WriteString("Empty", "");
     reg.WriteInteger("Version", -2);
     std::string text;
@@ -80,7 +80,7 @@ TEST_F(RegistryTest, StringsAndIntegersAreStoredWithTheirTypesAndSizes) {
     ASSERT_TRUE(ReadRegDword(HKEY_CURRENT_USER, kScratch, "Version", dword));
     EXPECT_EQ(dword, 0xFFFFFFFEu);
     EXPECT_EQ(reg.ReadInteger("Version"), -2);
-    EXPECT_EQ(reg.ReadString("Database"), "D:\\Daten\\b\xE4r.gdb");
+    EXPECT_EQ(reg.ReadString("Database"), "D:\\Daten\\bär.gdb");
     EXPECT_TRUE(reg.ValueExists("Empty"));
     EXPECT_FALSE(reg.ValueExists("Nothing"));
 }
@@ -100,21 +100,20 @@ TEST_F(RegistryTest, ReadingFollowsTheTypeRules) {
     EXPECT_EQ(reg.ReadString("Expand"), "%SystemRoot%\\x"); // not expanded, up to the NUL
     EXPECT_EQ(reg.ReadString("Absent"), "");
     EXPECT_EQ(reg.ReadString("NoData"), "");
-    EXPECT_EQ(errorOf([&] { reg.ReadString("Number"); }), "Ung\xFCltiger Datentyp f\xFCr 'Number'");
+    EXPECT_EQ(errorOf([&] { reg.ReadString("Number"); }), "Ungültiger Datentyp für 'Number'");
     EXPECT_EQ(reg.ReadInteger("Number"), 1);
-    EXPECT_EQ(errorOf([&] { reg.ReadInteger("Text"); }), "Ung\xFCltiger Datentyp f\xFCr 'Text'");
-    EXPECT_EQ(errorOf([&] { reg.ReadInteger("Bin"); }), "Ung\xFCltiger Datentyp f\xFCr 'Bin'");
-    EXPECT_EQ(errorOf([&] { reg.ReadInteger("Long"); }), "Konnte Daten f\xFCr 'Long' nicht holen");
-    EXPECT_EQ(errorOf([&] { reg.ReadInteger("Absent"); }),
-              "Konnte Daten f\xFCr 'Absent' nicht holen");
+    EXPECT_EQ(errorOf([&] { reg.ReadInteger("Text"); }), "Ungültiger Datentyp für 'Text'");
+    EXPECT_EQ(errorOf([&] { reg.ReadInteger("Bin"); }), "Ungültiger Datentyp für 'Bin'");
+    EXPECT_EQ(errorOf([&] { reg.ReadInteger("Long"); }), "Konnte Daten für 'Long' nicht holen");
+    EXPECT_EQ(errorOf([&] { reg.ReadInteger("Absent"); }), "Konnte Daten für 'Absent' nicht holen");
 }
 
 TEST_F(RegistryTest, WithoutAKeyWritesFailAndNothingExists) {
     EXPECT_FALSE(reg.ValueExists("Anything"));
     EXPECT_EQ(errorOf([&] { reg.WriteString("Role", "3"); }),
-              "Konnte Daten f\xFCr 'Role' nicht setzen");
+              "Konnte Daten für 'Role' nicht setzen");
     EXPECT_EQ(errorOf([&] { reg.WriteInteger("Version", 1); }),
-              "Konnte Daten f\xFCr 'Version' nicht setzen");
+              "Konnte Daten für 'Version' nicht setzen");
 }
 
 TEST_F(RegistryTest, ChangingTheRootClosesTheKeyAndReadAccessRefusesWrites) {
@@ -126,7 +125,7 @@ TEST_F(RegistryTest, ChangingTheRootClosesTheKeyAndReadAccessRefusesWrites) {
     reg.SetRootKey(HKEY_CURRENT_USER);
     reg.SetAccess(KEY_READ);
     ASSERT_TRUE(reg.OpenKey("\\" + kScratch, false));
-    EXPECT_EQ(errorOf([&] { reg.WriteString("X", "y"); }), "Konnte Daten f\xFCr 'X' nicht setzen");
+    EXPECT_EQ(errorOf([&] { reg.WriteString("X", "y"); }), "Konnte Daten für 'X' nicht setzen");
 }
 
 TEST_F(RegistryTest, DriverPathFromTheWindowsDirectory) {
