@@ -54,6 +54,7 @@ class TForm1 : public Window, public flat::TComponent, public PrepareHost {
     // Event handlers and methods of the window.
     void FormCreate();
     void Timer1Timer();
+    void runStartupStep(RunState& run);
     void waittimerTimer();
     void bEXITClick();
     void b2DblClick();

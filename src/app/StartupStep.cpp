@@ -16,6 +16,21 @@ namespace vorlund {
 void TForm1::Timer1Timer() {
     Timer1.SetEnabled(false);
     RunState run;
+    try {
+        runStartupStep(run);
+    } catch (...) {
+        // The default error box reports it where the tick is dispatched; the
+        // run log must show that this station did not start.
+        NoteAbort(run, Application::ExceptionText(std::current_exception()));
+        AppendRunLog(run, VORLUND_VERSION_STRING);
+        throw;
+    }
+    AppendRunLog(run, VORLUND_VERSION_STRING);
+    run.registry.reset();
+    Application::instance().Terminate();
+}
+
+void TForm1::runStartupStep(RunState& run) {
     run.registry = std::make_unique<TRegistry>();
     run.sections.clear();
     run.errorCount = 0;
@@ -24,9 +39,9 @@ void TForm1::Timer1Timer() {
     run.configPath = configFilePath(exe);
     run.config = std::make_unique<IniFile>(run.configPath);
     run.config->ReadSections(run.sections);
+    run.logDir = run.config->ReadString("SETUP", "logdir", ""); // before anything can fail
     run.driverPath = DetermineDriverPath(*run.registry);
 
-    run.logDir = run.config->ReadString("SETUP", "logdir", "");
     const std::string banner = run.config->ReadString("SETUP", "JpegImage", "");
     if (!banner.empty())
         LoadBanner(run.programDir + banner); // a banner that fails to load stays empty
@@ -49,10 +64,6 @@ void TForm1::Timer1Timer() {
         else
             NoteOutcome(run, RunResult::Left);
     }
-    AppendRunLog(run, VORLUND_VERSION_STRING);
-
-    run.registry.reset();
-    Application::instance().Terminate();
 }
 
 } // namespace vorlund

@@ -11,16 +11,34 @@ namespace {
 
 constexpr size_t kLongestLine = 64 * 1024;
 constexpr size_t kColumns = 7;
+constexpr size_t kWidest = 60; // characters of a cell
 using Cells = std::array<std::string, kColumns>;
+
+// A cell as the table shows it: control characters (C0 and C1, which a
+// damaged or hostile log may hold) as "?", at most kWidest characters.
+std::string shown(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool c1 = c == 0xC2 && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        out += c < 0x20 || c == 0x7F || c1 ? '?' : text[i];
+        i += c1;
+    }
+    if (utf8Length(out) > kWidest)
+        out = std::string(utf8Prefix(out, kWidest - 1)) + "\u2026";
+    return out;
+}
 
 Cells cells(const FleetRow& r) {
     const auto number = [](const std::optional<int32_t>& v) {
         return v ? std::to_string(*v) : std::string("-");
     };
-    return {r.last.computer,
-            r.last.user,
-            r.last.time,
-            r.last.application,
+    return {shown(r.last.computer),
+            shown(r.last.user),
+            shown(r.last.time),
+            shown(r.last.application),
             number(r.last.installed) + "/" + number(r.last.configured),
             std::string(Keyword(r.last.result)),
             std::to_string(r.failures)};
@@ -29,10 +47,7 @@ Cells cells(const FleetRow& r) {
 std::string tableLine(const Cells& row, const std::array<size_t, kColumns>& widths) {
     std::string line;
     for (size_t i = 0; i < kColumns; ++i) {
-        std::string text = row[i];
-        for (char& c : text)
-            if (static_cast<unsigned char>(c) < 0x20)
-                c = '?';
+        const std::string& text = row[i];
         line += text;
         if (i + 1 < kColumns)
             line += std::string(widths[i] - utf8Length(text) + 2, ' ');

@@ -7,15 +7,16 @@
 namespace vorlund {
 namespace {
 
-constexpr std::array<std::string_view, 9> kKeywords{"",
-                                                    "gestartet",
-                                                    "installiert",
-                                                    "kopierfehler",
-                                                    "in_benutzung",
-                                                    "startfehler",
-                                                    "odbc_fehler",
-                                                    "konfiguration_fehlerhaft",
-                                                    "beendet"};
+constexpr std::array<std::string_view, 10> kKeywords{"",
+                                                     "gestartet",
+                                                     "installiert",
+                                                     "kopierfehler",
+                                                     "in_benutzung",
+                                                     "startfehler",
+                                                     "odbc_fehler",
+                                                     "konfiguration_fehlerhaft",
+                                                     "beendet",
+                                                     "abgebrochen"};
 constexpr size_t kColumns = 11;
 
 std::string cell(std::string_view text) {
@@ -68,6 +69,7 @@ bool IsFailure(RunResult result) {
     case RunResult::StartFailed:
     case RunResult::OdbcFailed:
     case RunResult::FaultyConfiguration:
+    case RunResult::Aborted:
         return true;
     default:
         return false;

@@ -20,6 +20,7 @@ enum class RunResult {
     OdbcFailed,          //
     FaultyConfiguration, //
     Left,                // the user left the selection
+    Aborted,             // an error ended the start-up step in the default error box
 };
 
 std::string_view Keyword(RunResult result);

@@ -57,19 +57,34 @@ struct LogJob {
     std::string line;
 };
 
+// Whether the file's last byte ends a line. A short write, or a file saved
+// back from a spreadsheet, may leave the last line open; the next line must
+// not be joined to it.
+bool endsInLineBreak(HANDLE file, LONGLONG size) {
+    LARGE_INTEGER last{};
+    last.QuadPart = size - 1;
+    char byte = 0;
+    DWORD read = 0;
+    return SetFilePointerEx(file, last, nullptr, FILE_BEGIN) &&
+           ReadFile(file, &byte, 1, &read, nullptr) && read == 1 && byte == '\n';
+}
+
 // A new file gets the header with its first line, in the same write, so
 // that lines of two writers never interleave.
 DWORD WINAPI writeLine(void* parameter) {
     const std::unique_ptr<LogJob> job(static_cast<LogJob*>(parameter));
     win::CreateDirectoryChain(job->directory);
-    win::File file(CreateFileW((win::Wide(job->directory) + job->fileName).c_str(),
-                               FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::File file(CreateFileW(
+        (win::Wide(job->directory) + job->fileName).c_str(),
+        FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size))
         return 0;
-    const std::string data = (size.QuadPart == 0 ? RunLogHeader() : std::string()) + job->line;
+    const std::string start = size.QuadPart == 0                           ? RunLogHeader()
+                              : endsInLineBreak(file.get(), size.QuadPart) ? std::string()
+                                                                           : std::string("\r\n");
+    const std::string data = start + job->line;
     DWORD written = 0;
     WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
     return 0;
@@ -85,11 +100,19 @@ void NoteOutcome(RunState& run, RunResult result, DWORD error) {
     run.log.milliseconds = millisecondsSinceStart();
 }
 
+void NoteAbort(RunState& run, const std::string& text) {
+    run.log.result = RunResult::Aborted;
+    run.log.detail = text;
+    run.log.milliseconds = millisecondsSinceStart();
+}
+
 void AppendRunLog(const RunState& run, const std::string& starter) {
     if (run.logDir.empty() || run.log.result == RunResult::None)
         return;
     auto job = std::make_unique<LogJob>();
     job->directory = ExpandEnvironment(run.logDir);
+    if (job->directory.empty())
+        return; // a variable with an empty value: no log folder
     if (job->directory.back() != '\\')
         job->directory += '\\';
     // The names as Windows has them, whatever their script.

@@ -12,6 +12,10 @@ namespace vorlund {
 // it (a failed copy, then the old copy opened, is a failed copy).
 void NoteOutcome(RunState& run, RunResult result, DWORD error = ERROR_SUCCESS);
 
+// An error that ends the start-up step ends the run, whatever was noted
+// before; its text is the detail.
+void NoteAbort(RunState& run, const std::string& text);
+
 // Appends the run's line to <logdir>\<computer>_<user>.log, the folder's
 // %NAME% expanded and its missing levels made. Nothing without a log folder.
 void AppendRunLog(const RunState& run, const std::string& starter);

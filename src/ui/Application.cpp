@@ -53,20 +53,27 @@ void Application::Run() {
 }
 
 void Application::ShowException(const std::exception& error) {
-    const std::string text = withFullStop(error.what());
+    showErrorBox(withFullStop(error.what()));
+}
+
+void Application::ShowException(std::exception_ptr error) {
+    showErrorBox(ExceptionText(error));
+}
+
+void Application::showErrorBox(const std::string& text) {
     MessageBoxW(mainWindow_ && IsWindowVisible(mainWindow_) ? mainWindow_ : nullptr,
                 win::Wide(text).c_str(), win::Wide(title_).c_str(), MB_OK | MB_ICONSTOP);
 }
 
-void Application::ShowException(std::exception_ptr error) {
+std::string Application::ExceptionText(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
     } catch (const std::bad_alloc&) {
-        ShowException(std::runtime_error("Zu wenig Arbeitsspeicher"));
+        return withFullStop("Zu wenig Arbeitsspeicher");
     } catch (const std::exception& e) {
-        ShowException(e);
+        return withFullStop(e.what());
     } catch (...) {
-        ShowException(std::runtime_error("Unbekannter Fehler"));
+        return withFullStop("Unbekannter Fehler");
     }
 }
 

@@ -46,9 +46,12 @@ class Application {
     void ShowException(const std::exception& error);
     // The same for whatever was thrown, C++ exceptions of any type included.
     void ShowException(std::exception_ptr error);
+    // The text that box shows for it.
+    static std::string ExceptionText(std::exception_ptr error);
 
   private:
     void dispatch(MSG& msg);
+    void showErrorBox(const std::string& text);
 
     std::string title_;
     HWND mainWindow_ = nullptr;

@@ -2,6 +2,7 @@
 // this Wine prefix and driven from outside like a user would.
 #include "base/Cp1252.h"
 #include "base/Utf8.h"
+#include "prepare/RunLog.h"
 #include "support/Driver.h"
 #include "support/WinTestSupport.h"
 
@@ -899,4 +900,30 @@ TEST_F(LauncherTest, NamesAndPathsInAnyScriptArriveExactly) {
     EXPECT_NE(ReadFileBytes(app + "opened-utf8.txt").find("CWD " + profile + "\\Firma\\App\r\n"),
               std::string::npos)
         << ReadFileBytes(app + "opened-utf8.txt");
+}
+
+// A run that ends in the default error box is in the log and the fleet, and
+// a log whose last line lost its end does not swallow the next line.
+TEST_F(RunLogTest, ARunEndedByTheErrorBoxIsLoggedOnALineOfItsOwn) {
+    ini("[SETUP]\r\nlogdir=" + logs + "\r\n" + entry("One", "Eins", "E2E_ONE", 1));
+    installedLocally("One");
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\KORVEL\\Eins", "Version", REG_SZ, "x", 2);
+    CreateDirectoryA((dir / "Logs").c_str(), nullptr);
+    CreateDirectoryA(logs.c_str(), nullptr);
+    const std::string earlier = "2026-12-01 08:00:00\tPC\tU\t1.1.0\tEins\t1\t1\tgestartet\t\t0\t9";
+    WriteFileBytes(logs + logName(), vorlund::RunLogHeader() + earlier); // no line end
+    LauncherProcess launcher(exe);
+    const auto error = launcher.WaitForDialog(kTimeout);
+    ASSERT_TRUE(error.has_value());
+    PressOk(*error);
+    RequestClose(launcher.MainWindow());
+    EXPECT_EQ(launcher.WaitExit(kTimeout), 0u);
+
+    const auto lines = rows(ReadFileBytes(logs + logName()).substr(3));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].back(), "9");
+    ASSERT_EQ(lines[2].size(), 11u);
+    EXPECT_EQ(lines[2][7], "abgebrochen");
+    EXPECT_EQ(lines[2][8], "Ungültiger Datentyp für 'Version'"); // as the box shows it
+    EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", logs}, dir / "fleet.txt"), 1u);
 }

@@ -81,6 +81,12 @@ TEST(RunLog, TheTableListsFailuresFirstAndTheExitCodeFollowsTheLastRuns) {
     EXPECT_LT(table.find("PC-B"), table.find("PC-A"));
     EXPECT_NE(table.find("Bär"), std::string::npos);
     EXPECT_NE(table.find("1/2"), std::string::npos);
+    // A C1 control (a terminal's CSI) is shown as "?", a long name is cut.
+    rows[1].last.user = "Ivan\xC2\x9B[2J" + std::string(70, 'x');
+    const std::string capped = FleetTable(rows, "C:\\Logs");
+    EXPECT_EQ(capped.find("\xC2\x9B"), std::string::npos);
+    EXPECT_NE(capped.find("Ivan?[2J" + std::string(51, 'x') + "… "), std::string::npos) << capped;
+    EXPECT_TRUE(IsFailure(*ResultFromKeyword("abgebrochen"))); // a run ended by the error box
     EXPECT_EQ(FleetExitCode(rows), 1);
     rows.pop_back();
     EXPECT_EQ(FleetExitCode(rows), 0);
