@@ -104,7 +104,9 @@ void widenForButtons(HDC dc, ButtonSet buttons, DialogMetrics& m) {
 
 void measureText(HDC dc, std::string_view text, DialogMetrics& m) {
     RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
-    DrawTextUtf8(dc, text, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    // Texts hold names and paths as configured ("N:\\F&E\\Lager"): an "&" is
+    // a character, never the mark of an underlined one.
+    DrawTextUtf8(dc, text, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     m.textWidth = r.right;
     m.textHeight = r.bottom;
 }
@@ -202,8 +204,8 @@ std::unique_ptr<TMessageForm> BuildMessageDialog(std::string_view text, MessageT
 
     if (info.icon)
         createIcon(dlg, layout.icon, info.icon);
-    createChild(dlg, "STATIC", std::string(text), SS_LEFT, layout.text, kMessageTextId,
-                form->font_.get());
+    createChild(dlg, "STATIC", std::string(text), SS_LEFT | SS_NOPREFIX, layout.text,
+                kMessageTextId, form->font_.get());
     form->createButtons(buttons, layout);
     return form;
 }

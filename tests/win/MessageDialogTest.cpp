@@ -112,18 +112,20 @@ TEST(MessageDialog, LayoutFollowsTheFontMetrics) {
     EXPECT_EQ(wr.left, GetSystemMetrics(SM_CXSCREEN) / 2 - (wr.right - wr.left) / 2);
 }
 
-TEST(MessageDialog, LineBreaksAreSingleCarriageReturnsAndAmpersandsUnderline) {
+TEST(MessageDialog, LineBreaksAreSingleCarriageReturnsAndAnAmpersandIsShownAsWritten) {
     auto one = BuildMessageDialog("Zeile", MessageType::Warning, mbOK);
     auto two = BuildMessageDialog("Zeile\rZeile", MessageType::Warning, mbOK);
     auto three = BuildMessageDialog("Zeile\r\rZeile", MessageType::Warning, mbOK);
     const int line = one->Metrics().textHeight;
     EXPECT_EQ(two->Metrics().textHeight, 2 * line);
     EXPECT_EQ(three->Metrics().textHeight, 3 * line); // an empty line between
-    auto plain = BuildMessageDialog("Lager", MessageType::Warning, mbOK);
-    auto marked = BuildMessageDialog("&Lager", MessageType::Warning, mbOK);
-    auto doubled = BuildMessageDialog("L&&ager", MessageType::Warning, mbOK);
-    EXPECT_EQ(marked->Metrics().textWidth, plain->Metrics().textWidth);
-    EXPECT_GT(doubled->Metrics().textWidth, plain->Metrics().textWidth);
+    // "N:\\F&E\\Lager" from the configuration: no "&" lost, no letter underlined.
+    auto plain = BuildMessageDialog("FE", MessageType::Warning, mbOK);
+    auto marked = BuildMessageDialog("F&E", MessageType::Warning, mbOK);
+    EXPECT_GT(marked->Metrics().textWidth, plain->Metrics().textWidth);
+    HWND text = GetDlgItem(marked->Handle(), kMessageTextId);
+    EXPECT_EQ(textOf(text), "F&E");
+    EXPECT_TRUE(GetWindowLongA(text, GWL_STYLE) & SS_NOPREFIX);
 }
 
 TEST(MessageDialog, LongTextsWrapAtHalfTheScreen) {
