@@ -36,6 +36,14 @@ bool InstallSystem::ProbeReplace(const std::string& path) {
     return static_cast<bool>(probe);
 }
 
+bool InstallSystem::ClearReadOnly(const std::string& path) {
+    const std::wstring wide = win::Wide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+        return true;
+    return SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
 win::File InstallSystem::OpenSource(const std::string& path) {
     // Read once from start to end: the cache may read ahead and drop behind.
     return OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,

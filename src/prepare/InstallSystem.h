@@ -31,6 +31,9 @@ class InstallSystem {
     // Whether the old local copy may be replaced now: opened for deletion
     // without sharing, then closed again. Refused while anyone has it open.
     virtual bool ProbeReplace(const std::string& path);
+    // Takes the read-only attribute off a file, which Windows would not
+    // replace; true when the file is writable now or is not there.
+    virtual bool ClearReadOnly(const std::string& path);
     // The central copy, for reading. Other launchers may read it at the same
     // time; nobody may write it while it is open here.
     virtual win::File OpenSource(const std::string& path);

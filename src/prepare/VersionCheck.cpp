@@ -24,6 +24,8 @@ bool installNeeded(const RunState& run, const std::string& local, InstallSystem&
 DWORD oldCopyHeld(PrepareHost& host, InstallSystem& system, const std::string& local) {
     if (!system.IsFile(local))
         return ERROR_SUCCESS;
+    // A read-only copy is no copy in use; what a failure leaves shows below.
+    system.ClearReadOnly(local);
     const DWORD error = RetryWhileLocked(host, system, [&] { return system.ProbeReplace(local); });
     return IsTransientLock(error) ? error : ERROR_SUCCESS;
 }

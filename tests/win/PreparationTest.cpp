@@ -335,6 +335,32 @@ TEST_F(InstallTest, AnOldCopyHeldOpenIsWaitedForThenLeftAsItIs) {
     EXPECT_TRUE(host.barPositions.empty()); // refused before any byte was copied
 }
 
+// A copy made read-only (by hand, or taken from a CD) is no copy held by a
+// program: it is replaced at once.
+TEST_F(InstallTest, AReadOnlyOldCopyIsReplacedWithoutWaiting) {
+    oldCopy();
+    entry.version = 2;
+    WriteFileBytes(central(), "new");
+    ASSERT_TRUE(SetFileAttributesA(local().c_str(), FILE_ATTRIBUTE_READONLY));
+    // Windows refuses to replace a read-only file; Wine does not, so the
+    // rename here does as Windows does.
+    struct LikeWindows : FailingSystem {
+        bool Rename(const std::string& from, const std::string& to) override {
+            const DWORD attributes = GetFileAttributesA(to.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+                SetLastError(ERROR_ACCESS_DENIED);
+                return false;
+            }
+            return FailingSystem::Rename(from, to);
+        }
+    } patient;
+    check(patient);
+    EXPECT_EQ(texts(), (std::vector<std::string>{texts::announceNewVersion("Lager"),
+                                                 texts::installSucceeded("Lager")}));
+    EXPECT_EQ(patient.paused, 0u);
+    EXPECT_EQ(ReadFileBytes(local()), "new");
+}
+
 // A virus scanner holds the old copy for a moment: the real wait services the
 // window, and the installation goes through once it lets go.
 TEST_F(InstallTest, AnOldCopyHeldForAMomentIsReplacedAfterTheWait) {
