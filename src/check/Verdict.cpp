@@ -39,7 +39,11 @@ Verdict Judge(const EntryFacts& e) {
         v.outcome = Outcome::Installs;
         if (e.central != FileState::Readable)
             v.reasons.push_back(centralProblem(e));
-        if (e.installDirState == DirState::CannotBeCreated)
+        if (!InstallPathsFit(e.centralPath, e.localPath, e.installDir))
+            v.reasons.push_back("ein Pfad ist f\u00FCr Windows zu lang (die lokale Kopie "
+                                "h\u00F6chstens 240 Zeichen, das Verzeichnis 247): " +
+                                e.localPath);
+        else if (e.installDirState == DirState::CannotBeCreated)
             v.reasons.push_back("das Installationsverzeichnis kann nicht angelegt werden: " +
                                 e.installDir);
         if (e.localPresent && e.localHeld)

@@ -1,8 +1,28 @@
 #include "prepare/InstallRule.h"
 
+#include "base/Utf8.h"
 #include "config/IntParse.h"
 
 namespace vorlund {
+namespace {
+
+constexpr size_t kMaxPath = 260;      // MAX_PATH, with the terminating zero
+constexpr size_t kMaxDirectory = 248; // MAX_PATH less room for an 8.3 name
+constexpr size_t kPartialSuffix = 19; // "." + up to 10 digits + ".partial"
+
+} // namespace
+
+bool DirectoryFits(std::string_view directory) {
+    while (!directory.empty() && directory.back() == '\\')
+        directory.remove_suffix(1);
+    return utf16Length(directory) < kMaxDirectory;
+}
+
+bool InstallPathsFit(std::string_view central, std::string_view local,
+                     std::string_view installDir) {
+    return utf16Length(central) < kMaxPath && utf16Length(local) + kPartialSuffix < kMaxPath &&
+           DirectoryFits(installDir);
+}
 
 bool InstallNeeded(const LocalCopyFacts& facts) {
     if (!facts.present || facts.configured > facts.installed)

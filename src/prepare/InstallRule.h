@@ -20,6 +20,15 @@ struct LocalCopyFacts {
 // itself is older: "Version" roams with the user, the copy does not.
 bool InstallNeeded(const LocalCopyFacts& facts);
 
+// Whether Windows takes every path an install uses, counted in UTF-16 units:
+// the central copy and the partial file (the local copy's path and
+// ".<process id>.partial", the longest name written beside it) below
+// MAX_PATH, the installation directory below 248, which CreateDirectory
+// takes. A path that does not fit is refused, never shortened.
+bool InstallPathsFit(std::string_view central, std::string_view local, std::string_view installDir);
+// Whether Windows can create the directory (trailing backslashes aside).
+bool DirectoryFits(std::string_view directory);
+
 // The marker lies beside the local copy: "orders.mdb" has "orders.mdb.version".
 std::string VersionMarkerPath(const std::string& localCopy);
 // Decimal text and CRLF.

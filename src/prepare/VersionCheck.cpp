@@ -1,4 +1,3 @@
-#include "base/Utf8.h"
 #include "config/Environment.h"
 #include "prepare/InstallLock.h"
 #include "prepare/InstallRule.h"
@@ -30,11 +29,6 @@ DWORD oldCopyHeld(PrepareHost& host, InstallSystem& system, const std::string& l
     return IsTransientLock(error) ? error : ERROR_SUCCESS;
 }
 
-// Paths the system cannot take whole are refused, never shortened.
-bool tooLong(const std::string& path) {
-    return utf16Length(path) >= MAX_PATH; // Windows counts UTF-16 units
-}
-
 void recordInstalled(RunState& run, InstallSystem& system) {
     // The marker goes with the copy, "Version" with the user's profile. A
     // marker that cannot be written must not outlive the copy it described.
@@ -61,7 +55,7 @@ void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallS
     run.centralPath = paths.Central();
     run.localPath = local;
     CopyResult copy{false, false, ERROR_FILENAME_EXCED_RANGE};
-    if (!tooLong(run.centralPath) && !tooLong(run.localPath))
+    if (InstallPathsFit(run.centralPath, run.localPath, run.installDir))
         copy = XCopyFile(host, run.centralPath, run.localPath, system);
     run.log.bytes = copy.bytes;
     if (copy) {
@@ -97,7 +91,7 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     // Every missing level, so that a per-user directory works on the first
     // start. A directory that cannot be made shows as the copy failure; one
     // too long for Windows is not made at all, wherever the system would allow it.
-    if (!tooLong(run.installDir) && !system.IsDirectory(run.installDir))
+    if (DirectoryFits(run.installDir) && !system.IsDirectory(run.installDir))
         system.CreateDirectories(run.installDir);
     if (!installNeeded(run, paths.Local(), system))
         return;

@@ -55,6 +55,7 @@ TEST(Verdict, EachReasonToFailAndTheWaysToSucceed) {
         [](EntryFacts& e) { e.localHeld = true; },
         [](EntryFacts& e) { e.opener.reset(); },
         [](EntryFacts& e) { e.installed.kind = InstalledVersion::WrongType; },
+        [](EntryFacts& e) { e.localPath = "C:\\" + std::string(247, 'x'); }, // too long to copy
     };
     for (size_t i = 0; i < faults.size(); ++i) {
         EntryFacts e = newer;

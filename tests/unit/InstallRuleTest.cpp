@@ -34,3 +34,29 @@ TEST(InstallRule, TheMarkerIsDecimalTextWithCrLfAndAnythingElseIsNoMarker) {
     for (const char* damaged : {"", "\r\n", "0x1F\r\n", "12 \r\n", "12\r\n\r\n", "99999999999\r\n"})
         EXPECT_EQ(ParseVersionMarker(damaged), std::nullopt) << damaged;
 }
+
+// The launcher and the check judge the same paths: every path an install
+// writes must fit, counted in UTF-16 units.
+TEST(InstallRule, APathFitsOnlyWhenEveryFileAndDirectoryTheInstallWritesFits) {
+    const auto path = [](size_t length, const char* unit = "x") {
+        std::string p = "C:\\";
+        while (p.size() < length)
+            p += unit;
+        return p;
+    };
+    const std::string dir = "C:\\Apps\\";
+    EXPECT_TRUE(InstallPathsFit(path(259), path(240), dir));
+    EXPECT_FALSE(InstallPathsFit(path(260), path(240), dir));
+    EXPECT_FALSE(InstallPathsFit(path(10), path(241), dir)); // its partial file would not
+    EXPECT_FALSE(InstallPathsFit(path(10), path(250), dir));
+    EXPECT_TRUE(DirectoryFits(path(247) + "\\\\"));
+    EXPECT_FALSE(DirectoryFits(path(248)));
+    EXPECT_FALSE(InstallPathsFit(path(10), path(20), path(248)));
+    std::string cyrillic = "C:\\", emoji = "C:\\";
+    for (int i = 0; i < 237; ++i)
+        cyrillic += "Ж"; // two bytes, one unit
+    for (int i = 0; i < 119; ++i)
+        emoji += "😀"; // four bytes, two units
+    EXPECT_TRUE(InstallPathsFit(path(10), cyrillic, dir));
+    EXPECT_FALSE(InstallPathsFit(path(10), emoji, dir));
+}
