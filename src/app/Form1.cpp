@@ -324,6 +324,16 @@ void TForm1::HideMainWindow() {
     ShowWindow(Handle(), SW_HIDE);
 }
 
+void TForm1::ShowWaiting() {
+    SetSelectionVisible(false);
+    SetOuterHeight(kStartupHeight);
+    ShowMainWindow();
+}
+
+bool TForm1::EndRequested() const {
+    return Application::instance().Terminated();
+}
+
 void TForm1::StartWaitTimer() {
     waittimer.SetEnabled(true);
 }

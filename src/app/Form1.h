@@ -79,6 +79,8 @@ class TForm1 : public Window, public flat::TComponent, public PrepareHost {
     int BarUpdates() const { return barUpdates_; }
     void ShowMainWindow() override;
     void HideMainWindow() override;
+    void ShowWaiting() override;
+    bool EndRequested() const override;
     void StartWaitTimer() override;
     bool WaitTimerOn() const override;
     void WaitForMessage() override;

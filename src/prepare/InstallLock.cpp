@@ -39,21 +39,36 @@ InstallLock::InstallLock(PrepareHost& host, const std::string& localCopy)
     if (!mutex_)
         return; // no lock to be had: the one-step replace still keeps the copy whole
     const HANDLE handles[] = {mutex_.get()};
+    const DWORD free = WaitForSingleObject(mutex_.get(), 0);
+    if (free == WAIT_OBJECT_0 || free == WAIT_ABANDONED_0) {
+        owned_ = true; // abandoned: the other launcher was ended mid-way
+        return;
+    }
+    host.ShowWaiting(); // after a selection the window would be hidden
     while (true) {
         const DWORD r = MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_ALLINPUT);
         if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED_0) {
-            owned_ = true; // abandoned: the other launcher was ended mid-way
+            owned_ = true;
             return;
         }
         if (r != WAIT_OBJECT_0 + 1)
             return;
         host.ProcessMessages();
+        if (host.EndRequested()) {
+            abandoned_ = true;
+            return;
+        }
     }
 }
 
-InstallLock::~InstallLock() {
+void InstallLock::Release() {
     if (owned_)
         ReleaseMutex(mutex_.get());
+    owned_ = false;
+}
+
+InstallLock::~InstallLock() {
+    Release();
 }
 
 } // namespace vorlund

@@ -17,15 +17,22 @@ std::string InstallLockName(const std::string& localCopy);
 
 class InstallLock {
   public:
-    // Waits, the window serviced, until no other launcher installs that copy.
+    // Waits, the window shown and serviced, until no other launcher installs
+    // that copy, or until the user ends the program.
     InstallLock(PrepareHost& host, const std::string& localCopy);
     InstallLock(const InstallLock&) = delete;
     InstallLock& operator=(const InstallLock&) = delete;
     ~InstallLock();
 
+    // The end of the program was asked for while waiting.
+    bool Abandoned() const { return abandoned_; }
+    // Lets the next launcher go on: the copy is in place and recorded.
+    void Release();
+
   private:
     win::UniqueKernel mutex_;
     bool owned_ = false;
+    bool abandoned_ = false;
 };
 
 } // namespace vorlund

@@ -21,6 +21,11 @@ class PrepareHost {
 
     virtual void ShowMainWindow() = 0;
     virtual void HideMainWindow() = 0;
+    // The window in its start-up shape, visible: a launcher that waits must
+    // be seen to wait, and can be closed.
+    virtual void ShowWaiting() = 0;
+    // Whether the user closed the window or the program's end was requested.
+    virtual bool EndRequested() const = 0;
 
     // The two-second wait timer: switched on by the launch, off by its tick.
     virtual void StartWaitTimer() = 0;

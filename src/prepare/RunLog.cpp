@@ -7,7 +7,7 @@
 namespace vorlund {
 namespace {
 
-constexpr std::array<std::string_view, 10> kKeywords{"",
+constexpr std::array<std::string_view, 11> kKeywords{"",
                                                      "gestartet",
                                                      "installiert",
                                                      "kopierfehler",
@@ -16,7 +16,8 @@ constexpr std::array<std::string_view, 10> kKeywords{"",
                                                      "odbc_fehler",
                                                      "konfiguration_fehlerhaft",
                                                      "beendet",
-                                                     "abgebrochen"};
+                                                     "abgebrochen",
+                                                     "verlassen"};
 constexpr size_t kColumns = 11;
 
 std::string cell(std::string_view text) {

@@ -21,6 +21,7 @@ enum class RunResult {
     FaultyConfiguration, //
     Left,                // the user left the selection
     Aborted,             // an error ended the start-up step in the default error box
+    Abandoned,           // closed while waiting for another launcher's install
 };
 
 std::string_view Keyword(RunResult result);

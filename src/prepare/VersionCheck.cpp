@@ -44,7 +44,8 @@ void deletionFailed(PrepareHost& host, RunState& run, DWORD error) {
     ++run.errorCount;
 }
 
-void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallSystem& system) {
+void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallSystem& system,
+             InstallLock& lock) {
     host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
 
     const std::string local = paths.Local();
@@ -58,9 +59,12 @@ void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallS
     if (InstallPathsFit(run.centralPath, run.localPath, run.installDir))
         copy = XCopyFile(host, run.centralPath, run.localPath, system);
     run.log.bytes = copy.bytes;
+    if (copy)
+        recordInstalled(run, system); // only now: a failed update keeps the old number
+    // The copy is what it will be: a second start need not wait for the user
+    // to answer the dialog below.
+    lock.Release();
     if (copy) {
-        // Only now: a failed update keeps the old copy and the old number.
-        recordInstalled(run, system);
         NoteOutcome(run, RunResult::Installed);
         host.ShowMessage(texts::installSucceeded(run.displayName), MessageType::Information);
         ++run.errorCount; // the database starts on the next run, not this one
@@ -98,12 +102,17 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
 
     // Another launcher of this user may be installing the same copy: wait for
     // it, then decide again with what it left.
-    const InstallLock lock(host, paths.Local());
+    InstallLock lock(host, paths.Local());
+    if (lock.Abandoned()) { // closed while waiting: no install, no launch
+        NoteOutcome(run, RunResult::Abandoned);
+        ++run.errorCount;
+        return;
+    }
     run.installedVersion = system.ReadVersion(reg).value_or(0);
     if (!installNeeded(run, paths.Local(), system))
         return;
     run.copyNeeded = true;
-    install(host, run, paths, system);
+    install(host, run, paths, system, lock);
 }
 
 } // namespace vorlund

@@ -644,6 +644,28 @@ TEST_F(LauncherTest, TwoStartsOnOnePcInstallOnceAndTheSecondOpens) {
     EXPECT_EQ(opened().size(), 2u); // one open, by the launcher that did not install
 }
 
+// The first launcher's success dialog waits for its user; a second start
+// that waited for the copy goes on and opens it meanwhile.
+TEST_F(LauncherTest, ASecondStartOpensWhileTheFirstOnesSuccessDialogIsOpen) {
+    WritePatterned(share + "One.mdb", 64);
+    ini(entry("One", "Eins", "E2E_ONE", 3));
+    LauncherProcess first(exe);
+    const auto announce = first.WaitForDialog(kTimeout);
+    ASSERT_TRUE(announce.has_value());
+    LauncherProcess second(exe); // needs the same install, and waits for the first
+    Sleep(1500);
+    EXPECT_FALSE(second.WaitForDialog(0).has_value());
+    PressOk(*announce);
+    const auto success = first.WaitForDialog(kTimeout);
+    ASSERT_TRUE(success.has_value());
+    EXPECT_EQ(success->text.substr(0, 27), "NEUE Version von Eins wurde");
+    EXPECT_EQ(second.WaitExit(kTimeout), 0u); // without a dialog, the first one still open
+    EXPECT_TRUE(first.Running());
+    EXPECT_EQ(opened().size(), 2u);
+    PressOk(*success);
+    EXPECT_EQ(first.WaitExit(kTimeout), 0u);
+}
+
 // "Version" roams with the user's profile, the local copy does not: PC B
 // must notice that its own copy is older than what PC A installed.
 TEST_F(LauncherTest, ARoamingUserGetsTheNewVersionOnEveryPc) {

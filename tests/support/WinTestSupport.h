@@ -74,6 +74,8 @@ class RecordingHost : public PrepareHost {
     int32_t BarMax() const override { return barMax; }
     void ShowMainWindow() override { ++shows; }
     void HideMainWindow() override { ++hides; }
+    void ShowWaiting() override { ++waitingShown; }
+    bool EndRequested() const override { return endRequested; }
     void StartWaitTimer() override;
     bool WaitTimerOn() const override { return timerOn; }
     void WaitForMessage() override { WaitMessage(); }
@@ -81,7 +83,8 @@ class RecordingHost : public PrepareHost {
     std::vector<RecordedMessage> messages;
     std::vector<int32_t> barPositions;
     int32_t barMin = -1, barMax = -1;
-    int shows = 0, hides = 0, pumps = 0;
+    int shows = 0, hides = 0, pumps = 0, waitingShown = 0;
+    bool endRequested = false;
     bool timerOn = false;
     ULONGLONG timerStarted = 0, timerStopped = 0;
     // Runs at each message processing, with the number of that pass (from 1).

@@ -1,14 +1,17 @@
 // The entry preparation against the real registry, real files and the real
 // ODBC installer API of the test prefix.
+#include "prepare/InstallLock.h"
 #include "prepare/Messages.h"
 #include "prepare/PartialFiles.h"
 #include "prepare/Preparation.h"
 #include "support/FailingSystem.h"
 #include "support/WinTestSupport.h"
+#include "win/Unicode.h"
 
 #include <odbcinst.h>
 
 #include <algorithm>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -333,6 +336,34 @@ TEST_F(InstallTest, AnOldCopyHeldOpenIsWaitedForThenLeftAsItIs) {
     EXPECT_EQ(recorded(), 1u); // so that the next start installs
     EXPECT_EQ(ReadFileBytes(local()), "old");
     EXPECT_TRUE(host.barPositions.empty()); // refused before any byte was copied
+}
+
+// Another launcher installs the same copy; this one waits where the user
+// sees it, and a close while it waits ends the run: no install, no launch.
+TEST_F(InstallTest, ClosedWhileAnotherLauncherInstallsEndsWithoutALaunch) {
+    WriteFileBytes(central(), "new");
+    HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread other([&] {
+        win::UniqueKernel lock(
+            CreateMutexW(nullptr, TRUE, win::Wide(InstallLockName(local())).c_str()));
+        SetEvent(taken);
+        WaitForSingleObject(done, 10000);
+        ReleaseMutex(lock.get());
+    });
+    WaitForSingleObject(taken, 10000);
+    host.onPump = [&](int) { host.endRequested = true; };
+    PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+    check();
+    SetEvent(done);
+    other.join();
+    CloseHandle(taken);
+    CloseHandle(done);
+    EXPECT_EQ(host.waitingShown, 1);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(run.errorCount, 1); // what keeps the launch from opening the old copy
+    EXPECT_EQ(run.log.result, RunResult::Abandoned);
+    EXPECT_FALSE(FileExists(local()));
 }
 
 // A copy made read-only (by hand, or taken from a CD) is no copy held by a
