@@ -72,7 +72,7 @@ bool InstallSystem::Size(HANDLE file, int64_t& size) {
 }
 
 win::File InstallSystem::CreatePartial(const std::string& path) {
-    return OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    return OpenFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_ALWAYS);
 }
 
 bool InstallSystem::Read(HANDLE file, char* buffer, DWORD length) {
@@ -93,9 +93,18 @@ bool InstallSystem::Close(win::File& file) {
     return file.close();
 }
 
-bool InstallSystem::Rename(const std::string& from, const std::string& to) {
-    return MoveFileExW(win::Wide(from).c_str(), win::Wide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+bool InstallSystem::Rename(HANDLE partial, const std::string& to) {
+    const std::wstring name = win::Wide(to);
+    const size_t nameBytes = name.size() * sizeof(wchar_t);
+    // The structure ends in the name, which it carries beyond its own size.
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes, '\0');
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::copy(name.begin(), name.end(), info->FileName);
+    return SetFileInformationByHandle(partial, FileRenameInfo, info,
+                                      static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 bool InstallSystem::Remove(const std::string& path) {

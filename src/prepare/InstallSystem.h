@@ -41,15 +41,18 @@ class InstallSystem {
     virtual bool NamesSameFile(HANDLE file, const std::string& path);
     // The file's length; its position is then at the start.
     virtual bool Size(HANDLE file, int64_t& size);
-    // The partial file the bytes go to, emptied when it exists.
+    // The partial file the bytes go to, emptied when it exists. It stays open
+    // without delete sharing until it is renamed, so no other launcher can
+    // take it for a leftover.
     virtual win::File CreatePartial(const std::string& path);
     // Exactly length bytes each; moving fewer is a failure.
     virtual bool Read(HANDLE file, char* buffer, DWORD length);
     virtual bool Write(HANDLE file, const char* buffer, DWORD length);
     virtual bool Flush(HANDLE file);
     virtual bool Close(win::File& file);
-    // Puts the complete partial file in the local copy's place, in one step.
-    virtual bool Rename(const std::string& from, const std::string& to);
+    // Puts the complete partial file, still open, in the local copy's place
+    // in one step.
+    virtual bool Rename(HANDLE partial, const std::string& to);
     virtual bool Remove(const std::string& path);
     virtual bool WriteMarker(const std::string& path, int32_t version);
     virtual std::optional<int32_t> ReadMarker(const std::string& path);

@@ -69,15 +69,25 @@ CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::st
         return CopyResult{false, false, error};
 
     int64_t copied = 0;
-    bool ok = copyChunks(host, system, src.get(), dst.get(), copied) && system.Flush(dst.get());
+    // Written through before it takes the old copy's place.
+    const bool ok =
+        copyChunks(host, system, src.get(), dst.get(), copied) && system.Flush(dst.get());
     const DWORD copyError = ok ? ERROR_SUCCESS : GetLastError();
     src.close();
-    if (!system.Close(dst) || !ok)
-        return CopyResult{false, false, ok ? GetLastError() : copyError, copied};
-    if (const DWORD error = RetryWhileLocked(
-            host, system, [&] { return system.Rename(partial.Path(), destination); }))
+    if (!ok) {
+        system.Close(dst); // the partial file goes with `partial`
+        return CopyResult{false, false, copyError, copied};
+    }
+    // Renamed while still open: until then it is no leftover to anyone.
+    if (const DWORD error =
+            RetryWhileLocked(host, system, [&] { return system.Rename(dst.get(), destination); })) {
+        system.Close(dst);
         return CopyResult{false, IsTransientLock(error), error, copied};
+    }
     partial.Placed();
+    // Written through and in place: a close that reports a failure now
+    // changes nothing on disk.
+    system.Close(dst);
     return CopyResult{true, false, ERROR_SUCCESS, copied};
 }
 

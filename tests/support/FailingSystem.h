@@ -76,8 +76,8 @@ class FailingSystem : public InstallSystem {
     }
     bool Flush(HANDLE file) override { return !fails(Op::Flush) && InstallSystem::Flush(file); }
     bool Close(win::File& file) override { return InstallSystem::Close(file) && !fails(Op::Close); }
-    bool Rename(const std::string& from, const std::string& to) override {
-        return !fails(Op::Rename) && InstallSystem::Rename(from, to);
+    bool Rename(HANDLE partial, const std::string& to) override {
+        return !fails(Op::Rename) && InstallSystem::Rename(partial, to);
     }
     bool WriteMarker(const std::string& path, int32_t version) override {
         return !fails(Op::Marker) && InstallSystem::WriteMarker(path, version);

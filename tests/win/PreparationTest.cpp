@@ -366,6 +366,27 @@ TEST_F(InstallTest, ClosedWhileAnotherLauncherInstallsEndsWithoutALaunch) {
     EXPECT_FALSE(FileExists(local()));
 }
 
+// A launcher in another session with the same tmpdir cleans up leftovers
+// just before this one's rename: the finished partial file is still held,
+// so it is no leftover and stays.
+TEST_F(InstallTest, AFinishedPartialFileWaitingForItsRenameIsNoLeftover) {
+    oldCopy();
+    entry.version = 2;
+    WriteFileBytes(central(), "new");
+    struct OtherSessionCleansUp : FailingSystem {
+        std::string local;
+        bool Rename(HANDLE partial, const std::string& to) override {
+            RemoveLeftoverPartials(InstallSystem::Real(), local);
+            return FailingSystem::Rename(partial, to);
+        }
+    } system;
+    system.local = local();
+    check(system);
+    EXPECT_EQ(texts(), (std::vector<std::string>{texts::announceNewVersion("Lager"),
+                                                 texts::installSucceeded("Lager")}));
+    EXPECT_EQ(ReadFileBytes(local()), "new");
+}
+
 // A copy made read-only (by hand, or taken from a CD) is no copy held by a
 // program: it is replaced at once.
 TEST_F(InstallTest, AReadOnlyOldCopyIsReplacedWithoutWaiting) {
@@ -376,13 +397,13 @@ TEST_F(InstallTest, AReadOnlyOldCopyIsReplacedWithoutWaiting) {
     // Windows refuses to replace a read-only file; Wine does not, so the
     // rename here does as Windows does.
     struct LikeWindows : FailingSystem {
-        bool Rename(const std::string& from, const std::string& to) override {
+        bool Rename(HANDLE partial, const std::string& to) override {
             const DWORD attributes = GetFileAttributesA(to.c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
                 SetLastError(ERROR_ACCESS_DENIED);
                 return false;
             }
-            return FailingSystem::Rename(from, to);
+            return FailingSystem::Rename(partial, to);
         }
     } patient;
     check(patient);
@@ -500,7 +521,7 @@ const std::vector<FailureCase> kFailureCases{
     {Op::Read, 3, 1, kOther, OldCopy, CopyFailed, 0},
     {Op::Write, 4, 1, ERROR_DISK_FULL, OldCopy, CopyFailed, 0},
     {Op::Flush, 1, 1, kOther, OldCopy, CopyFailed, 0},
-    {Op::Close, 1, 1, kOther, OldCopy, CopyFailed, 0},
+    {Op::Close, 1, 1, kOther, NewCopy, Installed, 0}, // after the flush and the rename
     {Op::Rename, 1, 1, kLocked, NewCopy, Installed, 100},
     {Op::Rename, 1, 0, kLocked, OldCopy, InUse, 8000},
     {Op::Rename, 1, 0, ERROR_PATH_NOT_FOUND, OldCopy, CopyFailed, 0},
