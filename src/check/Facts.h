@@ -45,6 +45,7 @@ struct EntryFacts {
     std::optional<int32_t> marker; // the version written beside the local copy
     std::string installDir;
     DirState installDirState = DirState::Exists;
+    bool installDirShared = false; // other users may change it or the copy in it
 
     std::string dataSourceName;
     std::string dataSourceKey;

@@ -2,6 +2,7 @@
 
 #include "base/Utf8.h"
 #include "check/Executable.h"
+#include "check/SharedAccess.h"
 #include "config/Banner.h"
 #include "config/ConfigPath.h"
 #include "config/Environment.h"
@@ -202,6 +203,9 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.localHeld = e.localPresent && heldAgainstReplacing(e.localPath);
     e.marker = InstallSystem::Real().ReadMarker(VersionMarkerPath(e.localPath));
     e.installDirState = directoryState(e.installDir);
+    e.installDirShared =
+        (e.installDirState == DirState::Exists && ChangeableByOtherUsers(e.installDir)) ||
+        (e.localPresent && ChangeableByOtherUsers(e.localPath));
 
     e.dataSourceName = list.FieldAsString("odbcname");
     e.dataSourceKey = std::string(kOdbcIniKey + 1) + e.dataSourceName;

@@ -199,6 +199,16 @@ void entry(Lines& out, const EntryFacts& e, size_t index) {
     out(localLine(e));
     out(directoryLine(e));
     writtenForm(out, e.tmpdirWritten);
+    if (e.installDirShared)
+        out(labelled("",
+                     "WARNUNG: andere Benutzer dieses PCs d\u00FCrfen das Verzeichnis oder die "
+                     "Kopie \u00E4ndern",
+                     0));
+    if (e.installDirShared)
+        out(labelled("",
+                     "  (Jeder, Benutzer oder Authentifizierte Benutzer); auf einem geteilten PC "
+                     "geh\u00F6rt tmpdir nach %LOCALAPPDATA%.",
+                     0));
     if (!e.installDir.empty() && e.installDir.back() != '\\')
         out(labelled("", "Hinweis: ohne \\ am Ende liegt die lokale Kopie neben dem Verzeichnis.",
                      0));

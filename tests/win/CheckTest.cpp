@@ -2,8 +2,11 @@
 // files: its exit code, what it names, and that it leaves everything as it was.
 #include "check/Inspect.h"
 #include "check/Report.h"
+#include "check/SharedAccess.h"
 #include "check/Verdict.h"
 #include "support/WinTestSupport.h"
+
+#include <aclapi.h>
 
 #include <gtest/gtest.h>
 
@@ -136,4 +139,49 @@ TEST_F(CheckTest, ThePlacesRealWindowsDiffersInAreNamed) {
     const std::string cut = "tmpdir hat " + std::to_string(dir.Path().size() + 151) +
                             " Zeichen; Vorlund kürzt auf 128.";
     EXPECT_NE(report.find(cut), std::string::npos) << report;
+}
+
+namespace {
+
+// An access list of one entry (Wine keeps no lists for files of its own).
+struct OneEntryAcl {
+    OneEntryAcl(WELL_KNOWN_SID_TYPE type, ACCESS_MASK rights, DWORD inheritance) {
+        BYTE sid[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof sid;
+        CreateWellKnownSid(type, nullptr, sid, &size);
+        EXPLICIT_ACCESSA entry{};
+        entry.grfAccessPermissions = rights;
+        entry.grfAccessMode = SET_ACCESS;
+        entry.grfInheritance = inheritance;
+        entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+        entry.Trustee.ptstrName = reinterpret_cast<char*>(sid);
+        SetEntriesInAclA(1, &entry, nullptr, &acl);
+    }
+    ~OneEntryAcl() { LocalFree(acl); }
+    PACL acl = nullptr;
+};
+
+} // namespace
+
+TEST(SharedAccess, OtherUsersWhoMayChangeTheDirectoryAreFound) {
+    const struct {
+        WELL_KNOWN_SID_TYPE who;
+        ACCESS_MASK rights;
+        DWORD inheritance;
+        bool changeable;
+    } cases[] = {
+        {WinLocalSystemSid, GENERIC_ALL, NO_INHERITANCE, false},
+        {WinWorldSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, NO_INHERITANCE, false},
+        {WinWorldSid, FILE_ADD_FILE, NO_INHERITANCE, true}, // FILE_WRITE_DATA on a directory
+        {WinBuiltinUsersSid, DELETE, NO_INHERITANCE, true},
+        {WinAuthenticatedUserSid, FILE_APPEND_DATA, NO_INHERITANCE, true},
+        {WinBuiltinUsersSid, GENERIC_ALL, INHERIT_ONLY | OBJECT_INHERIT_ACE,
+         false}, // for new files only
+    };
+    for (const auto& c : cases) {
+        const OneEntryAcl entry(c.who, c.rights, c.inheritance);
+        ASSERT_NE(entry.acl, nullptr);
+        EXPECT_EQ(check::LetsOtherUsersChange(entry.acl), c.changeable) << c.who << " " << c.rights;
+    }
+    EXPECT_TRUE(check::LetsOtherUsersChange(nullptr));
 }
