@@ -48,7 +48,7 @@ FileState probeSource(const std::string& path, int64_t& size) {
 
 // Another program holds the file, so the launcher could not replace it now.
 bool heldAgainstReplacing(const std::string& path) {
-    return !InstallSystem::Real().ProbeReplace(path) && GetLastError() == ERROR_SHARING_VIOLATION;
+    return InstallSystem::Real().ProbeReplace(path).error == ERROR_SHARING_VIOLATION;
 }
 
 std::string parentOf(const std::string& path) {

@@ -31,23 +31,25 @@ std::vector<std::string> InstallSystem::FindFiles(const std::string& pattern) {
     return win::FileNames(pattern);
 }
 
-bool InstallSystem::ProbeReplace(const std::string& path) {
-    win::File probe = OpenFile(path, DELETE, 0, OPEN_EXISTING);
-    return static_cast<bool>(probe);
+Status InstallSystem::ProbeReplace(const std::string& path) {
+    const win::File probe = OpenFile(path, DELETE, 0, OPEN_EXISTING);
+    return Status::Of(static_cast<bool>(probe));
 }
 
-bool InstallSystem::ClearReadOnly(const std::string& path) {
+Status InstallSystem::ClearReadOnly(const std::string& path) {
     const std::wstring wide = win::Wide(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
-        return true;
-    return SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        return {};
+    return Status::Of(SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY));
 }
 
-win::File InstallSystem::OpenSource(const std::string& path) {
+Opened InstallSystem::OpenSource(const std::string& path) {
     // Read once from start to end: the cache may read ahead and drop behind.
-    return OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    Opened opened{OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN)};
+    opened.error = Status::Of(static_cast<bool>(opened.file)).error;
+    return opened;
 }
 
 bool InstallSystem::NamesSameFile(HANDLE file, const std::string& path) {
@@ -63,37 +65,45 @@ bool InstallSystem::NamesSameFile(HANDLE file, const std::string& path) {
            x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-bool InstallSystem::Size(HANDLE file, int64_t& size) {
+Status InstallSystem::Size(HANDLE file, int64_t& size) {
     LARGE_INTEGER end{}, zero{};
     if (!SetFilePointerEx(file, zero, &end, FILE_END))
-        return false;
+        return Status::Of(false);
     size = end.QuadPart;
-    return SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) != FALSE;
+    return Status::Of(SetFilePointerEx(file, zero, nullptr, FILE_BEGIN));
 }
 
-win::File InstallSystem::CreatePartial(const std::string& path) {
-    return OpenFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_ALWAYS);
+Opened InstallSystem::CreatePartial(const std::string& path) {
+    Opened opened{OpenFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_ALWAYS)};
+    opened.error = Status::Of(static_cast<bool>(opened.file)).error;
+    return opened;
 }
 
-bool InstallSystem::Read(HANDLE file, char* buffer, DWORD length) {
+// A piece moved short (the end of a file that shrank, a full disk that
+// reports no error) is a failure of its own.
+Status InstallSystem::Read(HANDLE file, char* buffer, DWORD length) {
     DWORD done = 0;
-    return ReadFile(file, buffer, length, &done, nullptr) && done == length;
+    if (!ReadFile(file, buffer, length, &done, nullptr))
+        return Status::Of(false);
+    return {done == length ? ERROR_SUCCESS : static_cast<DWORD>(ERROR_HANDLE_EOF)};
 }
 
-bool InstallSystem::Write(HANDLE file, const char* buffer, DWORD length) {
+Status InstallSystem::Write(HANDLE file, const char* buffer, DWORD length) {
     DWORD done = 0;
-    return WriteFile(file, buffer, length, &done, nullptr) && done == length;
+    if (!WriteFile(file, buffer, length, &done, nullptr))
+        return Status::Of(false);
+    return {done == length ? ERROR_SUCCESS : static_cast<DWORD>(ERROR_DISK_FULL)};
 }
 
-bool InstallSystem::Flush(HANDLE file) {
-    return FlushFileBuffers(file) != FALSE;
+Status InstallSystem::Flush(HANDLE file) {
+    return Status::Of(FlushFileBuffers(file));
 }
 
-bool InstallSystem::Close(win::File& file) {
-    return file.close();
+Status InstallSystem::Close(win::File& file) {
+    return Status::Of(file.close());
 }
 
-bool InstallSystem::Rename(HANDLE partial, const std::string& to) {
+Status InstallSystem::Rename(HANDLE partial, const std::string& to) {
     const std::wstring name = win::Wide(to);
     const size_t nameBytes = name.size() * sizeof(wchar_t);
     // The structure ends in the name, which it carries beyond its own size.
@@ -103,21 +113,23 @@ bool InstallSystem::Rename(HANDLE partial, const std::string& to) {
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(nameBytes);
     std::copy(name.begin(), name.end(), info->FileName);
-    return SetFileInformationByHandle(partial, FileRenameInfo, info,
-                                      static_cast<DWORD>(buffer.size())) != FALSE;
+    return Status::Of(SetFileInformationByHandle(partial, FileRenameInfo, info,
+                                                 static_cast<DWORD>(buffer.size())));
 }
 
-bool InstallSystem::Remove(const std::string& path) {
-    return DeleteFileW(win::Wide(path).c_str()) != FALSE;
+Status InstallSystem::Remove(const std::string& path) {
+    return Status::Of(DeleteFileW(win::Wide(path).c_str()));
 }
 
-bool InstallSystem::WriteMarker(const std::string& path, int32_t version) {
+Status InstallSystem::WriteMarker(const std::string& path, int32_t version) {
     win::File file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    if (!file)
+        return Status::Of(false);
     const std::string text = VersionMarkerText(version);
-    DWORD done = 0;
-    return file &&
-           WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
-           done == text.size() && file.close();
+    if (const Status written = Write(file.get(), text.data(), static_cast<DWORD>(text.size()));
+        !written.ok())
+        return written;
+    return Status::Of(file.close());
 }
 
 std::optional<int32_t> InstallSystem::ReadMarker(const std::string& path) {

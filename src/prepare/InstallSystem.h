@@ -2,8 +2,9 @@
 // The file and registry operations of one installation, in one place: the
 // launcher uses the real ones, and a test can make any single one of them
 // fail the way the system would (a full disk, a lost share, a refused write,
-// a virus scanner holding a file). A failed operation leaves its reason in
-// GetLastError(), as the system's own functions do.
+// a virus scanner holding a file). Each operation returns its failure's
+// reason with its result: the thread's last error would be overwritten by
+// whatever call comes between.
 #include "win/Handles.h"
 
 #include <cstdint>
@@ -15,6 +16,21 @@ namespace vorlund {
 
 class PrepareHost;
 class TRegistry;
+
+// ERROR_SUCCESS, or the system's reason for a failure.
+struct Status {
+    DWORD error = ERROR_SUCCESS;
+    bool ok() const { return error == ERROR_SUCCESS; }
+    // The result of a call that reports failure through the last error,
+    // taken right after it.
+    static Status Of(bool done) { return {done ? ERROR_SUCCESS : GetLastError()}; }
+};
+
+// A file opened, or the reason it could not be.
+struct Opened {
+    win::File file;
+    DWORD error = ERROR_SUCCESS;
+};
 
 class InstallSystem {
   public:
@@ -30,31 +46,31 @@ class InstallSystem {
 
     // Whether the old local copy may be replaced now: opened for deletion
     // without sharing, then closed again. Refused while anyone has it open.
-    virtual bool ProbeReplace(const std::string& path);
+    virtual Status ProbeReplace(const std::string& path);
     // Takes the read-only attribute off a file, which Windows would not
-    // replace; true when the file is writable now or is not there.
-    virtual bool ClearReadOnly(const std::string& path);
+    // replace; success when the file is writable now or is not there.
+    virtual Status ClearReadOnly(const std::string& path);
     // The central copy, for reading. Other launchers may read it at the same
     // time; nobody may write it while it is open here.
-    virtual win::File OpenSource(const std::string& path);
+    virtual Opened OpenSource(const std::string& path);
     // Whether the path names the open file under another spelling.
     virtual bool NamesSameFile(HANDLE file, const std::string& path);
     // The file's length; its position is then at the start.
-    virtual bool Size(HANDLE file, int64_t& size);
+    virtual Status Size(HANDLE file, int64_t& size);
     // The partial file the bytes go to, emptied when it exists. It stays open
     // without delete sharing until it is renamed, so no other launcher can
     // take it for a leftover.
-    virtual win::File CreatePartial(const std::string& path);
+    virtual Opened CreatePartial(const std::string& path);
     // Exactly length bytes each; moving fewer is a failure.
-    virtual bool Read(HANDLE file, char* buffer, DWORD length);
-    virtual bool Write(HANDLE file, const char* buffer, DWORD length);
-    virtual bool Flush(HANDLE file);
-    virtual bool Close(win::File& file);
+    virtual Status Read(HANDLE file, char* buffer, DWORD length);
+    virtual Status Write(HANDLE file, const char* buffer, DWORD length);
+    virtual Status Flush(HANDLE file);
+    virtual Status Close(win::File& file);
     // Puts the complete partial file, still open, in the local copy's place
     // in one step.
-    virtual bool Rename(HANDLE partial, const std::string& to);
-    virtual bool Remove(const std::string& path);
-    virtual bool WriteMarker(const std::string& path, int32_t version);
+    virtual Status Rename(HANDLE partial, const std::string& to);
+    virtual Status Remove(const std::string& path);
+    virtual Status WriteMarker(const std::string& path, int32_t version);
     virtual std::optional<int32_t> ReadMarker(const std::string& path);
     // The installed version, nothing when none is recorded; a value of the
     // wrong type raises the registry error.

@@ -30,7 +30,9 @@ void LaunchStep(PrepareHost& host, RunState& run) {
                 host.WaitForMessage();
         }
         // 32 or less is the shell's refusal: no file, no program for its type,
-        // no access. Nothing was started, so the user is told.
+        // no access. Nothing was started, so the user is told. The shell
+        // does not always set a last error: an older one must not pass for it.
+        SetLastError(ERROR_SUCCESS);
         const auto result = reinterpret_cast<INT_PTR>(
             ShellExecuteW(nullptr, L"open", win::Wide(run.localPath).c_str(), L"",
                           win::Wide(run.workingDir).c_str(), SW_SHOWNORMAL));

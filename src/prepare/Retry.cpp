@@ -19,12 +19,12 @@ bool IsTransientLock(DWORD error) {
 }
 
 DWORD RetryWhileLocked(PrepareHost& host, InstallSystem& system,
-                       const std::function<bool()>& attempt) {
+                       const std::function<Status()>& attempt) {
     DWORD waited = 0;
     for (DWORD pause = kFirstPause;; pause = std::min(pause * 2, kLongestPause)) {
-        if (attempt())
+        const DWORD error = attempt().error;
+        if (error == ERROR_SUCCESS)
             return ERROR_SUCCESS;
-        const DWORD error = GetLastError();
         if (!IsTransientLock(error) || waited >= kPatience)
             return error;
         pause = std::min(pause, kPatience - waited);

@@ -10,6 +10,7 @@ namespace vorlund {
 
 class InstallSystem;
 class PrepareHost;
+struct Status;
 
 // A refusal that another program's open handle causes and that may pass.
 bool IsTransientLock(DWORD error);
@@ -18,6 +19,6 @@ bool IsTransientLock(DWORD error);
 // transient refusals have lasted 8 s (pauses of 100 ms, doubling, at most
 // 1 s). Returns ERROR_SUCCESS or the last attempt's error.
 DWORD RetryWhileLocked(PrepareHost& host, InstallSystem& system,
-                       const std::function<bool()>& attempt);
+                       const std::function<Status()>& attempt);
 
 } // namespace vorlund

@@ -33,8 +33,8 @@ void recordInstalled(RunState& run, InstallSystem& system) {
     // The marker goes with the copy, "Version" with the user's profile. A
     // marker that cannot be written must not outlive the copy it described.
     const std::string marker = VersionMarkerPath(run.localPath);
-    if (!system.WriteMarker(marker, run.configuredVersion))
-        system.Remove(marker);
+    if (!system.WriteMarker(marker, run.configuredVersion).ok())
+        system.Remove(marker); // what a refusal leaves shows as no marker at the next run
     system.WriteVersion(*run.registry, run.configuredVersion);
 }
 

@@ -5,34 +5,38 @@
 #include "win/Handles.h"
 
 #include <memory>
+#include <utility>
 
 namespace vorlund {
 namespace {
 
 using namespace copyplan;
 
-bool transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, char* buffer) {
+DWORD transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, char* buffer) {
     while (length > 0) {
         const DWORD piece = static_cast<DWORD>(length < kPieceLength ? length : kPieceLength);
-        if (!system.Read(from, buffer, piece) || !system.Write(to, buffer, piece))
-            return false;
+        if (const Status read = system.Read(from, buffer, piece); !read.ok())
+            return read.error;
+        if (const Status written = system.Write(to, buffer, piece); !written.ok())
+            return written.error;
         length -= piece;
     }
-    return true;
+    return ERROR_SUCCESS;
 }
 
-bool copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target,
-                int64_t& copied) {
+// ERROR_SUCCESS, or why the copy stopped.
+DWORD copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target,
+                 int64_t& copied) {
     int64_t size = 0;
-    if (!system.Size(source, size))
-        return false;
+    if (const Status sized = system.Size(source, size); !sized.ok())
+        return sized.error;
     const int shift = barShift(size);
     host.SetBarRange(0, barPosition(size, shift));
     host.SetBarPosition(0);
 
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kPieceLength]);
     if (!buffer)
-        return false;
+        return ERROR_NOT_ENOUGH_MEMORY;
     copied = 0;
     bool done = false;
     while (!done) {
@@ -41,48 +45,49 @@ bool copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE 
         copied += chunk;
         // An empty source gives one chunk of nothing from its start, where
         // Size left the position.
-        if (!transfer(system, source, target, chunk, buffer.get()))
-            return false;
+        if (const DWORD error = transfer(system, source, target, chunk, buffer.get()))
+            return error;
         host.SetBarPosition(barPosition(copied, shift));
         done = copied >= size;
         host.ShowMainWindow();
     }
     host.SetBarPosition(host.BarMax());
-    return true;
+    return ERROR_SUCCESS;
 }
 
 } // namespace
 
 CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
                      InstallSystem& system) {
-    win::File src = system.OpenSource(source);
-    if (!src)
-        return CopyResult{false, false, GetLastError()};
+    Opened src = system.OpenSource(source);
+    if (!src.file)
+        return CopyResult{false, false, src.error};
     // The source under another spelling: the copy would replace it with itself.
-    if (system.NamesSameFile(src.get(), destination))
+    if (system.NamesSameFile(src.file.get(), destination))
         return CopyResult{false, false, ERROR_ALREADY_EXISTS};
     PartialFile partial(system, PartialCopyPath(destination));
     win::File dst;
     if (const DWORD error = RetryWhileLocked(host, system, [&] {
-            return static_cast<bool>(dst = system.CreatePartial(partial.Path()));
+            Opened created = system.CreatePartial(partial.Path());
+            dst = std::move(created.file);
+            return Status{created.error};
         }))
         return CopyResult{false, false, error};
 
     int64_t copied = 0;
-    // Written through before it takes the old copy's place.
-    const bool ok =
-        copyChunks(host, system, src.get(), dst.get(), copied) && system.Flush(dst.get());
-    const DWORD copyError = ok ? ERROR_SUCCESS : GetLastError();
-    src.close();
-    if (!ok) {
+    DWORD error = copyChunks(host, system, src.file.get(), dst.get(), copied);
+    if (error == ERROR_SUCCESS) // written through before it takes the old copy's place
+        error = system.Flush(dst.get()).error;
+    src.file.close();
+    if (error != ERROR_SUCCESS) {
         system.Close(dst); // the partial file goes with `partial`
-        return CopyResult{false, false, copyError, copied};
+        return CopyResult{false, false, error, copied};
     }
     // Renamed while still open: until then it is no leftover to anyone.
-    if (const DWORD error =
+    if (const DWORD refused =
             RetryWhileLocked(host, system, [&] { return system.Rename(dst.get(), destination); })) {
         system.Close(dst);
-        return CopyResult{false, IsTransientLock(error), error, copied};
+        return CopyResult{false, IsTransientLock(refused), refused, copied};
     }
     partial.Placed();
     // Written through and in place: a close that reports a failure now

@@ -1,7 +1,7 @@
 #pragma once
 // The installation's operations with one of them failing the way the system
-// would, and pauses that pass at once but are added up; every other call is
-// the real one.
+// would, its reason in the result only, and pauses that pass at once but are
+// added up; every other call is the real one.
 #include "prepare/InstallSystem.h"
 #include "prepare/Registry.h"
 
@@ -53,34 +53,41 @@ class FailingSystem : public InstallSystem {
     bool NamesSameFile(HANDLE file, const std::string& path) override {
         return fails(Op::SameFile) || InstallSystem::NamesSameFile(file, path);
     }
-    bool Size(HANDLE file, int64_t& size) override {
-        return !fails(Op::Size) && InstallSystem::Size(file, size);
+    Status Size(HANDLE file, int64_t& size) override {
+        return fails(Op::Size) ? failure() : InstallSystem::Size(file, size);
     }
     std::optional<int32_t> ReadVersion(TRegistry& registry) override {
         return fails(Op::ReadVersion) ? std::nullopt : InstallSystem::ReadVersion(registry);
     }
-    bool ProbeReplace(const std::string& path) override {
-        return !fails(Op::Probe) && InstallSystem::ProbeReplace(path);
+    Status ProbeReplace(const std::string& path) override {
+        return fails(Op::Probe) ? failure() : InstallSystem::ProbeReplace(path);
     }
-    win::File OpenSource(const std::string& path) override {
-        return fails(Op::OpenSource) ? win::File() : InstallSystem::OpenSource(path);
+    Opened OpenSource(const std::string& path) override {
+        return fails(Op::OpenSource) ? Opened{win::File(), error_}
+                                     : InstallSystem::OpenSource(path);
     }
-    win::File CreatePartial(const std::string& path) override {
-        return fails(Op::CreatePartial) ? win::File() : InstallSystem::CreatePartial(path);
+    Opened CreatePartial(const std::string& path) override {
+        return fails(Op::CreatePartial) ? Opened{win::File(), error_}
+                                        : InstallSystem::CreatePartial(path);
     }
-    bool Read(HANDLE file, char* buffer, DWORD length) override {
-        return !fails(Op::Read) && InstallSystem::Read(file, buffer, length);
+    Status Read(HANDLE file, char* buffer, DWORD length) override {
+        return fails(Op::Read) ? failure() : InstallSystem::Read(file, buffer, length);
     }
-    bool Write(HANDLE file, const char* buffer, DWORD length) override {
-        return !fails(Op::Write) && InstallSystem::Write(file, buffer, length);
+    Status Write(HANDLE file, const char* buffer, DWORD length) override {
+        return fails(Op::Write) ? failure() : InstallSystem::Write(file, buffer, length);
     }
-    bool Flush(HANDLE file) override { return !fails(Op::Flush) && InstallSystem::Flush(file); }
-    bool Close(win::File& file) override { return InstallSystem::Close(file) && !fails(Op::Close); }
-    bool Rename(HANDLE partial, const std::string& to) override {
-        return !fails(Op::Rename) && InstallSystem::Rename(partial, to);
+    Status Flush(HANDLE file) override {
+        return fails(Op::Flush) ? failure() : InstallSystem::Flush(file);
     }
-    bool WriteMarker(const std::string& path, int32_t version) override {
-        return !fails(Op::Marker) && InstallSystem::WriteMarker(path, version);
+    Status Close(win::File& file) override {
+        const Status closed = InstallSystem::Close(file);
+        return fails(Op::Close) ? failure() : closed;
+    }
+    Status Rename(HANDLE partial, const std::string& to) override {
+        return fails(Op::Rename) ? failure() : InstallSystem::Rename(partial, to);
+    }
+    Status WriteMarker(const std::string& path, int32_t version) override {
+        return fails(Op::Marker) ? failure() : InstallSystem::WriteMarker(path, version);
     }
     void WriteVersion(TRegistry& registry, int32_t version) override {
         if (fails(Op::Version))
@@ -96,11 +103,12 @@ class FailingSystem : public InstallSystem {
         if (op != op_)
             return false;
         ++calls_;
-        if (calls_ < nth_ || (times_ > 0 && calls_ >= nth_ + times_))
-            return false;
-        SetLastError(error_);
-        return true;
+        // A stale last error, as any call between could leave: the result
+        // alone must carry the reason.
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return calls_ >= nth_ && (times_ == 0 || calls_ < nth_ + times_);
     }
+    Status failure() const { return {error_}; }
     Op op_;
     int nth_, times_;
     DWORD error_;

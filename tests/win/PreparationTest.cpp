@@ -375,7 +375,7 @@ TEST_F(InstallTest, AFinishedPartialFileWaitingForItsRenameIsNoLeftover) {
     WriteFileBytes(central(), "new");
     struct OtherSessionCleansUp : FailingSystem {
         std::string local;
-        bool Rename(HANDLE partial, const std::string& to) override {
+        Status Rename(HANDLE partial, const std::string& to) override {
             RemoveLeftoverPartials(InstallSystem::Real(), local);
             return FailingSystem::Rename(partial, to);
         }
@@ -397,12 +397,10 @@ TEST_F(InstallTest, AReadOnlyOldCopyIsReplacedWithoutWaiting) {
     // Windows refuses to replace a read-only file; Wine does not, so the
     // rename here does as Windows does.
     struct LikeWindows : FailingSystem {
-        bool Rename(HANDLE partial, const std::string& to) override {
+        Status Rename(HANDLE partial, const std::string& to) override {
             const DWORD attributes = GetFileAttributesA(to.c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-                SetLastError(ERROR_ACCESS_DENIED);
-                return false;
-            }
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+                return {ERROR_ACCESS_DENIED};
             return FailingSystem::Rename(partial, to);
         }
     } patient;
@@ -577,6 +575,45 @@ TEST_F(PreparationTest, TheLaunchWaitsTwoSecondsAndHides) {
     EXPECT_EQ(host.messages[0].text, texts::kStartFailed);
     EXPECT_EQ(host.messages[0].type, MessageType::Error);
     EXPECT_EQ(host.hides, 1);
+}
+
+namespace {
+
+std::string windowsText(DWORD error) {
+    char text[512] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, sizeof text, nullptr);
+    std::string out(text);
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\r' || out.back() == '\n'))
+        out.pop_back();
+    return out;
+}
+
+} // namespace
+
+// Whatever an earlier call left as the thread's last error is not the
+// reason the log gives for a refused start or a failed copy.
+TEST_F(InstallTest, TheLoggedReasonIsTheFailuresOwn) {
+    run.installDir = entry.tmpdir;
+    CreateDirectoryA(entry.tmpdir.c_str(), nullptr);
+    run.mdbName = "present.vorlundnone"; // no program opens it
+    WriteFileBytes(entry.tmpdir + run.mdbName, "x");
+    SetLastError(ERROR_ALREADY_EXISTS);
+    LaunchStep(host, run);
+    EXPECT_EQ(run.log.result, RunResult::StartFailed);
+    EXPECT_NE(run.log.detail, windowsText(ERROR_ALREADY_EXISTS));
+
+    RunState copying;
+    copying.registry = std::make_unique<TRegistry>();
+    copying.displayName = entry.display;
+    WriteFileBytes(central(), "new");
+    add(programs, entry);
+    programs.SetFilter("ID=0");
+    programs.SetFiltered(true);
+    FailingSystem full(Op::CreatePartial, 1, 0, ERROR_DISK_FULL);
+    CheckVersionAndInstall(host, programs, copying, full);
+    EXPECT_EQ(copying.log.result, RunResult::CopyFailed);
+    EXPECT_EQ(copying.log.detail, windowsText(ERROR_DISK_FULL));
 }
 
 TEST_F(PreparationTest, ANonZeroCounterSkipsTheWaitAndTheOpen) {
