@@ -3,7 +3,8 @@ cmake_minimum_required(VERSION 3.25)
 # the system directory: the loader would look for it beside the program
 # first, before any search restriction can act. Also fails when a program is
 # not marked terminal-server aware.
-set(known ADVAPI32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL SHLWAPI.DLL USER32.DLL)
+set(known ADVAPI32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL SHELL32.DLL SHLWAPI.DLL
+          USER32.DLL)
 foreach(program IN LISTS PROGRAMS)
   execute_process(COMMAND ${OBJDUMP} -p ${program} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)

@@ -7,9 +7,14 @@
 #include "win/CommonControls.h"
 #include "win/DllSearch.h"
 
+#include <objbase.h>
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace vorlund;
     win::RestrictDllSearch();
+    // The shell's open may go through COM (a shell extension, DDE): it wants
+    // an apartment on this thread before any shell call.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     win::comctl::InitCommonControlsEx(
         {sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES});
     flat::InitFlatBorderColour();
@@ -25,5 +30,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } catch (const std::exception& error) {
         app.ShowException(error);
     }
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return 0; // the launcher sets no exit code of its own
 }

@@ -11,6 +11,7 @@
 #include "config/ReadProgramm.h"
 #include "prepare/DriverPath.h"
 #include "prepare/InstallRule.h"
+#include "prepare/LaunchCommand.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/Registry.h"
@@ -88,14 +89,6 @@ std::optional<std::string> readRegistryText(const std::string& key, const std::s
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         return "(Typ " + std::to_string(type) + ")";
     return win::Narrow(data.data());
-}
-
-std::string extensionOf(const std::string& fileName) {
-    const size_t dot = fileName.find_last_of('.');
-    const size_t slash = fileName.find_last_of("\\/:");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return fileName.substr(dot);
 }
 
 // Whether the program the shell starts for the extension is a 64-bit one.
@@ -210,7 +203,7 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.dataSourceName = list.FieldAsString("odbcname");
     e.dataSourceKey = std::string(kOdbcIniKey + 1) + e.dataSourceName;
     e.dataSource = dataSource(list, driverPath);
-    e.extension = extensionOf(paths.mdbName);
+    e.extension = ExtensionOf(paths.mdbName);
     e.opener = shellOpener(e.extension);
     e.openerIs64Bit = openerIs64Bit(e.extension);
     e.cuts = cutValues(ini, section);

@@ -21,7 +21,7 @@ struct FieldDef {
     int size; // characters, text fields only
 };
 
-inline constexpr int kProgramFieldCount = 10;
+inline constexpr int kProgramFieldCount = 14;
 inline constexpr std::array<FieldDef, kProgramFieldCount> kProgramFields{{
     {"id", FieldType::AutoInc, 0},
     {"version", FieldType::Integer, 0},
@@ -33,6 +33,11 @@ inline constexpr std::array<FieldDef, kProgramFieldCount> kProgramFields{{
     {"odbcname", FieldType::Text, 32},
     {"odbccharacterset", FieldType::Text, 32},
     {"odbcrole", FieldType::Text, 2},
+    // Optional: how the front-end opens and stays fresh.
+    {"trustedlocation", FieldType::Integer, 0},
+    {"refreshsize", FieldType::Integer, 0},
+    {"accessexe", FieldType::Text, 255},
+    {"accessargs", FieldType::Text, 1024},
 }};
 
 // An error of the program list; its text starts with the list's name.

@@ -20,6 +20,10 @@ void ReadProgramm(ProgramList& programs, const IniFile& config, const std::strin
     programs.SetField("odbcCharacterset",
                       config.ReadString(section, "odbccharacterset", "ISO8859_1"));
     programs.SetField("odbcRole", config.ReadString(section, "odbcrole", "3"));
+    programs.SetField("trustedlocation", config.ReadInteger(section, "trustedlocation", 0));
+    programs.SetField("refreshsize", config.ReadInteger(section, "refreshsize", 0));
+    programs.SetField("accessexe", config.ReadString(section, "accessexe", ""));
+    programs.SetField("accessargs", config.ReadString(section, "accessargs", ""));
     programs.Post();
 }
 

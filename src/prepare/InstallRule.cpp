@@ -12,6 +12,13 @@ constexpr size_t kPartialSuffix = 19; // "." + up to 10 digits + ".partial"
 
 } // namespace
 
+bool RefreshNeeded(int64_t localSize, int64_t centralSize, int32_t percent) {
+    // In doubles: a size times a percentage may pass 64 bits, and sizes far
+    // below 2^53 are exact.
+    return percent > 0 && static_cast<double>(localSize) * 100.0 >
+                              static_cast<double>(centralSize) * static_cast<double>(percent);
+}
+
 bool DirectoryFits(std::string_view directory) {
     while (!directory.empty() && directory.back() == '\\')
         directory.remove_suffix(1);

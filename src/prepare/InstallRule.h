@@ -20,6 +20,10 @@ struct LocalCopyFacts {
 // itself is older: "Version" roams with the user, the copy does not.
 bool InstallNeeded(const LocalCopyFacts& facts);
 
+// Whether the local copy has grown past `percent` percent of the central
+// copy's size (300: three times), so that it is copied afresh.
+bool RefreshNeeded(int64_t localSize, int64_t centralSize, int32_t percent);
+
 // Whether Windows takes every path an install uses, counted in UTF-16 units:
 // the central copy and the partial file (the local copy's path and
 // ".<process id>.partial", the longest name written beside it) below

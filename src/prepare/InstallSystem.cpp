@@ -15,6 +15,14 @@ constexpr DWORD kMarkerLimit = 64; // far more than any marker's text
 
 } // namespace
 
+std::optional<int64_t> InstallSystem::FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(win::Wide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool InstallSystem::IsFile(const std::string& path) {
     return win::IsFile(path);
 }

@@ -36,6 +36,8 @@ class InstallSystem {
   public:
     virtual ~InstallSystem() = default;
 
+    // The size of a file, nothing when it cannot be reached.
+    virtual std::optional<int64_t> FileSize(const std::string& path);
     // A directory of that name does not count as a file, nor the reverse.
     virtual bool IsFile(const std::string& path);
     virtual bool IsDirectory(const std::string& path);

@@ -1,23 +1,74 @@
+#include "config/Environment.h"
+#include "prepare/LaunchCommand.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/RunLogFile.h"
+#include "win/Paths.h"
 #include "win/Unicode.h"
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 namespace vorlund {
 namespace {
 
 // The shell's own codes up to 32 are system errors, but for the missing
 // association; its last error, where it sets one, says more.
-DWORD startError(INT_PTR result) {
-    if (const DWORD error = GetLastError())
-        return error;
+DWORD startError(DWORD lastError, INT_PTR result) {
+    if (lastError != ERROR_SUCCESS)
+        return lastError;
     return result == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : static_cast<DWORD>(result);
 }
 
+// What the shell's "open" of the document's extension would run.
+std::string documentOpener(const std::string& localCopy) {
+    const std::string extension = ExtensionOf(localCopy);
+    wchar_t program[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (extension.empty() ||
+        FAILED(AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE,
+                                 win::Wide(extension).c_str(), L"open", program, &length)))
+        return {};
+    return win::Narrow(program);
+}
+
+// ERROR_SUCCESS, or why nothing was started. The shell finishes what it
+// starts (DDE, a shell extension) before it returns: the launcher ends
+// right after.
+DWORD shellStart(const wchar_t* verb, const std::string& file, const std::string& parameters,
+                 const std::string& directory) {
+    const std::wstring wideFile = win::Wide(file), wideParameters = win::Wide(parameters),
+                       wideDirectory = win::Wide(directory);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI; // the launcher reports a refusal itself
+    info.lpVerb = verb;
+    info.lpFile = wideFile.c_str();
+    info.lpParameters = wideParameters.c_str();
+    info.lpDirectory = wideDirectory.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    // The shell does not always set a last error: an older one must not pass
+    // for it.
+    SetLastError(ERROR_SUCCESS);
+    if (ShellExecuteExW(&info))
+        return ERROR_SUCCESS;
+    const DWORD lastError = GetLastError();
+    return startError(lastError, reinterpret_cast<INT_PTR>(info.hInstApp));
+}
+
 } // namespace
+
+LaunchTarget ChooseLaunchTarget(const RunState& run) {
+    if (run.accessExe.empty() && run.accessArgs.empty())
+        return {};
+    LaunchTarget target;
+    target.custom = true;
+    target.program =
+        run.accessExe.empty() ? documentOpener(run.localPath) : ExpandEnvironment(run.accessExe);
+    target.parameters = LaunchParameters(run.localPath, ExpandEnvironment(run.accessArgs));
+    return target;
+}
 
 void LaunchStep(PrepareHost& host, RunState& run) {
     if (run.errorCount == 0) {
@@ -29,17 +80,20 @@ void LaunchStep(PrepareHost& host, RunState& run) {
             if (host.WaitTimerOn())
                 host.WaitForMessage();
         }
-        // 32 or less is the shell's refusal: no file, no program for its type,
-        // no access. Nothing was started, so the user is told. The shell
-        // does not always set a last error: an older one must not pass for it.
-        SetLastError(ERROR_SUCCESS);
-        const auto result = reinterpret_cast<INT_PTR>(
-            ShellExecuteW(nullptr, L"open", win::Wide(run.localPath).c_str(), L"",
-                          win::Wide(run.workingDir).c_str(), SW_SHOWNORMAL));
-        if (result > 32) {
+        // A refusal (no file, no program for its type, no access, a program
+        // that is not there) started nothing, so the user is told.
+        const LaunchTarget target = ChooseLaunchTarget(run);
+        DWORD error = ERROR_SUCCESS;
+        if (!target.Custom())
+            error = shellStart(L"open", run.localPath, "", run.workingDir);
+        else if (!win::IsFile(target.program))
+            error = ERROR_FILE_NOT_FOUND;
+        else
+            error = shellStart(nullptr, target.program, target.parameters, run.workingDir);
+        if (error == ERROR_SUCCESS) {
             NoteOutcome(run, RunResult::Started);
         } else {
-            NoteOutcome(run, RunResult::StartFailed, startError(result));
+            NoteOutcome(run, RunResult::StartFailed, error);
             host.ShowMessage(texts::kStartFailed, MessageType::Error);
         }
     }

@@ -1,6 +1,8 @@
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
+#include "config/Environment.h"
 #include "prepare/RunLogFile.h"
+#include "prepare/TrustedLocation.h"
 
 namespace vorlund {
 
@@ -38,6 +40,15 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
         return;
     }
     run.registry->CloseKey();
+    run.accessExe = programs.FieldAsString("accessexe");
+    run.accessArgs = programs.FieldAsString("accessargs");
+    if (programs.FieldAsInteger("trustedlocation") == 1) {
+        // Not an error of the run: without it Access only asks more.
+        const std::string dir = ExpandEntryPaths(programs).installDir;
+        if (const DWORD error =
+                EnsureTrustedLocation(TrustedLocationStore::Real(), dir, run.displayName))
+            NoteOutcome(run, RunResult::NotTrusted, error);
+    }
     CheckVersionAndInstall(host, programs, run);
     LaunchStep(host, run);
 }

@@ -42,8 +42,20 @@ struct CopyResult {
 CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
                      InstallSystem& system = InstallSystem::Real());
 
-// Waits two seconds, then asks the shell to open the local copy; a refusal
-// is reported. Hides the window in every case.
+// A program to start instead of the shell's open of the document, when the
+// entry names one (`accessexe`) or Access's switches (`accessargs`).
+struct LaunchTarget {
+    bool custom = false;
+    std::string program; // empty: the document's extension has no opener
+    std::string parameters;
+    bool Custom() const { return custom; }
+};
+// For the run's local copy path.
+LaunchTarget ChooseLaunchTarget(const RunState& run);
+
+// Waits two seconds, then asks the shell to open the local copy, or starts
+// the entry's program with it; a refusal is reported. Hides the window in
+// every case.
 void LaunchStep(PrepareHost& host, RunState& run);
 
 } // namespace vorlund

@@ -7,7 +7,7 @@
 namespace vorlund {
 namespace {
 
-constexpr std::array<std::string_view, 11> kKeywords{"",
+constexpr std::array<std::string_view, 14> kKeywords{"",
                                                      "gestartet",
                                                      "installiert",
                                                      "kopierfehler",
@@ -17,7 +17,10 @@ constexpr std::array<std::string_view, 11> kKeywords{"",
                                                      "konfiguration_fehlerhaft",
                                                      "beendet",
                                                      "abgebrochen",
-                                                     "verlassen"};
+                                                     "verlassen",
+                                                     "vertrauensort_fehler",
+                                                     "aufgefrischt",
+                                                     "nicht_aufgefrischt"};
 constexpr size_t kColumns = 11;
 
 std::string cell(std::string_view text) {
@@ -75,6 +78,11 @@ bool IsFailure(RunResult result) {
     default:
         return false;
     }
+}
+
+bool IsNote(RunResult result) {
+    return result == RunResult::NotTrusted || result == RunResult::Refreshed ||
+           result == RunResult::NotRefreshed;
 }
 
 std::string RunLogHeader() {

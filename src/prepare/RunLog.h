@@ -22,11 +22,17 @@ enum class RunResult {
     Left,                // the user left the selection
     Aborted,             // an error ended the start-up step in the default error box
     Abandoned,           // closed while waiting for another launcher's install
+    NotTrusted,          // the trusted location could not be written; the run went on
+    Refreshed,           // a bloated local copy was copied afresh, then opened
+    NotRefreshed,        // it could not be; the old copy opened as it was
 };
 
 std::string_view Keyword(RunResult result);
 std::optional<RunResult> ResultFromKeyword(std::string_view keyword);
 bool IsFailure(RunResult result);
+// A note worth more than the plain result that follows it (a refresh, a
+// trusted location not written), but less than a failure.
+bool IsNote(RunResult result);
 
 // One run, every text in UTF-8.
 struct RunRecord {

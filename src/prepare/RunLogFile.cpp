@@ -93,7 +93,7 @@ DWORD WINAPI writeLine(void* parameter) {
 } // namespace
 
 void NoteOutcome(RunState& run, RunResult result, DWORD error) {
-    if (IsFailure(run.log.result))
+    if (IsFailure(run.log.result) || (IsNote(run.log.result) && !IsFailure(result)))
         return;
     run.log.result = result;
     run.log.detail = error != ERROR_SUCCESS ? systemText(error) : std::string();

@@ -9,7 +9,8 @@
 namespace vorlund {
 
 // The first failure of a run is its outcome; a later result does not replace
-// it (a failed copy, then the old copy opened, is a failed copy).
+// it (a failed copy, then the old copy opened, is a failed copy). A note (a
+// refresh, a trusted location not written) gives way to a failure only.
 void NoteOutcome(RunState& run, RunResult result, DWORD error = ERROR_SUCCESS);
 
 // An error that ends the start-up step ends the run, whatever was noted

@@ -33,6 +33,11 @@ struct RunState {
     std::string centralPath;
     std::string localPath;
     std::string workingDir;
+    // How the launch opens the copy: the shell's open of the document, or
+    // this program (as written, or the document's opener) with the copy and
+    // these arguments (as written).
+    std::string accessExe;
+    std::string accessArgs;
 };
 
 } // namespace vorlund

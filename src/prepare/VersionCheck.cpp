@@ -44,20 +44,25 @@ void deletionFailed(PrepareHost& host, RunState& run, DWORD error) {
     ++run.errorCount;
 }
 
+// The road of every copy: the old copy must be replaceable, leftovers of
+// killed runs go, and the new copy comes whole or not at all.
+CopyResult copyIntoPlace(PrepareHost& host, RunState& run, const EntryPaths& paths,
+                         InstallSystem& system) {
+    const std::string local = paths.Local();
+    if (const DWORD held = oldCopyHeld(host, system, local))
+        return CopyResult{false, true, held};
+    RemoveLeftoverPartials(system, local);
+    run.centralPath = paths.Central();
+    run.localPath = local;
+    if (!InstallPathsFit(run.centralPath, run.localPath, run.installDir))
+        return CopyResult{false, false, ERROR_FILENAME_EXCED_RANGE};
+    return XCopyFile(host, run.centralPath, run.localPath, system);
+}
+
 void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallSystem& system,
              InstallLock& lock) {
     host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
-
-    const std::string local = paths.Local();
-    if (const DWORD held = oldCopyHeld(host, system, local))
-        return deletionFailed(host, run, held);
-    RemoveLeftoverPartials(system, local);
-
-    run.centralPath = paths.Central();
-    run.localPath = local;
-    CopyResult copy{false, false, ERROR_FILENAME_EXCED_RANGE};
-    if (InstallPathsFit(run.centralPath, run.localPath, run.installDir))
-        copy = XCopyFile(host, run.centralPath, run.localPath, system);
+    const CopyResult copy = copyIntoPlace(host, run, paths, system);
     run.log.bytes = copy.bytes;
     if (copy)
         recordInstalled(run, system); // only now: a failed update keeps the old number
@@ -75,6 +80,29 @@ void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallS
         host.ShowMessage(texts::copyFailed(run.displayName, run.centralPath, run.installDir),
                          MessageType::Warning);
     }
+}
+
+// A front-end that temporary objects made far larger than its central copy
+// is copied afresh before it opens: the install's road, without its dialogs;
+// "Version" and the marker stay. Whatever fails, the old copy opens as it is.
+void refreshIfBloated(PrepareHost& host, RunState& run, const EntryPaths& paths,
+                      InstallSystem& system, int32_t percent) {
+    if (percent <= 0)
+        return;
+    const std::optional<int64_t> local = system.FileSize(paths.Local());
+    const std::optional<int64_t> central = system.FileSize(paths.Central());
+    if (!local || !central || !RefreshNeeded(*local, *central, percent))
+        return;
+    InstallLock lock(host, paths.Local());
+    if (lock.Abandoned()) {
+        NoteOutcome(run, RunResult::Abandoned);
+        ++run.errorCount;
+        return;
+    }
+    const CopyResult copy = copyIntoPlace(host, run, paths, system);
+    lock.Release();
+    run.log.bytes = copy.bytes;
+    NoteOutcome(run, copy ? RunResult::Refreshed : RunResult::NotRefreshed, copy.error);
 }
 
 } // namespace
@@ -98,7 +126,7 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     if (DirectoryFits(run.installDir) && !system.IsDirectory(run.installDir))
         system.CreateDirectories(run.installDir);
     if (!installNeeded(run, paths.Local(), system))
-        return;
+        return refreshIfBloated(host, run, paths, system, programs.FieldAsInteger("refreshsize"));
 
     // Another launcher of this user may be installing the same copy: wait for
     // it, then decide again with what it left.

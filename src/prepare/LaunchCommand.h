@@ -1,0 +1,20 @@
+#pragma once
+// How the launch opens the local copy: by default the shell's open of the
+// document; with `accessexe` or `accessargs` a program with the copy and
+// Access's own switches (/wrkgrp, /runtime, /cmd, /excl).
+#include <string>
+
+namespace vorlund {
+
+// The parameters after the program: the local copy quoted, then the
+// arguments as written.
+std::string LaunchParameters(const std::string& localCopy, const std::string& arguments);
+// The whole command line the program gets: itself quoted, then the parameters.
+std::string LaunchCommandLine(const std::string& program, const std::string& parameters);
+// ".mdb" of "C:\Apps\lager.mdb"; empty when the name has no extension.
+std::string ExtensionOf(const std::string& fileName);
+// An extension that Windows runs as a program, so that opening the "copy"
+// would run it.
+bool RunsAsProgram(const std::string& extension);
+
+} // namespace vorlund
