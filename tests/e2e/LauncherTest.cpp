@@ -949,3 +949,50 @@ TEST_F(RunLogTest, ARunEndedByTheErrorBoxIsLoggedOnALineOfItsOwn) {
     EXPECT_EQ(lines[2][8], "Ungültiger Datentyp für 'Version'"); // as the box shows it
     EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", logs}, dir / "fleet.txt"), 1u);
 }
+
+// Access's switches: the program named, or the document's opener, with the
+// local copy and the arguments as written, in the installation directory.
+TEST_F(LauncherTest, AccessexeAndAccessargsStartTheProgramWithTheCopyAndTheSwitches) {
+    char appData[MAX_PATH] = {};
+    GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
+    const std::string cwd = "CWD " + local.substr(0, local.size() - 1);
+    const struct {
+        std::string keys;
+        std::vector<std::string> opened;
+    } cases[] = {
+        {"accessexe=" + recorder + "\r\naccessargs=/runtime /wrkgrp \"%APPDATA%\\x.mdw\"\r\n",
+         {"CMDLINE \"" + recorder + "\" \"" + local + "One.mdb\" /runtime /wrkgrp \"" + appData +
+              "\\x.mdw\"",
+          cwd}},
+        {"accessargs=/excl\r\n",
+         {"CMDLINE \"" + recorder + "\" \"" + local + "One.mdb\" /excl", cwd}},
+        {"accessexe=" + app + "fehlt.exe\r\n", {}},
+    };
+    installedLocally("One");
+    for (const auto& c : cases) {
+        DeleteFileA((app + "opened.txt").c_str());
+        ini(entry("One", "Eins", "E2E_ONE") + c.keys);
+        const Outcome r = run();
+        EXPECT_EQ(opened(c.opened.size()), c.opened) << c.keys;
+        ASSERT_EQ(r.dialogs.size(), c.opened.empty() ? 1u : 0u) << c.keys;
+        if (!r.dialogs.empty()) {
+            EXPECT_EQ(r.dialogs[0].text, "Fehler beim Starten.");
+        }
+    }
+}
+
+// A front-end that temporary objects blew up is copied afresh and opened in
+// the same run, without a dialog; one below the threshold stays.
+TEST_F(LauncherTest, ABloatedCopyIsRefreshedAndOpenedInOneRun) {
+    WriteFileBytes(share + "One.mdb", std::string(1000, 'c'));
+    ini(entry("One", "Eins", "E2E_ONE") + "refreshsize=300\r\n");
+    for (const auto& [size, refreshed] : {std::pair{3000u, false}, std::pair{3001u, true}}) {
+        DeleteFileA((app + "opened.txt").c_str());
+        WriteFileBytes(local + "One.mdb", std::string(size, 'l'));
+        const Outcome r = run();
+        EXPECT_TRUE(r.dialogs.empty()) << size;
+        EXPECT_EQ(ReadFileBytes(local + "One.mdb").size(), refreshed ? 1000u : size);
+        EXPECT_EQ(opened().size(), 2u) << size;
+        EXPECT_FALSE(PartialExists(local + "One.mdb"));
+    }
+}

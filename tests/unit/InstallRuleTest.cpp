@@ -1,7 +1,9 @@
 #include "prepare/InstallRule.h"
+#include "prepare/LaunchCommand.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 using namespace vorlund;
@@ -59,4 +61,27 @@ TEST(InstallRule, APathFitsOnlyWhenEveryFileAndDirectoryTheInstallWritesFits) {
         emoji += "😀"; // four bytes, two units
     EXPECT_TRUE(InstallPathsFit(path(10), cyrillic, dir));
     EXPECT_FALSE(InstallPathsFit(path(10), emoji, dir));
+}
+
+TEST(InstallRule, ACopyIsRefreshedOnlyPastItsShareOfTheCentralSize) {
+    EXPECT_FALSE(RefreshNeeded(300, 100, 300)); // exactly three times: not yet
+    EXPECT_TRUE(RefreshNeeded(301, 100, 300));
+    EXPECT_FALSE(RefreshNeeded(1'000'000, 100, 0));                 // off
+    EXPECT_TRUE(RefreshNeeded(1, 0, 300));                          // an empty central copy
+    EXPECT_FALSE(RefreshNeeded(INT64_MAX / 2, INT64_MAX / 4, 300)); // no overflow
+}
+
+TEST(LaunchCommand, TheProgramTheCopyAndTheArgumentsAsWritten) {
+    const std::string parameters =
+        LaunchParameters("C:\\Lokal\\lager.mdb", "/runtime /wrkgrp \"C:\\x.mdw\"");
+    EXPECT_EQ(
+        LaunchCommandLine("C:\\Office\\MSACCESS.EXE", parameters),
+        "\"C:\\Office\\MSACCESS.EXE\" \"C:\\Lokal\\lager.mdb\" /runtime /wrkgrp \"C:\\x.mdw\"");
+    EXPECT_EQ(LaunchParameters("C:\\l.mdb", ""), "\"C:\\l.mdb\"");
+    for (const char* program : {".exe", ".CMD", ".Lnk", ".ps1", ".hta"})
+        EXPECT_TRUE(RunsAsProgram(program)) << program;
+    for (const char* document : {".mdb", ".accdb", ".mde", "", ".exe.mdb"})
+        EXPECT_FALSE(RunsAsProgram(document)) << document;
+    EXPECT_EQ(ExtensionOf("C:\\a.b\\lager"), "");
+    EXPECT_EQ(ExtensionOf("lager.MDB"), ".MDB");
 }
