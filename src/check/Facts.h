@@ -63,6 +63,28 @@ struct EntryFacts {
     };
     std::vector<Cut> cuts;
 
+    // trustedlocation=1: per Access version, the location that names the
+    // installation directory, if any, and whether a policy switched user
+    // locations off.
+    struct Trust {
+        std::string version;
+        std::optional<std::string> location;
+        bool userLocationsOff = false;
+    };
+    bool trustedLocation = false;
+    std::string trustPath; // the directory as Access compares it
+    std::vector<Trust> trust;
+
+    // accessexe=/accessargs=: the program the launch starts, and how.
+    bool customLaunch = false;
+    std::string launchProgram; // empty: the document's extension has no opener
+    bool launchProgramPresent = false;
+    std::string launchCommandLine;
+
+    // refreshsize=: the local copy's size against the central copy's.
+    int32_t refreshPercent = 0;
+    std::optional<int64_t> localSize;
+
     // An earlier entry (1-based) whose name Windows takes for the same: its
     // "Version" key or its data source would be shared.
     std::optional<size_t> sameDisplayNameAs;

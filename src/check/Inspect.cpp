@@ -15,6 +15,8 @@
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/Registry.h"
+#include "prepare/RunState.h"
+#include "prepare/TrustedLocation.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
 #include "win/Unicode.h"
@@ -175,6 +177,37 @@ std::vector<RegistryValue> dataSource(ProgramList& list, const std::string& driv
                           std::string(texts::kOdbcDriverName)}};
 }
 
+bool userLocationsOff(const std::string& version) {
+    DWORD value = 1, size = sizeof value;
+    return RegGetValueW(HKEY_CURRENT_USER, win::Wide(TrustedLocationsPolicyKey(version)).c_str(),
+                        L"allow user locations", RRF_RT_REG_DWORD, nullptr, &value,
+                        &size) == ERROR_SUCCESS &&
+           value == 0;
+}
+
+// What the launch would do with the keys that make Access ready to work.
+void launchFacts(EntryFacts& e, const ProgramList& list) {
+    e.trustedLocation = list.FieldAsInteger("trustedlocation") == 1;
+    e.trustPath = AsLocationPath(e.installDir);
+    if (e.trustedLocation)
+        for (const char* version : kAccessVersions)
+            e.trust.push_back({version,
+                               FindLocation(TrustedLocationStore::Real(),
+                                            TrustedLocationsKey(version), e.trustPath),
+                               userLocationsOff(version)});
+    RunState run;
+    run.localPath = e.localPath;
+    run.accessExe = list.FieldAsString("accessexe");
+    run.accessArgs = list.FieldAsString("accessargs");
+    const LaunchTarget target = ChooseLaunchTarget(run);
+    e.customLaunch = target.Custom();
+    e.launchProgram = target.program;
+    e.launchProgramPresent = !target.program.empty() && win::IsFile(target.program);
+    e.launchCommandLine = LaunchCommandLine(target.program, target.parameters);
+    e.refreshPercent = list.FieldAsInteger("refreshsize");
+    e.localSize = InstallSystem::Real().FileSize(e.localPath);
+}
+
 EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string& section,
                         const std::string& driverPath) {
     EntryFacts e;
@@ -207,6 +240,7 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.opener = shellOpener(e.extension);
     e.openerIs64Bit = openerIs64Bit(e.extension);
     e.cuts = cutValues(ini, section);
+    launchFacts(e, list);
     return e;
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/Utf8.h"
 #include "check/Verdict.h"
+#include "prepare/LaunchCommand.h"
 
 #include <sstream>
 
@@ -191,6 +192,50 @@ std::string verdictLine(const Verdict& v) {
     return "  Ergebnis: SCHEITERT";
 }
 
+void warning(Lines& out, const std::string& text) {
+    out(labelled("", "WARNUNG: " + text, 0));
+}
+
+void trustLines(Lines& out, const EntryFacts& e) {
+    for (const EntryFacts::Trust& t : e.trust) {
+        out(labelled("Access " + t.version,
+                     t.location ? "vertrauensw\u00FCrdig (" + *t.location + ")"
+                                : "wird als vertrauensw\u00FCrdiger Speicherort eingetragen",
+                     4));
+        if (t.userLocationsOff)
+            warning(out, "eine Richtlinie schaltet Speicherorte der Benutzer ab "
+                         "(allow user locations = 0, Access " +
+                             t.version + ")");
+    }
+    if (e.trustedLocation && e.installDir.starts_with("\\\\"))
+        warning(out, "ein Netzwerkpfad: Access beachtet ihn nur, wenn Netzwerkspeicherorte "
+                     "erlaubt sind");
+}
+
+void launchLines(Lines& out, const EntryFacts& e) {
+    if (e.trustedLocation)
+        out(labelled("Vertrauensort", e.trustPath));
+    trustLines(out, e);
+    if (e.customLaunch) {
+        out(labelled("Start mit", e.launchCommandLine));
+        if (!e.launchProgramPresent)
+            warning(out, e.launchProgram.empty() ? "kein Programm zum Starten"
+                                                 : "das Programm fehlt: " + e.launchProgram);
+    }
+    if (e.refreshPercent > 0 && e.localSize && e.central == FileState::Readable) {
+        const int64_t percent = e.centralSize > 0 ? *e.localSize * 100 / e.centralSize : 0;
+        out(labelled("Auffrischen",
+                     "lokal " + GroupedNumber(static_cast<uint64_t>(*e.localSize)) +
+                         " Bytes, zentral " + GroupedNumber(static_cast<uint64_t>(e.centralSize)) +
+                         " Bytes, " + std::to_string(percent) + " % von " +
+                         std::to_string(e.refreshPercent) + " %" + kDash +
+                         (RefreshesNext(e) ? "der n\u00E4chste Start kopiert neu" : "bleibt")));
+    }
+    if (RunsAsProgram(e.extension))
+        warning(out, "mdbname endet auf " + quoted(e.extension) +
+                         ": Windows f\u00FChrt die Datei als Programm aus");
+}
+
 void entry(Lines& out, const EntryFacts& e, size_t index) {
     out("Eintrag " + std::to_string(index) + ": " + quoted(e.displayName) + " [" + e.section + "]");
     out(versionLine(e));
@@ -220,6 +265,7 @@ void entry(Lines& out, const EntryFacts& e, size_t index) {
                      "WARNUNG: ein 64-Bit-Programm; es kann den 32-Bit-ODBC-Treiber nicht "
                      "nutzen.",
                      0));
+    launchLines(out, e);
     for (const EntryFacts::Cut& cut : e.cuts)
         out(labelled("",
                      "WARNUNG: " + cut.key + " hat " + std::to_string(cut.written) +

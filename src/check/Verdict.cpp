@@ -25,6 +25,11 @@ std::string TypeName(const EntryFacts& e) {
     return e.extension.empty() ? "(ohne Endung)" : e.extension;
 }
 
+bool RefreshesNext(const EntryFacts& e) {
+    return !CopyNeeded(e) && e.localSize && e.central == FileState::Readable &&
+           RefreshNeeded(*e.localSize, e.centralSize, e.refreshPercent);
+}
+
 bool CopyNeeded(const EntryFacts& e) {
     const int32_t installed = e.installed.kind == InstalledVersion::Number ? e.installed.value : 0;
     return InstallNeeded({e.localPresent, installed, e.configuredVersion, e.marker});
@@ -51,7 +56,12 @@ Verdict Judge(const EntryFacts& e) {
                                 "werden: " +
                                 e.localPath);
     }
-    if (!e.opener)
+    if (e.customLaunch && !e.launchProgramPresent)
+        v.reasons.push_back(e.launchProgram.empty()
+                                ? "kein Programm f\u00FCr Dateien vom Typ \u201E" + TypeName(e) +
+                                      "\u201C, und accessexe ist leer"
+                                : "das Programm fehlt: " + e.launchProgram);
+    else if (!e.customLaunch && !e.opener)
         v.reasons.push_back("kein Programm \u00F6ffnet Dateien vom Typ \u201E" + TypeName(e) +
                             "\u201C");
     if (!v.reasons.empty())

@@ -18,6 +18,8 @@ struct Verdict {
 enum ExitCode : int { kAllGood = 0, kSomeEntryFails = 1, kFaultyConfiguration = 2 };
 
 bool CopyNeeded(const EntryFacts& entry);
+// Whether the next start copies a bloated local copy afresh.
+bool RefreshesNext(const EntryFacts& entry);
 // The local copy's type as the report names it.
 std::string TypeName(const EntryFacts& entry);
 Verdict Judge(const EntryFacts& entry);

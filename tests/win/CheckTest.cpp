@@ -4,6 +4,7 @@
 #include "check/Report.h"
 #include "check/SharedAccess.h"
 #include "check/Verdict.h"
+#include "prepare/TrustedLocation.h"
 #include "support/WinTestSupport.h"
 
 #include <aclapi.h>
@@ -12,6 +13,7 @@
 
 using namespace vorlund;
 using namespace vorlund::testing;
+using namespace std::string_literals;
 
 namespace {
 
@@ -90,6 +92,35 @@ TEST_F(CheckTest, ANeededInstallWithoutTheCentralCopyFailsAndNamesItChangingNoth
     WriteFileBytes(share + "db.vorlundchk", "central");
     EXPECT_EQ(check(), 0); // now it would install
     EXPECT_TRUE(check::CopyNeeded(facts.entries.at(0)));
+}
+
+// The keys that make Access ready to work, as the next start would use them.
+TEST_F(CheckTest, TrustedLocationProgramAndRefreshAreShownAsTheLaunchWouldUseThem) {
+    CreateDirectoryA((dir / "neu").c_str(), nullptr);
+    CreateDirectoryA(local.c_str(), nullptr);
+    WriteFileBytes(share + "db.vorlundchk", std::string(100, 'c'));
+    WriteFileBytes(local + "db.vorlundchk", std::string(301, 'l'));
+    const std::string policy = TrustedLocationsPolicyKey("14.0");
+    const DWORD off = 0;
+    RegSetKeyValueA(HKEY_CURRENT_USER, policy.c_str(), "allow user locations", REG_DWORD, &off, 4);
+    ini(0);
+    WriteFileBytes(path, ReadFileBytes(path) +
+                             "trustedlocation=1\r\nrefreshsize=300\r\n"
+                             "accessexe=" +
+                             dir / "fehlt.exe" + "\r\naccessargs=/runtime\r\n");
+    EXPECT_EQ(check(), 1); // the program is missing
+    DeleteRegTree(HKEY_CURRENT_USER, "Software\\Policies\\Microsoft\\Office\\14.0");
+    for (const std::string& line :
+         {"    Access 16.0:       wird als vertrauensw\u00FCrdiger Speicherort eingetragen"s,
+          "allow user locations = 0, Access 14.0"s,
+          "  Start mit:           \"" + dir / "fehlt.exe" + "\" \"" + local +
+              "db.vorlundchk\" /runtime",
+          "WARNUNG: das Programm fehlt: " + dir / "fehlt.exe",
+          "lokal 301 Bytes, zentral 100 Bytes, 301 % von 300 % \u2013 der n\u00E4chste Start "
+          "kopiert neu"s})
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
+    EXPECT_TRUE(check::RefreshesNext(facts.entries.at(0)));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, TrustedLocationsKey("16.0"))); // changes nothing
 }
 
 TEST_F(CheckTest, AHealthyInstalledEntryGivesZero) {
