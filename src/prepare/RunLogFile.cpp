@@ -1,11 +1,11 @@
 #include "prepare/RunLogFile.h"
 
 #include "config/Environment.h"
+#include "win/Clock.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
 #include "win/Unicode.h"
 
-#include <cstdio>
 #include <memory>
 
 namespace vorlund {
@@ -34,15 +34,6 @@ int64_t millisecondsSinceStart() {
         return (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
     };
     return (ticks(now) - ticks(created)) / 10000;
-}
-
-std::string localTime() {
-    SYSTEMTIME t{};
-    GetLocalTime(&t);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay,
-                  t.wHour, t.wMinute, t.wSecond);
-    return text;
 }
 
 template <typename Char, typename Get> std::basic_string<Char> systemName(Get get) {
@@ -121,7 +112,7 @@ void AppendRunLog(const RunState& run, const std::string& starter) {
     job->fileName = computer + L"_" + user + L".log";
 
     RunRecord record = run.log;
-    record.time = localTime();
+    record.time = win::LocalTimeText();
     record.computer = win::Narrow(computer);
     record.user = win::Narrow(user);
     record.starter = starter;

@@ -1,12 +1,12 @@
 #include "prepare/TrustedLocation.h"
 
+#include "win/Clock.h"
 #include "win/Handles.h"
 #include "win/Unicode.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace vorlund {
 namespace {
@@ -15,15 +15,6 @@ bool sameLocation(const std::string& a, const std::string& b) {
     const std::wstring wa = win::Wide(a), wb = win::Wide(b);
     return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
                                 static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
-}
-
-std::string localDateTime() {
-    SYSTEMTIME t{};
-    GetLocalTime(&t);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u.%02u.%04u %02u:%02u:%02u", t.wDay, t.wMonth, t.wYear,
-                  t.wHour, t.wMinute, t.wSecond);
-    return text;
 }
 
 std::optional<std::string> readPath(HKEY key) {
@@ -137,7 +128,7 @@ DWORD EnsureTrustedLocation(TrustedLocationStore& store, const std::string& dire
         for (const auto& l : locations)
             taken.push_back(l.name);
         const Status created = store.Create(key, FreeLocationName(taken), path,
-                                            "Vorlund: " + displayName, localDateTime());
+                                            "Vorlund: " + displayName, win::LocalTimeText());
         if (!created.ok() && first == ERROR_SUCCESS)
             first = created.error;
     }
