@@ -95,14 +95,10 @@ std::optional<std::string> readRegistryText(const std::string& key, const std::s
 
 // Whether the program the shell starts for the extension is a 64-bit one.
 bool openerIs64Bit(const std::string& extension) {
-    wchar_t program[MAX_PATH] = {};
-    DWORD length = MAX_PATH;
-    if (extension.empty() ||
-        FAILED(AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE,
-                                 win::Wide(extension).c_str(), L"open", program, &length)))
+    const std::string program = DocumentOpener(extension);
+    if (program.empty())
         return false;
-    win::File file(CreateFileW(program, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win::File file = openExisting(program, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     char head[4096];
     DWORD n = 0;
     if (!file || !ReadFile(file.get(), head, sizeof head, &n, nullptr))
@@ -258,18 +254,10 @@ FileState probeConfiguration(const std::string& path, EncodingFindings& encoding
     return FileState::Readable;
 }
 
-// Registry key and value names compare as Windows compares them: without
-// regard to case, in every script.
-bool sameRegistryName(const std::string& a, const std::string& b) {
-    const std::wstring wa = win::Wide(a), wb = win::Wide(b);
-    return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
-                                static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
-}
-
 std::optional<size_t> earlierWithSameName(const std::vector<EntryFacts>& entries, size_t index,
                                           std::string EntryFacts::*name) {
     for (size_t i = 0; i < index; ++i)
-        if (sameRegistryName(entries[i].*name, entries[index].*name))
+        if (win::SameIgnoringCase(entries[i].*name, entries[index].*name))
             return i + 1;
     return std::nullopt;
 }

@@ -54,10 +54,8 @@ Status InstallSystem::ClearReadOnly(const std::string& path) {
 
 Opened InstallSystem::OpenSource(const std::string& path) {
     // Read once from start to end: the cache may read ahead and drop behind.
-    Opened opened{OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN)};
-    opened.error = Status::Of(static_cast<bool>(opened.file)).error;
-    return opened;
+    return Opened::Of(OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
 }
 
 bool InstallSystem::NamesSameFile(HANDLE file, const std::string& path) {
@@ -82,9 +80,7 @@ Status InstallSystem::Size(HANDLE file, int64_t& size) {
 }
 
 Opened InstallSystem::CreatePartial(const std::string& path) {
-    Opened opened{OpenFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_ALWAYS)};
-    opened.error = Status::Of(static_cast<bool>(opened.file)).error;
-    return opened;
+    return Opened::Of(OpenFile(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_ALWAYS));
 }
 
 // A piece moved short (the end of a file that shrank, a full disk that

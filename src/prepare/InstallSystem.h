@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vorlund {
@@ -30,6 +31,11 @@ struct Status {
 struct Opened {
     win::File file;
     DWORD error = ERROR_SUCCESS;
+    // The file of a call that reports failure through the last error.
+    static Opened Of(win::File file) {
+        const DWORD error = file ? ERROR_SUCCESS : GetLastError();
+        return {std::move(file), error};
+    }
 };
 
 class InstallSystem {

@@ -21,9 +21,9 @@ DWORD startError(DWORD lastError, INT_PTR result) {
     return result == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : static_cast<DWORD>(result);
 }
 
-// What the shell's "open" of the document's extension would run.
-std::string documentOpener(const std::string& localCopy) {
-    const std::string extension = ExtensionOf(localCopy);
+} // namespace
+
+std::string DocumentOpener(const std::string& extension) {
     wchar_t program[MAX_PATH] = {};
     DWORD length = MAX_PATH;
     if (extension.empty() ||
@@ -32,6 +32,8 @@ std::string documentOpener(const std::string& localCopy) {
         return {};
     return win::Narrow(program);
 }
+
+namespace {
 
 // ERROR_SUCCESS, or why nothing was started. The shell finishes what it
 // starts (DDE, a shell extension) before it returns: the launcher ends
@@ -64,8 +66,8 @@ LaunchTarget ChooseLaunchTarget(const RunState& run) {
         return {};
     LaunchTarget target;
     target.custom = true;
-    target.program =
-        run.accessExe.empty() ? documentOpener(run.localPath) : ExpandEnvironment(run.accessExe);
+    target.program = run.accessExe.empty() ? DocumentOpener(ExtensionOf(run.localPath))
+                                           : ExpandEnvironment(run.accessExe);
     target.parameters = LaunchParameters(run.localPath, ExpandEnvironment(run.accessArgs));
     return target;
 }

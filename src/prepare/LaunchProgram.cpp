@@ -1,6 +1,6 @@
+#include "config/Environment.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
-#include "config/Environment.h"
 #include "prepare/RunLogFile.h"
 #include "prepare/TrustedLocation.h"
 

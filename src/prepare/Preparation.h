@@ -42,6 +42,10 @@ struct CopyResult {
 CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
                      InstallSystem& system = InstallSystem::Real());
 
+// The program the shell's "open" of a document with this extension runs;
+// empty when there is none.
+std::string DocumentOpener(const std::string& extension);
+
 // A program to start instead of the shell's open of the document, when the
 // entry names one (`accessexe`) or Access's switches (`accessargs`).
 struct LaunchTarget {

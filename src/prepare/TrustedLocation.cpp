@@ -11,10 +11,13 @@
 namespace vorlund {
 namespace {
 
-bool sameLocation(const std::string& a, const std::string& b) {
-    const std::wstring wa = win::Wide(a), wb = win::Wide(b);
-    return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
-                                static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+// Access compares the paths without regard to letter case.
+std::optional<std::string> nameOf(const std::vector<TrustedLocationStore::Location>& locations,
+                                  const std::string& path) {
+    for (const TrustedLocationStore::Location& l : locations)
+        if (win::SameIgnoringCase(l.path, path))
+            return l.name;
+    return std::nullopt;
 }
 
 std::optional<std::string> readPath(HKEY key) {
@@ -49,7 +52,7 @@ std::string FreeLocationName(const std::vector<std::string>& taken) {
     for (int n = 1;; ++n) {
         const std::string name = "Vorlund" + std::to_string(n);
         if (std::none_of(taken.begin(), taken.end(),
-                         [&](const std::string& t) { return sameLocation(t, name); }))
+                         [&](const std::string& t) { return win::SameIgnoringCase(t, name); }))
             return name;
     }
 }
@@ -108,10 +111,7 @@ TrustedLocationStore& TrustedLocationStore::Real() {
 
 std::optional<std::string> FindLocation(TrustedLocationStore& store, const std::string& key,
                                         const std::string& path) {
-    for (const TrustedLocationStore::Location& l : store.Locations(key))
-        if (sameLocation(l.path, path))
-            return l.name;
-    return std::nullopt;
+    return nameOf(store.Locations(key), path);
 }
 
 DWORD EnsureTrustedLocation(TrustedLocationStore& store, const std::string& directory,
@@ -121,8 +121,7 @@ DWORD EnsureTrustedLocation(TrustedLocationStore& store, const std::string& dire
     for (const char* version : kAccessVersions) {
         const std::string key = TrustedLocationsKey(version);
         const std::vector<TrustedLocationStore::Location> locations = store.Locations(key);
-        if (std::any_of(locations.begin(), locations.end(),
-                        [&](const auto& l) { return sameLocation(l.path, path); }))
+        if (nameOf(locations, path))
             continue;
         std::vector<std::string> taken;
         for (const auto& l : locations)

@@ -44,6 +44,15 @@ void deletionFailed(PrepareHost& host, RunState& run, DWORD error) {
     ++run.errorCount;
 }
 
+// Closed while another launcher had the copy: no copy, no launch.
+bool leftWhileWaiting(RunState& run, const InstallLock& lock) {
+    if (!lock.Abandoned())
+        return false;
+    NoteOutcome(run, RunResult::Abandoned);
+    ++run.errorCount;
+    return true;
+}
+
 // The road of every copy: the old copy must be replaceable, leftovers of
 // killed runs go, and the new copy comes whole or not at all.
 CopyResult copyIntoPlace(PrepareHost& host, RunState& run, const EntryPaths& paths,
@@ -94,11 +103,8 @@ void refreshIfBloated(PrepareHost& host, RunState& run, const EntryPaths& paths,
     if (!local || !central || !RefreshNeeded(*local, *central, percent))
         return;
     InstallLock lock(host, paths.Local());
-    if (lock.Abandoned()) {
-        NoteOutcome(run, RunResult::Abandoned);
-        ++run.errorCount;
+    if (leftWhileWaiting(run, lock))
         return;
-    }
     const CopyResult copy = copyIntoPlace(host, run, paths, system);
     lock.Release();
     run.log.bytes = copy.bytes;
@@ -131,11 +137,8 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     // Another launcher of this user may be installing the same copy: wait for
     // it, then decide again with what it left.
     InstallLock lock(host, paths.Local());
-    if (lock.Abandoned()) { // closed while waiting: no install, no launch
-        NoteOutcome(run, RunResult::Abandoned);
-        ++run.errorCount;
+    if (leftWhileWaiting(run, lock))
         return;
-    }
     run.installedVersion = system.ReadVersion(reg).value_or(0);
     if (!installNeeded(run, paths.Local(), system))
         return;

@@ -13,6 +13,12 @@ std::string Narrow(std::wstring_view text) {
     return utf16ToUtf8(std::u16string(text.begin(), text.end()));
 }
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    const std::wstring wa = Wide(a), wb = Wide(b);
+    return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
+                                static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+}
+
 File OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
     return File(
         CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition, flags, nullptr));

@@ -16,6 +16,10 @@ std::wstring Wide(std::string_view text);
 // A lone surrogate (which no file name should hold) becomes U+FFFD.
 std::string Narrow(std::wstring_view text);
 
+// Whether two names are the same to Windows' registry and file system:
+// without regard to letter case, in every script.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 File OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition,
               DWORD flags = FILE_ATTRIBUTE_NORMAL);
 
