@@ -1,5 +1,6 @@
-// Time from the launcher's start to its selection, for a configuration of 2
-// and one of 500 entries, alternating, in one run.
+// Time from the launcher's start to its selection for configurations of 2,
+// 2,000 and 20,000 entries, taken in turns, in one run. The time beyond the
+// 2 entries' must grow linearly: 20,000 at most 15 times what 2,000 cost.
 //
 // Usage: vorlund_start_bench [rounds] [launcher exe]   (default 7 rounds, the
 // vorlund.exe beside the benchmark)
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,23 +60,29 @@ double median(std::vector<double> v) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const std::string source = argc > 2 ? argv[2] : besideThisProgram("vorlund.exe");
-    TempDir few("bench_few"), many("bench_many");
-    for (const TempDir* dir : {&few, &many})
-        CopyFileA(source.c_str(), (*dir / "vorlund.exe").c_str(), FALSE);
-    WriteFileBytes(few / "vorlund.INI", configuration(2));
-    WriteFileBytes(many / "vorlund.INI", configuration(500));
-
-    std::vector<double> two, fiveHundred;
-    startToSelection(few / "vorlund.exe"); // the first start pays for loading Wine's DLLs
-    for (int i = 0; i < rounds; ++i) {
-        two.push_back(startToSelection(few / "vorlund.exe"));
-        fiveHundred.push_back(startToSelection(many / "vorlund.exe"));
+    const int sizes[] = {2, 2000, 20000};
+    std::vector<std::unique_ptr<TempDir>> dirs;
+    for (int entries : sizes) {
+        dirs.push_back(std::make_unique<TempDir>("bench_" + std::to_string(entries)));
+        CopyFileA(source.c_str(), (*dirs.back() / "vorlund.exe").c_str(), FALSE);
+        WriteFileBytes(*dirs.back() / "vorlund.INI", configuration(entries));
     }
-    const double a = median(two), b = median(fiveHundred);
-    std::printf("start to selection, median of %d: 2 entries %.0f ms, 500 entries %.0f ms\n",
-                rounds, a, b);
-    std::printf("500 take %.0f ms longer (goal: at most 500), ratio %.2f\n", b - a, b / a);
+    std::vector<std::vector<double>> times(dirs.size());
+    startToSelection(*dirs[0] / "vorlund.exe"); // the first start pays for loading Wine's DLLs
+    for (int i = 0; i < rounds; ++i)
+        for (size_t d = 0; d < dirs.size(); ++d)
+            times[d].push_back(startToSelection(*dirs[d] / "vorlund.exe"));
+    double medians[3];
+    for (size_t d = 0; d < dirs.size(); ++d)
+        medians[d] = median(times[d]);
+    std::printf("start to selection, median of %d: 2 entries %.0f ms, 2,000 entries %.0f ms, "
+                "20,000 entries %.0f ms\n",
+                rounds, medians[0], medians[1], medians[2]);
+    const double beyond2000 = medians[1] - medians[0], beyond20000 = medians[2] - medians[0];
+    std::printf("beyond the 2 entries: 2,000 add %.0f ms, 20,000 add %.0f ms, ratio %.1f "
+                "(goal: at most 15)\n",
+                beyond2000, beyond20000, beyond20000 / std::max(beyond2000, 1.0));
     return 0;
 }

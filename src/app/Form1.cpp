@@ -233,7 +233,7 @@ void TForm1::b2DblClick() {
     SetModalResult(mrOk);
 }
 
-void TForm1::ReadProgramm(const IniFile& config, const std::string& section) {
+void TForm1::ReadProgramm(const ProfileReader& config, const std::string& section) {
     vorlund::ReadProgramm(tPrograms, config, section);
 }
 

@@ -58,7 +58,7 @@ class TForm1 : public Window, public flat::TComponent, public PrepareHost {
     void waittimerTimer();
     void bEXITClick();
     void b2DblClick();
-    void ReadProgramm(const IniFile& config, const std::string& section);
+    void ReadProgramm(const ProfileReader& config, const std::string& section);
     void LaunchProgram(RunState& run, int32_t id);
     bool XCopyFile(const std::string& source, const std::string& destination);
 

@@ -2,8 +2,6 @@
 
 #include "base/Utf8.h"
 
-#include <optional>
-
 namespace vorlund {
 namespace {
 
@@ -13,26 +11,6 @@ constexpr char16_t kHighControls[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// The next code point of a UTF-8 text, or nothing for a damaged sequence
-// (which is then skipped one byte at a time).
-std::optional<char32_t> nextCodePoint(std::string_view text, size_t& at) {
-    const auto lead = static_cast<unsigned char>(text[at++]);
-    if (lead < 0x80)
-        return lead;
-    const int extra = lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
-    if (extra < 0 || lead >= 0xF5 || at + static_cast<size_t>(extra) > text.size())
-        return std::nullopt;
-    char32_t c = lead & (0x3F >> extra);
-    for (int i = 0; i < extra; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + static_cast<size_t>(i)]);
-        if ((next & 0xC0) != 0x80)
-            return std::nullopt;
-        c = (c << 6) | (next & 0x3F);
-    }
-    at += static_cast<size_t>(extra);
-    return c;
-}
 
 char fromUnicode(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
@@ -49,8 +27,8 @@ std::string utf8ToCp1252(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t at = 0; at < text.size();) {
-        const std::optional<char32_t> c = nextCodePoint(text, at);
-        out += c ? fromUnicode(*c) : '?';
+        // The decoder's own strictness: an overlong "/" is no "/".
+        out += fromUnicode(nextCodePoint(text, at));
     }
     return out;
 }

@@ -70,6 +70,12 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
+char32_t nextCodePoint(std::string_view text, size_t& at) {
+    const Decoded d = decodeAt(text, at);
+    at += d.length;
+    return d.character;
+}
+
 std::u16string utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());

@@ -20,6 +20,10 @@ std::string utf16ToUtf8(std::u16string_view text);
 // The text with each ill-formed part replaced by U+FFFD.
 std::string wellFormedUtf8(std::string_view text);
 void appendUtf8(std::string& out, char32_t c);
+// The character that starts at `at`, which then moves past it; an
+// ill-formed part gives one U+FFFD and is passed over whole. `at` must lie
+// within the text.
+char32_t nextCodePoint(std::string_view text, size_t& at);
 
 // Characters (code points) of well-formed UTF-8.
 size_t utf8Length(std::string_view text);

@@ -1,6 +1,7 @@
 #include "check/Fleet.h"
 
 #include "base/Utf8.h"
+#include "check/CellText.h"
 
 #include <algorithm>
 #include <array>
@@ -14,21 +15,8 @@ constexpr size_t kColumns = 7;
 constexpr size_t kWidest = 60; // characters of a cell
 using Cells = std::array<std::string, kColumns>;
 
-// A cell as the table shows it: control characters (C0 and C1, which a
-// damaged or hostile log may hold) as "?", at most kWidest characters.
 std::string shown(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const bool c1 = c == 0xC2 && i + 1 < text.size() &&
-                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-        out += c < 0x20 || c == 0x7F || c1 ? '?' : text[i];
-        i += c1;
-    }
-    if (utf8Length(out) > kWidest)
-        out = std::string(utf8Prefix(out, kWidest - 1)) + "\u2026";
-    return out;
+    return CellText(text, kWidest);
 }
 
 Cells cells(const FleetRow& r) {
@@ -101,7 +89,7 @@ void FleetLog::line(std::string_view text) {
     const std::optional<RunRecord> run = ParseRunLine(text);
     if (!run)
         return;
-    const int failures = (row_ ? row_->failures : 0) + (IsFailure(run->result) ? 1 : 0);
+    const int64_t failures = (row_ ? row_->failures : 0) + (IsFailure(run->result) ? 1 : 0);
     row_ = FleetRow{*run, failures};
 }
 

@@ -3,6 +3,7 @@
 // log file, failures first. Damaged lines and foreign files are passed over.
 #include "prepare/RunLog.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,7 +13,7 @@ namespace vorlund::check {
 
 struct FleetRow {
     RunRecord last; // the file's last run
-    int failures = 0;
+    int64_t failures = 0;
 };
 
 // Reads one log file piece by piece, holding no more than one line.

@@ -254,19 +254,29 @@ FileState probeConfiguration(const std::string& path, EncodingFindings& encoding
     return FileState::Readable;
 }
 
-std::optional<size_t> earlierWithSameName(const std::vector<EntryFacts>& entries, size_t index,
-                                          std::string EntryFacts::*name) {
-    for (size_t i = 0; i < index; ++i)
-        if (win::SameIgnoringCase(entries[i].*name, entries[index].*name))
-            return i + 1;
-    return std::nullopt;
+// For each entry the first one (1-based) before it whose name Windows takes
+// for the same: sorted once by that comparison, so that thousands of
+// entries cost no more than sorting them.
+void markSharedNames(std::vector<EntryFacts>& entries, std::string EntryFacts::*name,
+                     std::optional<size_t> EntryFacts::*sameAs) {
+    std::vector<std::pair<std::wstring, size_t>> keys;
+    for (size_t i = 0; i < entries.size(); ++i)
+        keys.emplace_back(win::Wide(entries[i].*name), i);
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+        return win::CompareIgnoringCase(a.first, b.first) < 0;
+    });
+    // Equal names stand together, the earliest entry first.
+    for (size_t k = 1, first = 0; k < keys.size(); ++k) {
+        if (win::CompareIgnoringCase(keys[first].first, keys[k].first) != 0)
+            first = k;
+        else
+            entries[keys[k].second].*sameAs = keys[first].second + 1;
+    }
 }
 
 void findSharedNames(std::vector<EntryFacts>& entries) {
-    for (size_t i = 0; i < entries.size(); ++i) {
-        entries[i].sameDisplayNameAs = earlierWithSameName(entries, i, &EntryFacts::displayName);
-        entries[i].sameDataSourceAs = earlierWithSameName(entries, i, &EntryFacts::dataSourceName);
-    }
+    markSharedNames(entries, &EntryFacts::displayName, &EntryFacts::sameDisplayNameAs);
+    markSharedNames(entries, &EntryFacts::dataSourceName, &EntryFacts::sameDataSourceAs);
 }
 
 } // namespace

@@ -2,35 +2,21 @@
 // The configuration file reader. The file is read and decoded once, at the
 // first question, and answered from memory after that; nothing is held open.
 // Every section and every value comes whole: no buffer cuts them.
-#include "config/ProfileDecoding.h"
-#include "config/ProfileText.h"
+#include "config/ProfileReader.h"
 
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace vorlund {
 
-class IniFile {
+class IniFile : public ProfileReader {
   public:
     explicit IniFile(std::string path) : path_(std::move(path)) {}
 
     const std::string& FileName() const { return path_; }
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& fallback) const;
-    int32_t ReadInteger(const std::string& section, const std::string& key, int32_t fallback) const;
-    // Clears the list, then appends the section names in file order.
-    void ReadSections(std::vector<std::string>& names) const;
-    // How the file was decoded.
-    const ProfileEncoding& Encoding() const;
 
   private:
-    struct Loaded {
-        ProfileText text;
-        ProfileEncoding encoding;
-    };
-    const Loaded& loaded() const;
+    const Loaded& loaded() const override;
 
     std::string path_;
     mutable std::optional<Loaded> loaded_;

@@ -76,6 +76,8 @@ void ProfileText::parseLine(std::string_view line) {
     if (line.front() == '[' && close != std::string_view::npos) {
         const std::string_view name = upToZero(trimmed(line.substr(1, close - 1)));
         sections_.push_back({std::string(name), foldedName(name), {}});
+        if (!name.empty())
+            firstSection_.emplace(sections_.back().folded, sections_.size() - 1);
         return;
     }
     if (sections_.empty())
@@ -94,12 +96,10 @@ void ProfileText::parseLine(std::string_view line) {
 const ProfileText::Key* ProfileText::find(std::string_view section, std::string_view key) const {
     const std::string wantedSection = foldedName(trimmed(section));
     const std::string wantedKey = foldedName(trimmed(key));
-    const auto inSection = std::find_if(sections_.begin(), sections_.end(), [&](const Section& s) {
-        return !s.folded.empty() && s.folded == wantedSection;
-    });
-    if (inSection == sections_.end())
+    const auto first = firstSection_.find(wantedSection);
+    if (first == firstSection_.end())
         return nullptr;
-    for (const Key& k : inSection->keys)
+    for (const Key& k : sections_[first->second].keys)
         if (k.name == wantedKey)
             return &k;
     return nullptr;

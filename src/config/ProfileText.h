@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlund {
@@ -45,6 +46,9 @@ class ProfileText {
     const Key* find(std::string_view section, std::string_view key) const;
 
     std::vector<Section> sections_;
+    // The first section of each folded name: a lookup costs the same
+    // whatever the number of sections.
+    std::unordered_map<std::string, size_t> firstSection_;
 };
 
 } // namespace vorlund

@@ -4,6 +4,7 @@
 #include "base/Utf8.h"
 #include "config/IntParse.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace vorlund {
@@ -41,6 +42,7 @@ void ProgramList::Open() {
 
 void ProgramList::Empty() {
     records_.clear();
+    visible_.clear();
     current_.reset();
     appending_ = false;
     notify();
@@ -64,6 +66,8 @@ void ProgramList::Post() {
     if (!id.isNull && id.number > highestId_)
         highestId_ = id.number;
     records_.push_back(pending_);
+    if (passes(records_.back(), filterConditionIfFiltered()))
+        visible_.push_back(records_.size() - 1);
     appending_ = false;
     current_ = records_.size() - 1;
     notify();
@@ -134,10 +138,11 @@ std::optional<ProgramList::Condition> ProgramList::filterCondition() const {
     return Condition{FieldIndex(trimmed(expr.substr(0, eq))), *value};
 }
 
-bool ProgramList::passes(const Record& record) const {
-    if (!filtered_)
-        return true;
-    const std::optional<Condition> cond = filterCondition();
+std::optional<ProgramList::Condition> ProgramList::filterConditionIfFiltered() const {
+    return filtered_ ? filterCondition() : std::nullopt;
+}
+
+bool ProgramList::passes(const Record& record, const std::optional<Condition>& cond) const {
     if (!cond)
         return true;
     const Value& v = record[cond->field];
@@ -147,16 +152,16 @@ bool ProgramList::passes(const Record& record) const {
     return !v.isNull && actual == cond->value;
 }
 
-std::vector<size_t> ProgramList::visibleRecords() const {
-    std::vector<size_t> rows;
+void ProgramList::refreshVisible() {
+    const std::optional<Condition> cond = filterConditionIfFiltered();
+    visible_.clear();
     for (size_t i = 0; i < records_.size(); ++i)
-        if (passes(records_[i]))
-            rows.push_back(i);
-    return rows;
+        if (passes(records_[i], cond))
+            visible_.push_back(i);
 }
 
 int32_t ProgramList::RecordCount() const {
-    return static_cast<int32_t>(visibleRecords().size());
+    return static_cast<int32_t>(visible_.size());
 }
 
 void ProgramList::SetFilter(std::string text) {
@@ -167,12 +172,12 @@ void ProgramList::SetFilter(std::string text) {
 
 void ProgramList::SetFiltered(bool on) {
     filtered_ = on;
+    refreshVisible();
     if (on) {
-        const std::vector<size_t> rows = visibleRecords();
-        if (rows.empty())
+        if (visible_.empty())
             current_.reset();
         else
-            current_ = rows.front();
+            current_ = visible_.front();
     }
     notify();
 }
@@ -180,28 +185,26 @@ void ProgramList::SetFiltered(bool on) {
 int32_t ProgramList::VisibleRowOfCurrent() const {
     if (!current_)
         return -1;
-    const std::vector<size_t> rows = visibleRecords();
-    for (size_t r = 0; r < rows.size(); ++r)
-        if (rows[r] == *current_)
-            return static_cast<int32_t>(r);
-    return -1;
+    // The rows keep list order, so the current record is found by halving.
+    const auto at = std::lower_bound(visible_.begin(), visible_.end(), *current_);
+    if (at == visible_.end() || *at != *current_)
+        return -1;
+    return static_cast<int32_t>(at - visible_.begin());
 }
 
 void ProgramList::MoveToVisibleRow(int32_t row) {
-    const std::vector<size_t> rows = visibleRecords();
-    if (row < 0 || static_cast<size_t>(row) >= rows.size() || appending_)
+    if (row < 0 || static_cast<size_t>(row) >= visible_.size() || appending_)
         return;
-    if (current_ == rows[static_cast<size_t>(row)])
+    if (current_ == visible_[static_cast<size_t>(row)])
         return;
-    current_ = rows[static_cast<size_t>(row)];
+    current_ = visible_[static_cast<size_t>(row)];
     notify();
 }
 
 std::string ProgramList::VisibleText(int32_t row, std::string_view field) const {
-    const std::vector<size_t> rows = visibleRecords();
-    if (row < 0 || static_cast<size_t>(row) >= rows.size())
+    if (row < 0 || static_cast<size_t>(row) >= visible_.size())
         return {};
-    const Value& v = records_[rows[static_cast<size_t>(row)]][FieldIndex(field)];
+    const Value& v = records_[visible_[static_cast<size_t>(row)]][FieldIndex(field)];
     if (v.isNull)
         return {};
     return kProgramFields[FieldIndex(field)].type == FieldType::Text ? v.text

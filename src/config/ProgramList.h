@@ -94,13 +94,16 @@ class ProgramList {
     Value& editableField(std::string_view field, FieldType expected);
     const Value* currentField(std::string_view field) const;
     std::optional<Condition> filterCondition() const;
-    bool passes(const Record& record) const;
-    std::vector<size_t> visibleRecords() const;
+    std::optional<Condition> filterConditionIfFiltered() const;
+    bool passes(const Record& record, const std::optional<Condition>& cond) const;
+    // The records that pass the filter, built anew when the filter changes.
+    void refreshVisible();
     void notify() const;
 
     std::string name_;
     bool open_ = false;
     std::vector<Record> records_;
+    std::vector<size_t> visible_; // indexes into records_, in list order
     std::optional<size_t> current_;
     bool appending_ = false;
     Record pending_{};

@@ -4,7 +4,7 @@
 
 namespace vorlund {
 
-void ReadProgramm(ProgramList& programs, const IniFile& config, const std::string& section) {
+void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std::string& section) {
     programs.Append();
     programs.SetField("version", config.ReadInteger(section, "version", 0));
     programs.SetField("mdbname", config.ReadString(section, "mdbname", ""));

@@ -1,5 +1,5 @@
 #pragma once
-#include "config/IniFile.h"
+#include "config/ProfileReader.h"
 #include "config/ProgramList.h"
 
 #include <functional>
@@ -9,7 +9,7 @@
 namespace vorlund {
 
 // Appends one record to the program list and fills it from the named section.
-void ReadProgramm(ProgramList& programs, const IniFile& config, const std::string& section);
+void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std::string& section);
 
 // The configuration's program entries, for the launcher and the check alike:
 // one record per section other than SETUP (in any letter case), in file

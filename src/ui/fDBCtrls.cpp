@@ -110,6 +110,8 @@ void TfsDBGrid::SetBounds(int x, int y, int width, int height) {
 
 void TfsDBGrid::SetVisible(bool visible) {
     setup_.visible = visible;
+    if (visible)
+        DataChanged(); // what changed while hidden
     ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -192,6 +194,10 @@ void TfsDBGrid::scrollIntoView() {
 }
 
 void TfsDBGrid::DataChanged() {
+    // Hidden while the configuration is read: one record after another
+    // changes nothing anybody sees, and showing the grid catches up.
+    if (!setup_.visible)
+        return;
     scrollIntoView();
     updateScrollBars();
     InvalidateRect(Handle(), nullptr, FALSE);

@@ -14,9 +14,13 @@ std::string Narrow(std::wstring_view text) {
 }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    const std::wstring wa = Wide(a), wb = Wide(b);
-    return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
-                                static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+    return CompareIgnoringCase(Wide(a), Wide(b)) == 0;
+}
+
+int CompareIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) -
+           CSTR_EQUAL;
 }
 
 File OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {

@@ -19,6 +19,8 @@ std::string Narrow(std::wstring_view text);
 // Whether two names are the same to Windows' registry and file system:
 // without regard to letter case, in every script.
 bool SameIgnoringCase(std::string_view a, std::string_view b);
+// The order that comparison puts names in: negative, 0 (the same) or positive.
+int CompareIgnoringCase(std::wstring_view a, std::wstring_view b);
 
 File OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition,
               DWORD flags = FILE_ATTRIBUTE_NORMAL);

@@ -1,5 +1,6 @@
 // The run log's lines and the fleet table that reads them back.
 #include "base/Cp1252.h"
+#include "base/Utf8.h"
 #include "check/Fleet.h"
 #include "prepare/RunLog.h"
 
@@ -92,8 +93,39 @@ TEST(RunLog, TheTableListsFailuresFirstAndTheExitCodeFollowsTheLastRuns) {
     EXPECT_EQ(FleetExitCode(rows), 0);
 }
 
+// Every byte of a log is untrusted: a raw 8-bit CSI, a name of one letter and
+// 5,000 stray continuation bytes, an escape sequence. The table stays
+// well-formed UTF-8 without a control, and no cell passes 60 characters.
+TEST(RunLog, HostileBytesLeaveTheTableWellFormedWithoutControlsAndCut) {
+    FleetRow hostile{run("PC-\x9B"
+                         "2J",
+                         RunResult::Started, "2026-12-08 09:00:00"),
+                     0};
+    hostile.last.user = "A" + std::string(5000, '\x80');
+    hostile.last.application = "\x1B]0;owned\x07\x1B[2J\xC2\x9B"
+                               "31m";
+    const std::string table = FleetTable({hostile}, "C:\\Logs");
+    EXPECT_TRUE(wellFormedUtf8(table) == table); // not printed: 15 KB of it before the fix
+    for (size_t at = 0; at < table.size();) {
+        const char32_t c = nextCodePoint(table, at);
+        EXPECT_FALSE((c < 0x20 && c != '\r' && c != '\n') || (c >= 0x7F && c <= 0x9F))
+            << "U+" << std::hex << static_cast<unsigned>(c);
+    }
+    const std::string row = table.substr(table.rfind("PC-"));
+    ASSERT_LT(row.size(), 1000u);
+    EXPECT_EQ(row.find("PC-\uFFFD2J  "), 0u) << row;
+    std::string user = "A";
+    for (int i = 0; i < 58; ++i)
+        user += "\uFFFD";
+    EXPECT_NE(row.find("  " + user + "\u2026  "), std::string::npos) << row;
+    EXPECT_NE(row.find("  ?]0;owned??[2J?31m  "), std::string::npos) << row;
+    EXPECT_LT(utf8Length(row), 60u * 7 + 2 * 6 + 2);
+}
+
 TEST(Cp1252, Utf8ComesBackAndWhatItLacksBecomesAQuestionMark) {
     EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8("B\xE4r \x80 \x84x\x93")), "B\xE4r \x80 \x84x\x93");
     EXPECT_EQ(utf8ToCp1252("\xD0\x96 \xF0\x9F\x98\x80 \xC3"), "? ? ?");
     EXPECT_EQ(utf8ToCp1252("\xC0\xAF\xFF"), "???");
+    // Overlong forms of "/", "\\" and NUL are no characters, as the decoder says.
+    EXPECT_EQ(utf8ToCp1252("\xE0\x80\xAF|\xE0\x81\x9C|\xE0\x80\x80"), "???|???|???");
 }
