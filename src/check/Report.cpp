@@ -59,6 +59,9 @@ std::string decodingName(const ProfileEncoding& d) {
         return "UTF-16 LE mit Byte-Order-Mark";
     case ProfileEncoding::Utf16BeMark:
         return "UTF-16 BE mit Byte-Order-Mark";
+    case ProfileEncoding::Utf8Detected:
+        return "UTF-8 ohne Byte-Order-Mark (erkannt: durchweg g\u00FCltiges UTF-8, kein "
+               "codepage= in [SETUP])";
     case ProfileEncoding::CodePage:
         break;
     }
@@ -66,7 +69,7 @@ std::string decodingName(const ProfileEncoding& d) {
     if (d.Unknown())
         return "Windows-1252 (ANSI); " + requested + " kennt Windows nicht";
     if (d.requested == 0)
-        return "Windows-1252 (ANSI, kein codepage= in [SETUP])";
+        return "Windows-1252 (ANSI: kein codepage= in [SETUP], kein durchweg g\u00FCltiges UTF-8)";
     return d.codePage == 65001 ? "UTF-8 (" + requested + ")"
                                : "Codepage " + std::to_string(d.codePage) + " (" + requested + ")";
 }

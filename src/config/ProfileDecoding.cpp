@@ -5,6 +5,8 @@
 #include "config/IntParse.h"
 #include "config/ProfileText.h"
 
+#include <algorithm>
+
 namespace vorlund {
 namespace {
 
@@ -32,10 +34,10 @@ int32_t requestedCodePage(std::string_view bytes) {
     return readIntOrDefault(value, 0);
 }
 
-DecodedProfile inCodePage(std::string_view bytes, const CodePageDecoder& decodeCodePage) {
+DecodedProfile inCodePage(std::string_view bytes, int32_t wanted,
+                          const CodePageDecoder& decodeCodePage) {
     DecodedProfile out;
-    out.encoding.requested = requestedCodePage(bytes);
-    const int32_t wanted = out.encoding.requested;
+    out.encoding.requested = wanted;
     if (wanted == static_cast<int32_t>(kUtf8)) {
         out.encoding.codePage = kUtf8;
         out.text = wellFormedUtf8(bytes);
@@ -53,6 +55,12 @@ DecodedProfile inCodePage(std::string_view bytes, const CodePageDecoder& decodeC
     return out;
 }
 
+bool isUtf8WithNonAscii(std::string_view bytes) {
+    const bool nonAscii = std::any_of(bytes.begin(), bytes.end(),
+                                      [](char c) { return static_cast<unsigned char>(c) > 127; });
+    return nonAscii && wellFormedUtf8(bytes) == bytes;
+}
+
 } // namespace
 
 DecodedProfile DecodeProfile(std::string_view bytes, const CodePageDecoder& decodeCodePage) {
@@ -62,7 +70,13 @@ DecodedProfile DecodeProfile(std::string_view bytes, const CodePageDecoder& deco
         return {fromUtf16(bytes.substr(2), false), {ProfileEncoding::Utf16LeMark}};
     if (bytes.starts_with("\xFE\xFF"))
         return {fromUtf16(bytes.substr(2), true), {ProfileEncoding::Utf16BeMark}};
-    return inCodePage(bytes, decodeCodePage);
+    const int32_t requested = requestedCodePage(bytes);
+    if (requested == 0 && isUtf8WithNonAscii(bytes)) {
+        DecodedProfile out{std::string(bytes), {ProfileEncoding::Utf8Detected}};
+        out.encoding.codePage = kUtf8;
+        return out;
+    }
+    return inCodePage(bytes, requested, decodeCodePage);
 }
 
 } // namespace vorlund

@@ -59,23 +59,29 @@ std::string_view withoutTrailingSpaces(std::string_view text) {
 
 ProfileText::ProfileText(std::string_view text) {
     std::string_view rest = text;
+    size_t number = 1;
     while (!rest.empty()) {
         const size_t end = std::min(rest.find_first_of("\r\n"), rest.size());
-        parseLine(rest.substr(0, end));
+        parseLine(rest.substr(0, end), number);
         rest.remove_prefix(end);
-        while (!rest.empty() && (rest.front() == '\r' || rest.front() == '\n'))
-            rest.remove_prefix(1);
+        // A run of line ends is one to the profile functions; an editor
+        // counts CRLF, CR and LF as one line each.
+        while (!rest.empty() && (rest.front() == '\r' || rest.front() == '\n')) {
+            const bool crlf = rest.size() > 1 && rest[0] == '\r' && rest[1] == '\n';
+            rest.remove_prefix(crlf ? 2 : 1);
+            ++number;
+        }
     }
 }
 
-void ProfileText::parseLine(std::string_view line) {
+void ProfileText::parseLine(std::string_view line, size_t number) {
     line = trimmed(line);
     if (line.empty())
         return;
     const size_t close = line.rfind(']');
     if (line.front() == '[' && close != std::string_view::npos) {
         const std::string_view name = upToZero(trimmed(line.substr(1, close - 1)));
-        sections_.push_back({std::string(name), foldedName(name), {}});
+        sections_.push_back({std::string(name), foldedName(name), {}, number});
         if (!name.empty())
             firstSection_.emplace(sections_.back().folded, sections_.size() - 1);
         return;
@@ -83,8 +89,10 @@ void ProfileText::parseLine(std::string_view line) {
     if (sections_.empty())
         return; // keys before the first section belong to no name we look up
     Key key;
+    key.line = number;
     const size_t equals = line.find('=');
-    key.name = foldedName(trimmed(line.substr(0, equals)));
+    key.written = std::string(upToZero(trimmed(line.substr(0, equals))));
+    key.name = foldedName(key.written);
     if (equals != std::string_view::npos) {
         key.value = upToZero(trimmed(line.substr(equals + 1)));
         key.hasValue = true;

@@ -30,19 +30,25 @@ class ProfileText {
     // one that fits only partly is cut.
     std::vector<std::string> SectionNames(size_t buffer) const;
 
-  private:
+    // What the file holds, line by line, for a closer look than the profile
+    // functions give: the check names what they would pass over.
     struct Key {
         std::string name; // folded to lower case
-        std::string value;
+        std::string written;
+        std::string value; // before matching quotes are removed
         bool hasValue = false;
+        size_t line = 0; // 1-based
     };
     struct Section {
         std::string name; // as written
         std::string folded;
         std::vector<Key> keys;
+        size_t line = 0;
     };
+    const std::vector<Section>& Sections() const { return sections_; }
 
-    void parseLine(std::string_view line);
+  private:
+    void parseLine(std::string_view line, size_t number);
     const Key* find(std::string_view section, std::string_view key) const;
 
     std::vector<Section> sections_;

@@ -27,6 +27,14 @@ void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std:
     programs.Post();
 }
 
+std::vector<std::string> MissingRequiredKeys(const ProgramList& programs) {
+    std::vector<std::string> missing;
+    for (const char* key : {"odbcname", "mdbname", "displayname"})
+        if (programs.FieldAsString(key).empty())
+            missing.push_back(key);
+    return missing;
+}
+
 std::vector<std::string>
 LoadProgramEntries(const std::vector<std::string>& sections,
                    const std::function<void(const std::string& section)>& read) {

@@ -11,6 +11,11 @@ namespace vorlund {
 // Appends one record to the program list and fills it from the named section.
 void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std::string& section);
 
+// The keys among odbcname, mdbname and displayname that the current entry
+// lacks (or gives empty): without them it can neither be registered nor
+// installed nor named. In that order.
+std::vector<std::string> MissingRequiredKeys(const ProgramList& programs);
+
 // The configuration's program entries, for the launcher and the check alike:
 // one record per section other than SETUP (in any letter case), in file
 // order, each read by `read`. Returns the sections that became entries; none

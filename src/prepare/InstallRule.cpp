@@ -12,11 +12,78 @@ constexpr size_t kPartialSuffix = 19; // "." + up to 10 digits + ".partial"
 
 } // namespace
 
+bool RefreshActive(int32_t percent) {
+    return percent > 100;
+}
+
 bool RefreshNeeded(int64_t localSize, int64_t centralSize, int32_t percent) {
     // In doubles: a size times a percentage may pass 64 bits, and sizes far
     // below 2^53 are exact.
-    return percent > 0 && static_cast<double>(localSize) * 100.0 >
-                              static_cast<double>(centralSize) * static_cast<double>(percent);
+    return RefreshActive(percent) &&
+           static_cast<double>(localSize) * 100.0 >
+               static_cast<double>(centralSize) * static_cast<double>(percent);
+}
+
+namespace {
+
+bool isDriveRoot(std::string_view path) {
+    const char d = path.size() >= 3 ? path[0] : '\0';
+    return ((d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z')) && path[1] == ':' && path[2] == '\\';
+}
+
+// "\\server\share\": a server and a share, each named.
+bool isShareRoot(std::string_view path) {
+    if (!path.starts_with("\\\\"))
+        return false;
+    const size_t server = path.find('\\', 2);
+    if (server == std::string_view::npos || server == 2)
+        return false;
+    const size_t share = path.find('\\', server + 1);
+    return share != std::string_view::npos && share > server + 1;
+}
+
+// A %NAME% left as written: ExpandEnvironmentStrings keeps what it cannot replace.
+bool hasUnexpandedVariable(std::string_view path) {
+    const size_t open = path.find('%');
+    if (open == std::string_view::npos)
+        return false;
+    const size_t close = path.find('%', open + 1);
+    return close != std::string_view::npos && close > open + 1 &&
+           path.substr(open + 1, close - open - 1).find('\\') == std::string_view::npos;
+}
+
+} // namespace
+
+InstallDirFault InstallDirectoryFault(std::string_view installDir, std::string_view local,
+                                      std::string_view central, SameName sameName) {
+    if (installDir.empty())
+        return InstallDirFault::Empty;
+    if (hasUnexpandedVariable(installDir))
+        return InstallDirFault::Unexpanded;
+    if (!isDriveRoot(installDir) && !isShareRoot(installDir))
+        return InstallDirFault::Relative;
+    if (sameName(local, central))
+        return InstallDirFault::CentralCopy;
+    return InstallDirFault::None;
+}
+
+std::string InstallDirFaultText(InstallDirFault fault, std::string_view installDir) {
+    const std::string dir(installDir);
+    switch (fault) {
+    case InstallDirFault::None:
+        break;
+    case InstallDirFault::Empty:
+        return "tmpdir ist leer (fehlt der Schl\u00FCssel, oder ist er falsch geschrieben?)";
+    case InstallDirFault::Relative:
+        return "tmpdir ist kein vollst\u00E4ndiger Pfad (C:\\... oder "
+               "\\\\Server\\Freigabe\\...): " +
+               dir;
+    case InstallDirFault::Unexpanded:
+        return "tmpdir enth\u00E4lt eine Variable, die nicht definiert ist: " + dir;
+    case InstallDirFault::CentralCopy:
+        return "die lokale Kopie w\u00E4re die zentrale Kopie selbst (tmpdir = mdbpath): " + dir;
+    }
+    return {};
 }
 
 bool DirectoryFits(std::string_view directory) {

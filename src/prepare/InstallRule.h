@@ -20,9 +20,31 @@ struct LocalCopyFacts {
 // itself is older: "Version" roams with the user, the copy does not.
 bool InstallNeeded(const LocalCopyFacts& facts);
 
+// Whether refreshsize= switches the refresh on: above 100, since a copy is
+// never bloated against itself, and 1 to 100 would copy at every start.
+bool RefreshActive(int32_t percent);
 // Whether the local copy has grown past `percent` percent of the central
 // copy's size (300: three times), so that it is copied afresh.
 bool RefreshNeeded(int64_t localSize, int64_t centralSize, int32_t percent);
+
+// Why an installation directory, its %NAME% expanded, is no directory of its
+// own: the install would write beside the program on the share, or over the
+// one file every workstation installs from.
+enum class InstallDirFault {
+    None,
+    Empty,       // no tmpdir, or a misspelt key
+    Relative,    // not "X:\..." nor "\\server\share\..."
+    Unexpanded,  // a %NAME% that no variable replaced
+    CentralCopy, // the local copy is the central copy
+};
+using SameName = bool (*)(std::string_view a, std::string_view b);
+// The local copy that names the central one is found by `sameName`, the
+// way the file system compares names; the same file under two names is the
+// caller's to find.
+InstallDirFault InstallDirectoryFault(std::string_view installDir, std::string_view local,
+                                      std::string_view central, SameName sameName);
+// What the log and the check say of it.
+std::string InstallDirFaultText(InstallDirFault fault, std::string_view installDir);
 
 // Whether Windows takes every path an install uses, counted in UTF-16 units:
 // the central copy and the partial file (the local copy's path and

@@ -59,16 +59,7 @@ Opened InstallSystem::OpenSource(const std::string& path) {
 }
 
 bool InstallSystem::NamesSameFile(HANDLE file, const std::string& path) {
-    // Opened for its identity only, which no sharing refuses.
-    const win::File other =
-        OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                 OPEN_EXISTING);
-    BY_HANDLE_FILE_INFORMATION x{}, y{};
-    if (!other || !GetFileInformationByHandle(file, &x) ||
-        !GetFileInformationByHandle(other.get(), &y))
-        return false;
-    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
-           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+    return win::SameFile(file, path);
 }
 
 Status InstallSystem::Size(HANDLE file, int64_t& size) {

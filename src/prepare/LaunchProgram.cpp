@@ -1,10 +1,53 @@
 #include "config/Environment.h"
+#include "config/ReadProgramm.h"
+#include "prepare/InstallTarget.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/RunLogFile.h"
 #include "prepare/TrustedLocation.h"
 
 namespace vorlund {
+namespace {
+
+std::string listed(const std::vector<std::string>& keys) {
+    std::string out;
+    for (const std::string& key : keys)
+        out += (out.empty() ? "" : ", ") + key;
+    return out;
+}
+
+// An entry that names no data source, no database file or no name can be
+// neither registered nor installed: nothing is written and nothing starts.
+bool refusedForMissingKeys(PrepareHost& host, const ProgramList& programs, RunState& run) {
+    const std::vector<std::string> missing = MissingRequiredKeys(programs);
+    if (missing.empty())
+        return false;
+    const std::string detail = "fehlt in der Konfiguration: " + listed(missing);
+    ++run.errorCount;
+    if (missing.front() == "odbcname") {
+        NoteOutcome(run, RunResult::OdbcFailed, detail);
+        host.ShowMessage(texts::kOdbcWarning, MessageType::Warning);
+    } else {
+        NoteOutcome(run, RunResult::FaultyConfiguration, detail);
+        host.ShowMessage(texts::kFaultyConfiguration, MessageType::Error);
+    }
+    return true;
+}
+
+// An installation directory that is none of its own (no tmpdir, a relative
+// one, the central copy's): nothing is created, recorded or opened.
+bool refusedForInstallDirectory(PrepareHost& host, RunState& run, const EntryPaths& paths) {
+    const InstallDirFault fault = InstallTargetFault(paths);
+    if (fault == InstallDirFault::None)
+        return false;
+    NoteOutcome(run, RunResult::CopyFailed, InstallDirFaultText(fault, paths.installDir));
+    host.ShowMessage(texts::copyFailed(run.displayName, paths.Central(), paths.installDir),
+                     MessageType::Warning);
+    ++run.errorCount; // no launch
+    return true;
+}
+
+} // namespace
 
 bool RegisterOdbcDataSource(ProgramList& programs, RunState& run) {
     TRegistry& reg = *run.registry;
@@ -29,6 +72,8 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
 
     run.displayName = programs.FieldAsString("DisplayName");
     run.log.application = run.displayName;
+    if (refusedForMissingKeys(host, programs, run))
+        return;
     run.registry->SetAccess(KEY_ALL_ACCESS);
     run.registry->SetRootKey(HKEY_CURRENT_USER);
     if (!RegisterOdbcDataSource(programs, run))
@@ -42,14 +87,17 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
     run.registry->CloseKey();
     run.accessExe = programs.FieldAsString("accessexe");
     run.accessArgs = programs.FieldAsString("accessargs");
-    if (programs.FieldAsInteger("trustedlocation") == 1) {
-        // Not an error of the run: without it Access only asks more.
-        const std::string dir = ExpandEntryPaths(programs).installDir;
-        if (const DWORD error =
-                EnsureTrustedLocation(TrustedLocationStore::Real(), dir, run.displayName))
-            NoteOutcome(run, RunResult::NotTrusted, error);
+    const EntryPaths paths = ExpandEntryPaths(programs);
+    if (!refusedForInstallDirectory(host, run, paths)) {
+        if (programs.FieldAsInteger("trustedlocation") == 1) {
+            // Not an error of the run: without it Access only asks more.
+            if (const DWORD error =
+                    EnsureTrustedLocation(TrustedLocationStore::Real(), paths.installDir,
+                                          run.displayName))
+                NoteOutcome(run, RunResult::NotTrusted, error);
+        }
+        CheckVersionAndInstall(host, programs, run);
     }
-    CheckVersionAndInstall(host, programs, run);
     LaunchStep(host, run);
 }
 

@@ -84,10 +84,14 @@ DWORD WINAPI writeLine(void* parameter) {
 } // namespace
 
 void NoteOutcome(RunState& run, RunResult result, DWORD error) {
+    NoteOutcome(run, result, error != ERROR_SUCCESS ? systemText(error) : std::string());
+}
+
+void NoteOutcome(RunState& run, RunResult result, const std::string& detail) {
     if (IsFailure(run.log.result) || (IsNote(run.log.result) && !IsFailure(result)))
         return;
     run.log.result = result;
-    run.log.detail = error != ERROR_SUCCESS ? systemText(error) : std::string();
+    run.log.detail = detail;
     run.log.milliseconds = millisecondsSinceStart();
 }
 

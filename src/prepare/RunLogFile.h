@@ -12,6 +12,8 @@ namespace vorlund {
 // it (a failed copy, then the old copy opened, is a failed copy). A note (a
 // refresh, a trusted location not written) gives way to a failure only.
 void NoteOutcome(RunState& run, RunResult result, DWORD error = ERROR_SUCCESS);
+// The same with the launcher's own words for the detail.
+void NoteOutcome(RunState& run, RunResult result, const std::string& detail);
 
 // An error that ends the start-up step ends the run, whatever was noted
 // before; its text is the detail.

@@ -96,7 +96,7 @@ void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallS
 // "Version" and the marker stay. Whatever fails, the old copy opens as it is.
 void refreshIfBloated(PrepareHost& host, RunState& run, const EntryPaths& paths,
                       InstallSystem& system, int32_t percent) {
-    if (percent <= 0)
+    if (!RefreshActive(percent))
         return;
     const std::optional<int64_t> local = system.FileSize(paths.Local());
     const std::optional<int64_t> central = system.FileSize(paths.Central());

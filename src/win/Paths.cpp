@@ -18,6 +18,32 @@ bool IsDirectory(const std::string& path) {
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+
+// Opened for its identity only, which no sharing refuses.
+File openForIdentity(const std::string& path) {
+    return OpenFile(path, FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS);
+}
+
+} // namespace
+
+bool SameFile(HANDLE file, const std::string& path) {
+    const File other = openForIdentity(path);
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    if (!other || !GetFileInformationByHandle(file, &x) ||
+        !GetFileInformationByHandle(other.get(), &y))
+        return false;
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    const File first = openForIdentity(a);
+    return first && SameFile(first.get(), b);
+}
+
 std::vector<std::string> FileNames(const std::string& pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW data;

@@ -1,5 +1,6 @@
 // The real vorlund.exe, copied with an INI into a fresh directory, run in
 // this Wine prefix and driven from outside like a user would.
+#include "base/AsciiText.h"
 #include "base/Cp1252.h"
 #include "base/Utf8.h"
 #include "prepare/RunLog.h"
@@ -44,6 +45,7 @@ class LauncherTest : public ::testing::Test {
             RegDeleteKeyValueA(HKEY_CURRENT_USER, kSourcesKey.c_str(), dsn);
         }
         DeleteRegTree(HKEY_CURRENT_USER, "Software\\KORVEL");
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kSourcesKey.c_str(), nullptr); // a nameless source
     }
 
     // .mdb files open with the recorder, through the machine's classes.
@@ -328,7 +330,7 @@ TEST_F(LauncherTest, EndButtonAndCloseBoxEndTheSelectionWithoutAnything) {
     EXPECT_TRUE(opened(0).empty());
 }
 
-TEST_F(LauncherTest, TwoEntriesSharingADataSourceAndAnEmptyName) {
+TEST_F(LauncherTest, TwoEntriesSharingADataSourceGiveItTheValuesOfTheOneStarted) {
     ini(entry("A", "Auftr\xE4ge", "E2E_SHARED", 0, "D:\\a.gdb") +
         entry("B", "Lager", "E2E_SHARED", 0, "D:\\b.gdb"));
     installedLocally("A");
@@ -339,17 +341,81 @@ TEST_F(LauncherTest, TwoEntriesSharingADataSourceAndAnEmptyName) {
         PostMessageA(Control(form, 12), BM_CLICK, 0, 0); // the last entry, highlighted at first
     });
     EXPECT_EQ(dsnValue("E2E_SHARED", "Database"), "D:\\b.gdb");
+}
 
-    // An empty data source name is not rejected: the values go to the key itself.
-    ini(entry("One", "Eins", "", 0, "D:\\empty.gdb"));
-    installedLocally("One");
+// A misspelt [SETUP] is a section like any other, but one without a data
+// source name: its keys never reach the root of the data sources.
+TEST_F(LauncherTest, AnEntryWithoutADataSourceNameRegistersNothing) {
+    ini("[SETUPP]\r\nJpegImage=banner.jpg\r\nlogdir=" + dir / "logs" + "\r\n");
     const Outcome r = run();
-    EXPECT_TRUE(r.dialogs.empty());
+    ASSERT_EQ(r.dialogs.size(), 1u);
+    EXPECT_EQ(r.dialogs[0].caption, "Warnung");
+    EXPECT_EQ(r.dialogs[0].text.substr(0, 42), "Warnung!\r\rODBC Verbindung wurde noch nicht");
     std::string v;
-    EXPECT_TRUE(ReadRegString(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI", "Database", v));
-    EXPECT_EQ(v, "D:\\empty.gdb");
     for (const char* name : {"Database", "CharacterSet", "Driver", "Role"})
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI", name);
+        EXPECT_FALSE(ReadRegString(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI", name, v)) << name;
+    EXPECT_FALSE(ReadRegString(HKEY_CURRENT_USER, kSourcesKey, "", v));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\KORVEL"));
+
+    // A name or a file missing: the faulty configuration, and nothing written.
+    ini(entry("One", "", "E2E_ONE"));
+    const Outcome nameless = run();
+    ASSERT_EQ(nameless.dialogs.size(), 1u);
+    EXPECT_EQ(nameless.dialogs[0].text, kFaulty);
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kDsnKey + "E2E_ONE"));
+    EXPECT_TRUE(opened(0).empty());
+}
+
+// No installation directory of its own: a misspelt key, a variable that is
+// not defined, the central copy's own directory. Nothing is written beside
+// the program or over the master, and the master is never opened.
+TEST_F(LauncherTest, AnEntryWithoutAnInstallDirectoryOfItsOwnWritesAndOpensNothing) {
+    const std::string master = PatternBytes(70000, 5);
+    WriteFileBytes(share + "One.mdb", master);
+    const std::string withoutTmpdir = entry("One", "Eins", "E2E_ONE", 3);
+    const std::string tmpdirLine = "tmpdir=" + local + "\r\n";
+    const auto replaced = [&](const std::string& line) {
+        std::string text = withoutTmpdir;
+        text.replace(text.find(tmpdirLine), tmpdirLine.size(), line);
+        return text;
+    };
+    for (const std::string& line : std::vector<std::string>{
+             "tmpdri=" + local + "\r\n", "tmpdir=%LOCALAPPDATE%\\Firma\\\r\n",
+             "tmpdir=" + share + "\r\n",
+             "tmpdir=" + share.substr(0, 3) + vorlund::asciiUpper(share.substr(3)) + "\r\n"}) {
+        ini(replaced(line));
+        const Outcome r = run();
+        ASSERT_EQ(r.dialogs.size(), 1u) << line;
+        EXPECT_EQ(r.dialogs[0].caption, "Warnung") << line;
+        EXPECT_EQ(r.dialogs[0].text.substr(0, 25), "NEUE Version Eins konnte ") << line;
+        EXPECT_FALSE(FileExists(app + "One.mdb")) << line;
+        EXPECT_FALSE(FileExists(app + "%LOCALAPPDATE%")) << line;
+        EXPECT_EQ(ReadFileBytes(share + "One.mdb"), master) << line;
+        EXPECT_FALSE(FileExists(share + "One.mdb.version")) << line;
+        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\KORVEL\\Eins")) << line;
+        EXPECT_TRUE(opened(0).empty()) << line;
+    }
+}
+
+// Notepad saves UTF-8 without a mark: the names arrive as written, so the
+// version key is the one an unchanged version finds again.
+TEST_F(LauncherTest, AUtf8FileWithoutMarkGivesTheExactVersionKey) {
+    ini(vorlund::cp1252ToUtf8(entry("One",
+                                    "B\xE4renstra\xDF"
+                                    "e",
+                                    "E2E_ONE", 4)));
+    WriteFileBytes(share + "One.mdb", "central");
+    EXPECT_EQ(run().dialogs.size(), 2u); // announce, success
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER,
+                            Utf16("Software\\KORVEL\\B\xE4renstra\xDF"
+                                  "e")
+                                .c_str(),
+                            0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    vorlund::win::UniqueKey owner(key);
+    EXPECT_TRUE(run().dialogs.empty()); // the same version, found again: it opens
+    EXPECT_EQ(opened().size(), 2u);
 }
 
 // A version key that cannot be created: its parent is volatile, so the

@@ -1,3 +1,4 @@
+#include "base/AsciiText.h"
 #include "prepare/InstallRule.h"
 #include "prepare/LaunchCommand.h"
 
@@ -84,4 +85,45 @@ TEST(LaunchCommand, TheProgramTheCopyAndTheArgumentsAsWritten) {
         EXPECT_FALSE(RunsAsProgram(document)) << document;
     EXPECT_EQ(ExtensionOf("C:\\a.b\\lager"), "");
     EXPECT_EQ(ExtensionOf("lager.MDB"), ".MDB");
+}
+
+// One rule for both programs: an installation directory of its own, absolute
+// after its variables, and never the central copy's.
+TEST(InstallRule, AnInstallDirectoryMustBeAnAbsolutePathOfItsOwn) {
+    const SameName sameName = [](std::string_view a, std::string_view b) {
+        return equalsIgnoreAsciiCase(a, b);
+    };
+    const struct {
+        std::string dir;
+        InstallDirFault fault;
+    } cases[] = {
+        {"", InstallDirFault::Empty},
+        {"Apps\\Lager\\", InstallDirFault::Relative},
+        {"\\Apps\\Lager\\", InstallDirFault::Relative},
+        {"C:Apps\\", InstallDirFault::Relative},
+        {"\\\\server\\", InstallDirFault::Relative},
+        {"\\\\\\share\\", InstallDirFault::Relative},
+        {"%UNDEFINED%\\x\\", InstallDirFault::Unexpanded},
+        {"C:\\Users\\%LOCALAPPDATE%\\Firma\\", InstallDirFault::Unexpanded},
+        {"C:\\x\\", InstallDirFault::None},
+        {"d:\\100%\\", InstallDirFault::None},
+        {"\\\\s\\f\\", InstallDirFault::None},
+        {"\\\\s\\f\\Lager\\", InstallDirFault::None},
+        {"N:\\APPS\\LAGER\\", InstallDirFault::CentralCopy}, // mdbpath in another letter case
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(InstallDirectoryFault(c.dir, c.dir + "lager.mdb", "N:\\Apps\\Lager\\lager.mdb",
+                                        sameName),
+                  c.fault)
+            << c.dir;
+    EXPECT_NE(InstallDirFaultText(InstallDirFault::Unexpanded, "%X%\\").find("%X%\\"),
+              std::string::npos);
+}
+
+TEST(InstallRule, ARefreshSizeOfAHundredOrLessIsOff) {
+    EXPECT_FALSE(RefreshNeeded(1000, 10, 50)); // a typo for 500 would copy at every start
+    EXPECT_FALSE(RefreshNeeded(1000, 10, 100));
+    EXPECT_TRUE(RefreshNeeded(1000, 10, 101));
+    EXPECT_FALSE(RefreshActive(1));
+    EXPECT_TRUE(RefreshActive(300));
 }

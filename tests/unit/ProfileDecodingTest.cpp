@@ -13,17 +13,19 @@ namespace {
 
 const std::string kBad = "\xEF\xBF\xBD"; // U+FFFD
 
-// Stands in for Windows' code pages: 1250's "ř" and "á", 1251's "Ж"; any
-// other code page is unknown.
+// Stands in for Windows' code pages: 1250's "ř", "á", "Ă" and "ˇ", 1251's
+// "Ж"; any other code page is unknown.
 std::optional<std::string> fakeCodePages(unsigned codePage, std::string_view bytes) {
     if (codePage != 1250 && codePage != 1251)
         return std::nullopt;
     std::string out;
     for (char c : bytes)
-        out += c == '\xF8'   ? "ř"
-               : c == '\xE1' ? (codePage == 1250 ? "á" : "б")
-               : c == '\xC6' ? "Ж"
-                             : std::string(1, c);
+        out += c == '\xF8'                       ? "ř"
+               : c == '\xC3' && codePage == 1250 ? "Ă"
+               : c == '\xA1' && codePage == 1250 ? "ˇ"
+               : c == '\xE1'                     ? (codePage == 1250 ? "á" : "б")
+               : c == '\xC6'                     ? "Ж"
+                                                 : std::string(1, c);
     return out;
 }
 
@@ -71,6 +73,44 @@ TEST(ProfileDecoding, EachMarkOrCodePageDecodesExactlyAndNothingIsInvented) {
     }
     EXPECT_TRUE(DecodeProfile("[SETUP]\r\ncodepage=4711\r\n", fakeCodePages).encoding.Unknown());
     EXPECT_FALSE(DecodeProfile("[SETUP]\r\ncodepage=1250\r\n", fakeCodePages).encoding.Unknown());
+}
+
+// Notepad saves UTF-8 without a mark. Such a file is UTF-8 when all of it is
+// well-formed and some of it is not ASCII; real Windows-1252 text never is.
+TEST(ProfileDecoding, AFileWithoutMarkIsUtf8OnlyWhenWellFormedAndRealAnsiTextStaysAnsi) {
+    const std::string utf8 = "[Lager]\r\ndisplayname=Lagerverwaltung Bärenstraße\r\n";
+    const struct {
+        const char* name;
+        std::string bytes, text;
+        ProfileEncoding::Kind kind;
+    } cases[] = {
+        {"utf8 without mark", utf8, utf8, ProfileEncoding::Utf8Detected},
+        {"ascii", "[A]\r\nk=v\r\n", "[A]\r\nk=v\r\n", ProfileEncoding::CodePage},
+        {"one stray byte", utf8 + "\xFC",
+         "[Lager]\r\ndisplayname=Lagerverwaltung BÃ¤renstraÃŸe\r\nü", ProfileEncoding::CodePage},
+        {"codepage= wins", "[SETUP]\r\ncodepage=1250\r\n[\xC3\xA1]",
+         "[SETUP]\r\ncodepage=1250\r\n[Ăˇ]", ProfileEncoding::CodePage},
+        {"german",
+         "[A]\r\ndisplayname=Gr\xFC\xDF"
+         "e aus der B\xE4renstra\xDF"
+         "e, M\xFCller & S\xF6hne\r\n",
+         "[A]\r\ndisplayname=Grüße aus der Bärenstraße, Müller & Söhne\r\n",
+         ProfileEncoding::CodePage},
+        {"french",
+         "[A]\r\nx=Cr\xE8me br\xFBl\xE9"
+         "e \xE0 l'\xE9t\xE9, gar\xE7on na\xEF"
+         "f \x80\r\n",
+         "[A]\r\nx=Crème brûlée à l'été, garçon naïf €\r\n", ProfileEncoding::CodePage},
+        {"scandinavian",
+         "[A]\r\nx=Bl\xE5"
+         "b\xE6rsyltet\xF8y fra \xC6r\xF8, \xC5se og \xD8ystein\r\n",
+         "[A]\r\nx=Blåbærsyltetøy fra Ærø, Åse og Øystein\r\n", ProfileEncoding::CodePage},
+    };
+    for (const auto& c : cases) {
+        const DecodedProfile d = DecodeProfile(c.bytes, fakeCodePages);
+        EXPECT_EQ(d.text, c.text) << c.name;
+        EXPECT_EQ(d.encoding.kind, c.kind) << c.name;
+    }
 }
 
 TEST(ProfileDecoding, WidthsCountCharactersAndACutNeverSplitsOne) {
