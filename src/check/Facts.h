@@ -1,8 +1,10 @@
 #pragma once
 // What the configuration check found on this workstation, gathered without
 // changing anything, for the verdict and the report.
+#include "check/ConfigLint.h"
 #include "check/TextEncoding.h"
 #include "config/ProfileDecoding.h"
+#include "prepare/InstallRule.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +46,7 @@ struct EntryFacts {
     bool localHeld = false;        // open elsewhere, so it cannot be replaced
     std::optional<int32_t> marker; // the version written beside the local copy
     std::string installDir;
+    InstallDirFault installDirFault = InstallDirFault::None; // the launcher refuses the entry
     DirState installDirState = DirState::Exists;
     bool installDirShared = false; // other users may change it or the copy in it
 
@@ -51,9 +54,16 @@ struct EntryFacts {
     std::string dataSourceKey;
     std::vector<RegistryValue> dataSource;
 
+    // Keys without which the launcher registers and starts nothing, and
+    // whether the section was meant as [SETUP] (one letter away from it).
+    std::vector<std::string> missingKeys;
+    bool meantAsSetup = false;
+    // What the reader passes over in the section.
+    std::vector<ConfigNote> notes;
+
     std::string extension;
     std::optional<std::string> opener; // the shell's command for it
-    bool openerIs64Bit = false;        // it could not use a 32-bit ODBC driver
+    bool startsAs64Bit = false;        // the program that starts could not use a 32-bit ODBC driver
 
     // Values longer than their field, which the launcher cuts.
     struct Cut {
@@ -99,6 +109,10 @@ struct ConfigFacts {
     std::vector<std::string> sections;
     std::string banner; // as written; empty: none
     bool bannerLoads = false;
+    std::vector<ConfigNote> setupNotes;
+    std::string logDirWritten; // empty: no run log
+    std::string logDir;        // expanded
+    bool logDirExists = false;
     std::string driverPath;
     bool driverPresent = false;
     // On 64-bit Windows, where 32-bit programs such as Access find it.

@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <tuple>
 
 namespace vorlund::check {
 namespace {
 
-constexpr size_t kLongestLine = 64 * 1024;
 constexpr size_t kColumns = 7;
 constexpr size_t kWidest = 60; // characters of a cell
 using Cells = std::array<std::string, kColumns>;
@@ -49,60 +49,74 @@ bool failed(const FleetRow& r) {
 
 } // namespace
 
-void FleetLog::Feed(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const size_t end = bytes.find('\n');
-        append(bytes.substr(0, end));
-        if (end == std::string_view::npos)
-            return;
-        endLine();
-        bytes.remove_prefix(end + 1);
+void FleetLog::run(const RunRecord& record) {
+    FleetRow* row = nullptr;
+    if (record.application.empty()) {
+        if (!withoutApplication_)
+            withoutApplication_ = FleetRow{};
+        superseded_ = false;
+        row = &*withoutApplication_;
+    } else {
+        superseded_ = withoutApplication_.has_value();
+        const auto [at, added] = byApplication_.emplace(record.application, rows_.size());
+        if (added)
+            rows_.emplace_back();
+        row = &rows_[at->second];
     }
+    row->last = record;
+    row->failures += IsFailure(record.result) ? 1 : 0;
 }
 
-std::optional<FleetRow> FleetLog::Finish() {
-    endLine();
-    return row_;
+std::vector<FleetRow> FleetLog::Finish(const std::string& file) {
+    reader_.Finish();
+    std::vector<FleetRow> rows = rows_;
+    if (withoutApplication_ && !superseded_)
+        rows.push_back(*withoutApplication_);
+    for (FleetRow& row : rows)
+        row.file = file;
+    return rows;
 }
 
-void FleetLog::append(std::string_view piece) {
-    if (overlong_)
-        return;
-    if (pending_.size() + piece.size() > kLongestLine) {
-        overlong_ = true; // no run line is that long: skip to its end
-        pending_.clear();
-        return;
+namespace {
+
+std::string counted(size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// Workstations are log files: one per computer and user.
+std::string heading(const Fleet& fleet, const std::string& folder) {
+    std::set<std::string> stations, failing;
+    for (const FleetRow& r : fleet.rows) {
+        stations.insert(r.file);
+        if (failed(r))
+            failing.insert(r.file);
     }
-    pending_ += piece;
+    std::string out = "Protokolle in " + folder + ": " +
+                      counted(stations.size(), "Arbeitsplatz", "Arbeitspl\u00E4tze") + ", " +
+                      std::to_string(failing.size()) + " mit Fehler im letzten Lauf";
+    if (!fleet.passedOver.empty()) {
+        out += "; " + counted(fleet.passedOver.size(), "Datei", "Dateien") +
+               " ohne eine Zeile eines Laufs \u00FCbergangen: ";
+        const size_t named = std::min<size_t>(fleet.passedOver.size(), 5);
+        for (size_t i = 0; i < named; ++i)
+            out += (i ? ", " : "") + CellText(fleet.passedOver[i], kWidest);
+        if (fleet.passedOver.size() > named)
+            out += " und " + std::to_string(fleet.passedOver.size() - named) + " weitere";
+    }
+    return out + "\r\n";
 }
 
-void FleetLog::endLine() {
-    if (!overlong_)
-        line(pending_);
-    pending_.clear();
-    overlong_ = false;
-}
+} // namespace
 
-void FleetLog::line(std::string_view text) {
-    if (!text.empty() && text.back() == '\r')
-        text.remove_suffix(1);
-    const std::optional<RunRecord> run = ParseRunLine(text);
-    if (!run)
-        return;
-    const int64_t failures = (row_ ? row_->failures : 0) + (IsFailure(run->result) ? 1 : 0);
-    row_ = FleetRow{*run, failures};
-}
-
-std::string FleetTable(std::vector<FleetRow> rows, const std::string& folder) {
+std::string FleetTable(const Fleet& fleet, const std::string& folder) {
+    std::vector<FleetRow> rows = fleet.rows;
     std::stable_sort(rows.begin(), rows.end(), [](const FleetRow& a, const FleetRow& b) {
         if (failed(a) != failed(b))
             return failed(a);
-        return std::tie(a.last.computer, a.last.user) < std::tie(b.last.computer, b.last.user);
+        return std::tie(a.last.computer, a.last.user, a.last.application) <
+               std::tie(b.last.computer, b.last.user, b.last.application);
     });
-    const size_t failing = static_cast<size_t>(std::count_if(rows.begin(), rows.end(), failed));
-    std::string out = "Protokolle in " + folder + ": " + std::to_string(rows.size()) +
-                      " Arbeitspl\u00E4tze, " + std::to_string(failing) +
-                      " mit Fehler im letzten Lauf\r\n";
+    std::string out = heading(fleet, folder);
     if (rows.empty())
         return out;
     const Cells title{
@@ -121,8 +135,8 @@ std::string FleetTable(std::vector<FleetRow> rows, const std::string& folder) {
     return out;
 }
 
-int FleetExitCode(const std::vector<FleetRow>& rows) {
-    return std::any_of(rows.begin(), rows.end(), failed) ? 1 : 0;
+int FleetExitCode(const Fleet& fleet) {
+    return std::any_of(fleet.rows.begin(), fleet.rows.end(), failed) ? 1 : 0;
 }
 
 } // namespace vorlund::check

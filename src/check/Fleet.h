@@ -1,9 +1,12 @@
 #pragma once
 // The fleet table: what the run logs of many workstations say, one row per
-// log file, failures first. Damaged lines and foreign files are passed over.
+// workstation and application, failures first. Damaged lines and foreign
+// files are passed over, and the files passed over are counted.
+#include "check/RunLogReader.h"
 #include "prepare/RunLog.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,29 +15,42 @@
 namespace vorlund::check {
 
 struct FleetRow {
-    RunRecord last; // the file's last run
+    RunRecord last; // the last run of this application on this workstation
     int64_t failures = 0;
+    std::string file; // the log it comes from: one per workstation and user
 };
 
-// Reads one log file piece by piece, holding no more than one line.
+// One log file, fed piece by piece, holding no more than one line.
 class FleetLog {
   public:
-    void Feed(std::string_view bytes);
-    // The row, or nothing when the file held no run line at all.
-    std::optional<FleetRow> Finish();
+    FleetLog() : reader_([this](const RunRecord& record) { run(record); }) {}
+    FleetLog(const FleetLog&) = delete;
+    FleetLog& operator=(const FleetLog&) = delete;
+
+    void Feed(std::string_view bytes) { reader_.Feed(bytes); }
+    // The rows in the order their applications first appear; none when the
+    // file held no run line at all. A run without an application (a faulty
+    // configuration, a selection left) stands only while no later run of an
+    // application followed it.
+    std::vector<FleetRow> Finish(const std::string& file = "");
 
   private:
-    void append(std::string_view piece);
-    void endLine();
-    void line(std::string_view text);
-    std::string pending_;
-    bool overlong_ = false; // the current line is past any sane length
-    std::optional<FleetRow> row_;
+    void run(const RunRecord& record);
+    RunLogReader reader_;
+    std::vector<FleetRow> rows_;
+    std::map<std::string, size_t> byApplication_;
+    std::optional<FleetRow> withoutApplication_;
+    bool superseded_ = false; // a run of an application came after it
+};
+
+struct Fleet {
+    std::vector<FleetRow> rows;
+    std::vector<std::string> passedOver; // files without a single run line
 };
 
 // The table as UTF-8 text with CRLF, failures first.
-std::string FleetTable(std::vector<FleetRow> rows, const std::string& folder);
-// 1 when any workstation's last run failed, else 0.
-int FleetExitCode(const std::vector<FleetRow>& rows);
+std::string FleetTable(const Fleet& fleet, const std::string& folder);
+// 1 when the last run of any application on any workstation failed, else 0.
+int FleetExitCode(const Fleet& fleet);
 
 } // namespace vorlund::check

@@ -13,21 +13,21 @@ constexpr DWORD kBlock = 1 << 20;
 
 // Read while the launcher may be appending to it; a log of any size is read
 // one block at a time.
-std::optional<FleetRow> readLog(const std::wstring& path, char* block) {
+std::vector<FleetRow> readLog(const std::wstring& path, const std::string& name, char* block) {
     win::File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        return std::nullopt;
+        return {};
     FleetLog log;
     DWORD n = 0;
     while (ReadFile(file.get(), block, kBlock, &n, nullptr) && n > 0)
         log.Feed(std::string_view(block, n));
-    return log.Finish();
+    return log.Finish(name);
 }
 
 } // namespace
 
-bool ReadFleet(const std::string& folder, std::vector<FleetRow>& rows) {
+bool ReadFleet(const std::string& folder, Fleet& fleet) {
     if (!win::IsDirectory(folder))
         return false;
     const std::string dir = folder.back() == '\\' ? folder : folder + '\\';
@@ -41,8 +41,11 @@ bool ReadFleet(const std::string& folder, std::vector<FleetRow>& rows) {
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
-        if (std::optional<FleetRow> row = readLog(wideDir + data.cFileName, block.get()))
-            rows.push_back(*row);
+        const std::string name = win::Narrow(data.cFileName);
+        std::vector<FleetRow> rows = readLog(wideDir + data.cFileName, name, block.get());
+        if (rows.empty())
+            fleet.passedOver.push_back(name);
+        fleet.rows.insert(fleet.rows.end(), rows.begin(), rows.end());
     } while (FindNextFileW(search.get(), &data));
     return true;
 }

@@ -7,8 +7,8 @@
 
 namespace vorlund::check {
 
-// One row per *.log file that holds a run line; false when the folder cannot
-// be read at all.
-bool ReadFleet(const std::string& folder, std::vector<FleetRow>& rows);
+// The rows of every *.log file, and the names of those that hold no run
+// line; false when the folder cannot be read at all.
+bool ReadFleet(const std::string& folder, Fleet& fleet);
 
 } // namespace vorlund::check

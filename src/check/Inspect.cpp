@@ -11,6 +11,7 @@
 #include "config/ReadProgramm.h"
 #include "prepare/DriverPath.h"
 #include "prepare/InstallRule.h"
+#include "prepare/InstallTarget.h"
 #include "prepare/LaunchCommand.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
@@ -93,9 +94,8 @@ std::optional<std::string> readRegistryText(const std::string& key, const std::s
     return win::Narrow(data.data());
 }
 
-// Whether the program the shell starts for the extension is a 64-bit one.
-bool openerIs64Bit(const std::string& extension) {
-    const std::string program = DocumentOpener(extension);
+// Whether the program is a 64-bit one.
+bool is64Bit(const std::string& program) {
     if (program.empty())
         return false;
     const win::File file = openExisting(program, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
@@ -199,7 +199,8 @@ void launchFacts(EntryFacts& e, const ProgramList& list) {
     e.customLaunch = target.Custom();
     e.launchProgram = target.program;
     e.launchProgramPresent = !target.program.empty() && win::IsFile(target.program);
-    e.launchCommandLine = LaunchCommandLine(target.program, target.parameters);
+    e.launchCommandLine = MaskPasswords(LaunchCommandLine(target.program, target.parameters));
+    e.startsAs64Bit = is64Bit(e.customLaunch ? target.program : DocumentOpener(e.extension));
     e.refreshPercent = list.FieldAsInteger("refreshsize");
     e.localSize = InstallSystem::Real().FileSize(e.localPath);
 }
@@ -220,6 +221,7 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.centralPath = paths.Central();
     e.central = probeSource(e.centralPath, e.centralSize);
     e.installDir = paths.installDir;
+    e.installDirFault = InstallTargetFault(paths);
     e.localPath = paths.Local();
     e.localPresent = win::IsFile(e.localPath);
     e.localHeld = e.localPresent && heldAgainstReplacing(e.localPath);
@@ -234,8 +236,10 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.dataSource = dataSource(list, driverPath);
     e.extension = ExtensionOf(paths.mdbName);
     e.opener = shellOpener(e.extension);
-    e.openerIs64Bit = openerIs64Bit(e.extension);
     e.cuts = cutValues(ini, section);
+    e.missingKeys = MissingRequiredKeys(list);
+    e.meantAsSetup = LooksLikeSetup(section);
+    e.notes = EntryNotes(ini.Text(), section);
     launchFacts(e, list);
     return e;
 }
@@ -298,6 +302,10 @@ ConfigFacts Inspect(const std::string& iniPath) {
     c.banner = ini.ReadString("SETUP", "JpegImage", "");
     if (!c.banner.empty())
         c.bannerLoads = BannerLoads(programDirectory(iniPath) + c.banner);
+    c.setupNotes = SetupNotes(ini.Text());
+    c.logDirWritten = ini.ReadString("SETUP", "logdir", "");
+    c.logDir = ExpandEnvironment(c.logDirWritten);
+    c.logDirExists = !c.logDir.empty() && win::IsDirectory(c.logDir);
 
     ProgramList list;
     list.Open();

@@ -4,7 +4,9 @@
 #include "check/Verdict.h"
 #include "prepare/LaunchCommand.h"
 
+#include <algorithm>
 #include <sstream>
+#include <string_view>
 
 namespace vorlund::check {
 namespace {
@@ -164,7 +166,8 @@ std::string directoryLine(const EntryFacts& e) {
                         : e.installDirState == DirState::WouldBeCreated
                             ? "wird angelegt"
                             : "kann nicht angelegt werden";
-    return labelled("Installation", e.installDir + kDash + state);
+    return labelled("Installation",
+                    (e.installDir.empty() ? std::string("(leer)") : e.installDir) + kDash + state);
 }
 
 // A path with variables, also as the file gives it.
@@ -215,6 +218,32 @@ void trustLines(Lines& out, const EntryFacts& e) {
                      "erlaubt sind");
 }
 
+// Remarks on the keys of one group, under the line that shows them: what
+// the reader passes over, and the values it shortens.
+using Keys = std::vector<std::string_view>;
+
+void keyWarnings(Lines& out, const EntryFacts& e, const Keys& keys) {
+    const auto inGroup = [&](std::string_view key) {
+        return std::find(keys.begin(), keys.end(), key) != keys.end();
+    };
+    for (const ConfigNote& note : e.notes)
+        if (inGroup(note.key))
+            warning(out, note.text);
+    for (const EntryFacts::Cut& cut : e.cuts)
+        if (inGroup(cut.key))
+            warning(out, cut.key + " hat " + std::to_string(cut.written) +
+                             " Zeichen; Vorlund k\u00FCrzt auf " + std::to_string(cut.kept) + ".");
+}
+
+const Keys kCentralKeys = {"mdbname", "mdbpath"};
+const Keys kSourceKeys = {"odbcname", "odbcpath", "odbccharacterset", "odbcrole"};
+const Keys kLaunchKeys = {"trustedlocation", "accessexe", "accessargs"};
+
+void bitnessWarning(Lines& out, const EntryFacts& e) {
+    if (e.startsAs64Bit)
+        warning(out, "ein 64-Bit-Programm; es kann den 32-Bit-ODBC-Treiber nicht nutzen.");
+}
+
 void launchLines(Lines& out, const EntryFacts& e) {
     if (e.trustedLocation)
         out(labelled("Vertrauensort", e.trustPath));
@@ -224,8 +253,10 @@ void launchLines(Lines& out, const EntryFacts& e) {
         if (!e.launchProgramPresent)
             warning(out, e.launchProgram.empty() ? "kein Programm zum Starten"
                                                  : "das Programm fehlt: " + e.launchProgram);
+        bitnessWarning(out, e);
     }
-    if (e.refreshPercent > 0 && e.localSize && e.central == FileState::Readable) {
+    keyWarnings(out, e, kLaunchKeys);
+    if (RefreshActive(e.refreshPercent) && e.localSize && e.central == FileState::Readable) {
         const int64_t percent = e.centralSize > 0 ? *e.localSize * 100 / e.centralSize : 0;
         out(labelled("Auffrischen",
                      "lokal " + GroupedNumber(static_cast<uint64_t>(*e.localSize)) +
@@ -234,58 +265,64 @@ void launchLines(Lines& out, const EntryFacts& e) {
                          std::to_string(e.refreshPercent) + " %" + kDash +
                          (RefreshesNext(e) ? "der n\u00E4chste Start kopiert neu" : "bleibt")));
     }
+    keyWarnings(out, e, {"refreshsize"});
     if (RunsAsProgram(e.extension))
         warning(out, "mdbname endet auf " + quoted(e.extension) +
                          ": Windows f\u00FChrt die Datei als Programm aus");
 }
 
+// Every remark whose key no line of the entry shows stands under its heading.
+void headerWarnings(Lines& out, const EntryFacts& e) {
+    const std::vector<Keys> placed = {{"version"}, kCentralKeys, {"tmpdir"},
+                                      kSourceKeys, kLaunchKeys,  {"refreshsize"}};
+    const auto elsewhere = [&](const std::string& key) {
+        for (const auto& group : placed)
+            if (std::find(group.begin(), group.end(), key) != group.end())
+                return true;
+        return false;
+    };
+    for (const ConfigNote& note : e.notes)
+        if (!elsewhere(note.key))
+            warning(out, note.text);
+    keyWarnings(out, e, {"displayname"});
+}
+
 void entry(Lines& out, const EntryFacts& e, size_t index) {
     out("Eintrag " + std::to_string(index) + ": " + quoted(e.displayName) + " [" + e.section + "]");
+    headerWarnings(out, e);
     out(versionLine(e));
+    if (e.sameDisplayNameAs)
+        warning(out, "derselbe Anzeigename wie Eintrag " + std::to_string(*e.sameDisplayNameAs) +
+                         "; beide teilen sich den Wert " + quoted("Version") + ".");
+    keyWarnings(out, e, {"version"});
     out(centralLine(e));
     writtenForm(out, e.mdbpathWritten);
+    keyWarnings(out, e, kCentralKeys);
     out(localLine(e));
     out(directoryLine(e));
     writtenForm(out, e.tmpdirWritten);
-    if (e.installDirShared)
-        out(labelled("",
-                     "WARNUNG: andere Benutzer dieses PCs d\u00FCrfen das Verzeichnis oder die "
-                     "Kopie \u00E4ndern",
-                     0));
-    if (e.installDirShared)
+    if (e.installDirShared) {
+        warning(out, "andere Benutzer dieses PCs d\u00FCrfen das Verzeichnis oder die Kopie "
+                     "\u00E4ndern");
         out(labelled("",
                      "  (Jeder, Benutzer oder Authentifizierte Benutzer); auf einem geteilten PC "
                      "geh\u00F6rt tmpdir nach %LOCALAPPDATA%.",
                      0));
+    }
     if (!e.installDir.empty() && e.installDir.back() != '\\')
         out(labelled("", "Hinweis: ohne \\ am Ende liegt die lokale Kopie neben dem Verzeichnis.",
                      0));
+    keyWarnings(out, e, {"tmpdir"});
     dataSource(out, e);
+    if (e.sameDataSourceAs)
+        warning(out, "dieselbe Datenquelle wie Eintrag " + std::to_string(*e.sameDataSourceAs) +
+                         "; der zuletzt gestartete bestimmt ihre Werte.");
+    keyWarnings(out, e, kSourceKeys);
     out(labelled("\u00D6ffnen mit",
                  e.opener ? *e.opener : "kein Programm f\u00FCr " + quoted(TypeName(e))));
-    if (e.openerIs64Bit)
-        out(labelled("",
-                     "WARNUNG: ein 64-Bit-Programm; es kann den 32-Bit-ODBC-Treiber nicht "
-                     "nutzen.",
-                     0));
+    if (!e.customLaunch)
+        bitnessWarning(out, e);
     launchLines(out, e);
-    for (const EntryFacts::Cut& cut : e.cuts)
-        out(labelled("",
-                     "WARNUNG: " + cut.key + " hat " + std::to_string(cut.written) +
-                         " Zeichen; Vorlund k\u00FCrzt auf " + std::to_string(cut.kept) + ".",
-                     0));
-    if (e.sameDisplayNameAs)
-        out(labelled("",
-                     "WARNUNG: derselbe Anzeigename wie Eintrag " +
-                         std::to_string(*e.sameDisplayNameAs) + "; beide teilen sich den Wert " +
-                         quoted("Version") + ".",
-                     0));
-    if (e.sameDataSourceAs)
-        out(labelled("",
-                     "WARNUNG: dieselbe Datenquelle wie Eintrag " +
-                         std::to_string(*e.sameDataSourceAs) +
-                         "; der zuletzt gestartete bestimmt ihre Werte.",
-                     0));
     const Verdict v = Judge(e);
     out(verdictLine(v));
     for (const std::string& reason : v.reasons)
@@ -297,6 +334,21 @@ std::string bannerText(const ConfigFacts& c) {
         return "keines eingetragen";
     return c.banner + kDash +
            (c.bannerLoads ? "l\u00E4dt" : "l\u00E4dt nicht (Vorlund zeigt keines)");
+}
+
+void logDirLines(Lines& out, const ConfigFacts& c) {
+    if (c.logDirWritten.empty()) {
+        out(labelled("Protokoll", "kein logdir in [SETUP]", 0));
+        return;
+    }
+    out(labelled("Protokoll",
+                 (c.logDir.empty() ? std::string("(leer)") : c.logDir) + kDash +
+                     (c.logDirExists     ? "Ordner vorhanden"
+                      : c.logDir.empty() ? "kein Ordner: Vorlund schreibt kein Protokoll"
+                                         : "Ordner fehlt; Vorlund legt ihn an, wenn er darf"),
+                 0));
+    if (c.logDirWritten != c.logDir)
+        out(labelled("", "wie geschrieben: " + c.logDirWritten, 0));
 }
 
 void driverLines(Lines& out, const ConfigFacts& c) {
@@ -354,6 +406,9 @@ std::string Report(const ConfigFacts& c, const std::string& version) {
         return out.Take();
     }
     out(labelled("Banner", bannerText(c), 0));
+    logDirLines(out, c);
+    for (const ConfigNote& note : c.setupNotes)
+        out(labelled("", "WARNUNG: in [SETUP]: " + note.text, 0));
     driverLines(out, c);
     size_t fails = 0;
     for (size_t i = 0; i < c.entries.size(); ++i) {

@@ -35,7 +35,34 @@ bool CopyNeeded(const EntryFacts& e) {
     return InstallNeeded({e.localPresent, installed, e.configuredVersion, e.marker});
 }
 
+namespace {
+
+// The launcher refuses such an entry before it writes or installs anything.
+std::optional<Verdict> refused(const EntryFacts& e) {
+    Verdict v;
+    v.outcome = Outcome::Fails;
+    if (!e.missingKeys.empty()) {
+        std::string keys;
+        for (const std::string& key : e.missingKeys)
+            keys += (keys.empty() ? "" : ", ") + key;
+        v.reasons.push_back(
+            "es fehlt: " + keys + "; Vorlund richtet nichts ein und startet nichts" +
+            (e.meantAsSetup ? " (ist [" + e.section + "] als [SETUP] gemeint?)" : ""));
+        return v;
+    }
+    if (e.installDirFault != InstallDirFault::None) {
+        v.reasons.push_back(InstallDirFaultText(e.installDirFault, e.installDir) +
+                            "; Vorlund installiert nichts und öffnet nichts");
+        return v;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 Verdict Judge(const EntryFacts& e) {
+    if (std::optional<Verdict> no = refused(e))
+        return *no;
     Verdict v;
     if (e.installed.kind == InstalledVersion::WrongType) {
         v.reasons.push_back("der Wert \u201EVersion\u201C unter " + e.versionKey +

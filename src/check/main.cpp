@@ -67,13 +67,13 @@ std::vector<std::string> arguments() {
 }
 
 int fleet(const std::string& folder) {
-    std::vector<check::FleetRow> rows;
-    if (!check::ReadFleet(folder, rows)) {
+    check::Fleet logs;
+    if (!check::ReadFleet(folder, logs)) {
         check::WriteOut("Der Ordner " + folder + " ist nicht lesbar.\r\n");
         return check::kFaultyConfiguration;
     }
-    check::WriteOut(check::FleetTable(rows, folder));
-    return check::FleetExitCode(rows);
+    check::WriteOut(check::FleetTable(logs, folder));
+    return check::FleetExitCode(logs);
 }
 
 } // namespace

@@ -65,11 +65,15 @@ std::optional<int32_t> parseInt32(std::string_view text) {
     return parseDecimal32(text);
 }
 
-int32_t readIntOrDefault(std::string_view text, int32_t fallback) {
+std::optional<int32_t> readInt(std::string_view text) {
     std::string adjusted(text);
     if (adjusted.size() > 2 && adjusted[0] == '0' && (adjusted[1] == 'x' || adjusted[1] == 'X'))
         adjusted.replace(0, 2, "$");
-    return parseInt32(adjusted).value_or(fallback);
+    return parseInt32(adjusted);
+}
+
+int32_t readIntOrDefault(std::string_view text, int32_t fallback) {
+    return readInt(text).value_or(fallback);
 }
 
 } // namespace vorlund

@@ -14,7 +14,9 @@ std::optional<int32_t> parseInt32(std::string_view text);
 std::optional<int32_t> parseDecimal32(std::string_view text);
 
 // The configuration reader's rule: "0x"/"0X" at the start of a text longer
-// than two characters reads as "$", then parseInt32, else the default.
+// than two characters reads as "$", then parseInt32; nothing when it fails.
+std::optional<int32_t> readInt(std::string_view text);
+// The same, with the default for a text that is no number.
 int32_t readIntOrDefault(std::string_view text, int32_t fallback);
 
 } // namespace vorlund

@@ -2,11 +2,17 @@
 #include "config/ProfileReader.h"
 #include "config/ProgramList.h"
 
+#include <array>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorlund {
+
+// The keys the launcher reads in [SETUP]. An entry's keys are the program
+// list's fields (all but `id`), read by ReadProgramm under the same names.
+inline constexpr std::array<std::string_view, 3> kSetupKeys{"JpegImage", "codepage", "logdir"};
 
 // Appends one record to the program list and fills it from the named section.
 void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std::string& section);

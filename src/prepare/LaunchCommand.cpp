@@ -15,6 +15,27 @@ std::string LaunchCommandLine(const std::string& program, const std::string& par
     return "\"" + program + "\" " + parameters;
 }
 
+std::string MaskPasswords(std::string_view commandLine) {
+    std::string out(commandLine);
+    const std::string upper = asciiUpper(out);
+    // Back to front, so that a replacement does not move what is still to come.
+    for (size_t at = upper.rfind("/PWD"); at != std::string::npos;
+         at = at == 0 ? std::string::npos : upper.rfind("/PWD", at - 1)) {
+        size_t start = at + 4;
+        if ((at > 0 && upper[at - 1] != ' ') || start >= upper.size() || upper[start] != ' ')
+            continue;
+        while (start < upper.size() && upper[start] == ' ')
+            ++start;
+        if (start == upper.size())
+            continue;
+        const bool inQuotes = upper[start] == '"';
+        size_t end = inQuotes ? upper.find('"', start + 1) : upper.find(' ', start);
+        end = end == std::string::npos ? upper.size() : end + (inQuotes ? 1 : 0);
+        out.replace(start, end - start, "****");
+    }
+    return out;
+}
+
 std::string ExtensionOf(const std::string& fileName) {
     const size_t dot = fileName.find_last_of('.');
     const size_t slash = fileName.find_last_of("\\/:");

@@ -3,6 +3,7 @@
 // document; with `accessexe` or `accessargs` a program with the copy and
 // Access's own switches (/wrkgrp, /runtime, /cmd, /excl).
 #include <string>
+#include <string_view>
 
 namespace vorlund {
 
@@ -11,6 +12,9 @@ namespace vorlund {
 std::string LaunchParameters(const std::string& localCopy, const std::string& arguments);
 // The whole command line the program gets: itself quoted, then the parameters.
 std::string LaunchCommandLine(const std::string& program, const std::string& parameters);
+// The command line as it may be shown: the word after each /pwd (Access's
+// password switch), quoted or not, as "****".
+std::string MaskPasswords(std::string_view commandLine);
 // ".mdb" of "C:\Apps\lager.mdb"; empty when the name has no extension.
 std::string ExtensionOf(const std::string& fileName);
 // An extension that Windows runs as a program, so that opening the "copy"

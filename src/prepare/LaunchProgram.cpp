@@ -91,9 +91,8 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
     if (!refusedForInstallDirectory(host, run, paths)) {
         if (programs.FieldAsInteger("trustedlocation") == 1) {
             // Not an error of the run: without it Access only asks more.
-            if (const DWORD error =
-                    EnsureTrustedLocation(TrustedLocationStore::Real(), paths.installDir,
-                                          run.displayName))
+            if (const DWORD error = EnsureTrustedLocation(TrustedLocationStore::Real(),
+                                                          paths.installDir, run.displayName))
                 NoteOutcome(run, RunResult::NotTrusted, error);
         }
         CheckVersionAndInstall(host, programs, run);

@@ -3,6 +3,7 @@
 #include "config/IntParse.h"
 
 #include <array>
+#include <cstdint>
 
 namespace vorlund {
 namespace {
@@ -108,26 +109,33 @@ std::string FormatRunLine(const RunRecord& r) {
     return line + "\r\n";
 }
 
+namespace {
+
+// A count as written, or 0: the counts explain a run, they do not make it.
+int64_t count(std::string_view text) {
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || value > (INT64_MAX - 9) / 10)
+            return 0;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
 std::optional<RunRecord> ParseRunLine(std::string_view line) {
     const std::vector<std::string_view> c = split(line);
-    if (c.size() != kColumns)
+    if (c.size() < kColumns) // a later release's columns stand behind these
         return std::nullopt;
     RunRecord r;
     const std::optional<RunResult> result = ResultFromKeyword(c[7]);
     if (!result || c[0].size() != 19 || !optionalNumber(c[5], r.installed) ||
         !optionalNumber(c[6], r.configured))
         return std::nullopt;
-    r = RunRecord{std::string(c[0]),
-                  std::string(c[1]),
-                  std::string(c[2]),
-                  std::string(c[3]),
-                  std::string(c[4]),
-                  r.installed,
-                  r.configured,
-                  *result,
-                  std::string(c[8]),
-                  0,
-                  0};
+    r = RunRecord{std::string(c[0]), std::string(c[1]), std::string(c[2]), std::string(c[3]),
+                  std::string(c[4]), r.installed,       r.configured,      *result,
+                  std::string(c[8]), count(c[9]),       count(c[10])};
     return r;
 }
 

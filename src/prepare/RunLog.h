@@ -53,9 +53,9 @@ struct RunRecord {
 std::string RunLogHeader();
 // One line with CRLF; tabs and line breaks inside a text become spaces.
 std::string FormatRunLine(const RunRecord& record);
-// The columns of one line (without its line end) up to the detail; nothing
-// when it is not a run line of this format (the header, a damaged or foreign
-// line).
+// The columns of one line (without its line end); nothing when it is not a
+// run line of this format (the header, a damaged or foreign line). Columns
+// a later release adds behind these are passed over.
 std::optional<RunRecord> ParseRunLine(std::string_view line);
 
 } // namespace vorlund

@@ -849,6 +849,34 @@ TEST_F(RunLogTest, TheFleetTableHasARowPerWorkstationAndFailsOnAFailedLastRun) {
     EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", dir / "keine"}, out), 2u);
 }
 
+// Two applications on one PC: the first fails to copy, the second starts.
+// The failure is the first one's last run and must stay in the table.
+TEST_F(RunLogTest, TheFleetKeepsARowPerApplicationOfAWorkstation) {
+    ini("[SETUP]\r\nlogdir=" + logs + "\r\n" + entry("A", "Auftr\xE4ge", "E2E_ONE", 1) +
+        entry("B", "Lager", "E2E_TWO"));
+    installedLocally("B");
+    const auto choose = [](bool first) {
+        return [first](LauncherProcess& l) {
+            HWND form = l.WaitForSelection(kTimeout);
+            ASSERT_NE(form, nullptr);
+            if (first)
+                PostMessageA(Control(form, 14), WM_KEYDOWN, VK_UP, 0);
+            Sleep(200);
+            PostMessageA(Control(form, 12), BM_CLICK, 0, 0);
+        };
+    };
+    run("", choose(true));  // no central copy for A: announce, copy failure, no program
+    run("", choose(false)); // B opens
+    ASSERT_EQ(opened().size(), 2u);
+    const std::string out = dir / "fleet.txt";
+    EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", logs}, out), 1u);
+    const std::string table = ReadFileBytes(out);
+    EXPECT_NE(table.find(": 1 Arbeitsplatz, 1 mit Fehler"), std::string::npos) << table;
+    EXPECT_LT(table.find("Auftr\xC3\xA4ge"), table.find("Lager")) << table;
+    EXPECT_NE(table.find("kopierfehler"), std::string::npos) << table;
+    EXPECT_NE(table.find("gestartet"), std::string::npos) << table;
+}
+
 namespace {
 
 // A registry text under the current user, read as Unicode, in 1252.

@@ -56,6 +56,8 @@ TEST(Verdict, EachReasonToFailAndTheWaysToSucceed) {
         [](EntryFacts& e) { e.opener.reset(); },
         [](EntryFacts& e) { e.installed.kind = InstalledVersion::WrongType; },
         [](EntryFacts& e) { e.localPath = "C:\\" + std::string(247, 'x'); }, // too long to copy
+        [](EntryFacts& e) { e.missingKeys = {"odbcname"}; }, // refused before anything else
+        [](EntryFacts& e) { e.installDirFault = InstallDirFault::Empty; },
     };
     for (size_t i = 0; i < faults.size(); ++i) {
         EntryFacts e = newer;
@@ -64,6 +66,19 @@ TEST(Verdict, EachReasonToFailAndTheWaysToSucceed) {
         EXPECT_EQ(v.outcome, Outcome::Fails) << i;
         EXPECT_EQ(v.reasons.size(), 1u) << i;
     }
+
+    // A current entry is refused all the same: the launcher checks before it looks.
+    EntryFacts setupp = ok;
+    setupp.section = "SETUPP";
+    setupp.missingKeys = {"odbcname", "mdbname", "displayname"};
+    setupp.meantAsSetup = true;
+    ASSERT_EQ(Judge(setupp).reasons.size(), 1u);
+    EXPECT_EQ(Judge(setupp).reasons[0],
+              "es fehlt: odbcname, mdbname, displayname; Vorlund richtet nichts ein und startet "
+              "nichts (ist [SETUPP] als [SETUP] gemeint?)");
+    EntryFacts masterItself = ok;
+    masterItself.installDirFault = InstallDirFault::CentralCopy;
+    EXPECT_EQ(Judge(masterItself).outcome, Outcome::Fails);
 
     ConfigFacts config;
     EXPECT_EQ(ExitCodeFor(config), kFaultyConfiguration);

@@ -15,11 +15,21 @@ RunRecord run(const std::string& computer, RunResult result, const std::string& 
     return RunRecord{time, computer, "anna", "1.2.0", "Lager", 1, 2, result, "", 0, 0};
 }
 
-std::optional<FleetRow> fleet(const std::vector<std::string>& pieces) {
+std::vector<FleetRow> fleet(const std::vector<std::string>& pieces) {
     FleetLog log;
     for (const std::string& piece : pieces)
         log.Feed(piece);
-    return log.Finish();
+    return log.Finish("PC-1_anna.log");
+}
+
+// The text as a spreadsheet saves it back: UTF-16 with its mark.
+std::string utf16(const std::string& utf8, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t u : utf8ToUtf16(utf8)) {
+        const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return out;
 }
 
 } // namespace
@@ -55,8 +65,8 @@ TEST(RunLog, TheFleetSkipsWhatIsNotARunLineAndCountsFailures) {
     const std::string ok = FormatRunLine(run("PC-1", RunResult::Started, "2026-12-08 10:00:00"));
     const std::string bad = FormatRunLine(run("PC-1", RunResult::InUse, "2026-12-08 11:00:00"));
     const std::string header = RunLogHeader();
-    EXPECT_EQ(fleet({"MZ\x90\0garbage", "\n\n\t\t\t\n"}), std::nullopt); // a foreign file
-    EXPECT_EQ(fleet({header}), std::nullopt);                            // only the header
+    EXPECT_TRUE(fleet({"MZ\x90\0garbage", "\n\n\t\t\t\n"}).empty()); // a foreign file
+    EXPECT_TRUE(fleet({header}).empty());                            // only the header
     const std::vector<std::vector<std::string>> logs{
         {header, bad, ok.substr(0, 30), ok.substr(30)}, // a line split across reads
         {header + bad + "x\tx\tx\tx\tx\tx\tx\tneu\tx\tx\tx\r\n" + ok},
@@ -64,19 +74,21 @@ TEST(RunLog, TheFleetSkipsWhatIsNotARunLineAndCountsFailures) {
         {bad, ok.substr(0, ok.size() - 2)},        // the last line without its end
     };
     for (const auto& pieces : logs) {
-        const std::optional<FleetRow> row = fleet(pieces);
-        ASSERT_TRUE(row.has_value());
-        EXPECT_EQ(row->last.result, RunResult::Started);
-        EXPECT_EQ(row->last.time, "2026-12-08 10:00:00");
-        EXPECT_EQ(row->failures, 1);
+        const std::vector<FleetRow> rows = fleet(pieces);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].last.result, RunResult::Started);
+        EXPECT_EQ(rows[0].last.time, "2026-12-08 10:00:00");
+        EXPECT_EQ(rows[0].failures, 1);
+        EXPECT_EQ(rows[0].file, "PC-1_anna.log");
     }
 }
 
 TEST(RunLog, TheTableListsFailuresFirstAndTheExitCodeFollowsTheLastRuns) {
-    std::vector<FleetRow> rows{{run("PC-A", RunResult::Started, "2026-12-08 09:00:00"), 2},
-                               {run("PC-B", RunResult::StartFailed, "2026-12-08 09:30:00"), 1}};
+    std::vector<FleetRow> rows{
+        {run("PC-A", RunResult::Started, "2026-12-08 09:00:00"), 2, "a"},
+        {run("PC-B", RunResult::StartFailed, "2026-12-08 09:30:00"), 1, "b"}};
     rows[0].last.application = "B\xC3\xA4r";
-    const std::string table = FleetTable(rows, "C:\\Logs");
+    const std::string table = FleetTable({rows, {}}, "C:\\Logs");
     EXPECT_EQ(table.substr(0, table.find("\r\n")),
               "Protokolle in C:\\Logs: 2 Arbeitsplätze, 1 mit Fehler im letzten Lauf");
     EXPECT_LT(table.find("PC-B"), table.find("PC-A"));
@@ -84,13 +96,58 @@ TEST(RunLog, TheTableListsFailuresFirstAndTheExitCodeFollowsTheLastRuns) {
     EXPECT_NE(table.find("1/2"), std::string::npos);
     // A C1 control (a terminal's CSI) is shown as "?", a long name is cut.
     rows[1].last.user = "Ivan\xC2\x9B[2J" + std::string(70, 'x');
-    const std::string capped = FleetTable(rows, "C:\\Logs");
+    const std::string capped = FleetTable({rows, {}}, "C:\\Logs");
     EXPECT_EQ(capped.find("\xC2\x9B"), std::string::npos);
     EXPECT_NE(capped.find("Ivan?[2J" + std::string(51, 'x') + "… "), std::string::npos) << capped;
     EXPECT_TRUE(IsFailure(*ResultFromKeyword("abgebrochen"))); // a run ended by the error box
-    EXPECT_EQ(FleetExitCode(rows), 1);
+    EXPECT_EQ(FleetExitCode({rows, {}}), 1);
     rows.pop_back();
-    EXPECT_EQ(FleetExitCode(rows), 0);
+    EXPECT_EQ(FleetExitCode({rows, {}}), 0);
+    EXPECT_NE(FleetTable({rows, {}}, "C:\\Logs").find(": 1 Arbeitsplatz, 0 mit"),
+              std::string::npos);
+}
+
+// On a PC with two applications each keeps its own row: a copy failure of
+// the first is not hidden by a start of the second. A run without any
+// application counts only until an application runs after it.
+TEST(RunLog, EachApplicationOfAWorkstationKeepsItsOwnLastRun) {
+    const auto line = [](const std::string& app, RunResult result, const std::string& time) {
+        RunRecord r = run("PC-1", result, time);
+        r.application = app;
+        return FormatRunLine(r);
+    };
+    const std::string log = RunLogHeader() +
+                            line("", RunResult::FaultyConfiguration, "2026-12-08 07:00:00") +
+                            line("Lager", RunResult::CopyFailed, "2026-12-08 08:00:00") +
+                            line("Kasse", RunResult::Started, "2026-12-08 09:00:00") +
+                            line("", RunResult::Left, "2026-12-08 09:30:00") +
+                            line("Kasse", RunResult::Started, "2026-12-08 10:00:00");
+    std::string wider = line("Lager", RunResult::Started, "2026-12-08 11:00:00");
+    wider.insert(wider.size() - 2, "\tneue Spalte\t7"); // a later release's columns
+    for (const std::string& bytes : {log, utf16(log, false), utf16(log, true)}) {
+        std::vector<std::string> pieces;
+        for (size_t at = 0; at < bytes.size(); at += 7) // odd pieces split units and pairs
+            pieces.push_back(bytes.substr(at, 7));
+        const std::vector<FleetRow> rows = fleet(pieces);
+        ASSERT_EQ(rows.size(), 2u) << bytes.size();
+        EXPECT_EQ(rows[0].last.application, "Lager");
+        EXPECT_EQ(rows[0].last.result, RunResult::CopyFailed);
+        EXPECT_EQ(rows[1].last.time, "2026-12-08 10:00:00");
+        EXPECT_EQ(FleetExitCode({rows, {}}), 1);
+    }
+    const std::vector<FleetRow> later = fleet({log, wider});
+    ASSERT_EQ(later.size(), 2u);
+    EXPECT_EQ(later[0].last.result, RunResult::Started);
+    EXPECT_EQ(later[0].last.bytes, 0);
+    EXPECT_EQ(fleet({log + line("", RunResult::FaultyConfiguration, "2026-12-08 12:00:00")}).size(),
+              3u);
+
+    const std::string table =
+        FleetTable({later, {"a.log", "b.log", "c.log", "d.log", "e.log", "f.log"}}, "C:\\Logs");
+    EXPECT_EQ(table.substr(0, table.find("\r\n")),
+              "Protokolle in C:\\Logs: 1 Arbeitsplatz, 0 mit Fehler im letzten Lauf; 6 Dateien "
+              "ohne eine Zeile eines Laufs \u00FCbergangen: a.log, b.log, c.log, d.log, e.log "
+              "und 1 weitere");
 }
 
 // Every byte of a log is untrusted: a raw 8-bit CSI, a name of one letter and
@@ -100,11 +157,11 @@ TEST(RunLog, HostileBytesLeaveTheTableWellFormedWithoutControlsAndCut) {
     FleetRow hostile{run("PC-\x9B"
                          "2J",
                          RunResult::Started, "2026-12-08 09:00:00"),
-                     0};
+                     0, "x"};
     hostile.last.user = "A" + std::string(5000, '\x80');
     hostile.last.application = "\x1B]0;owned\x07\x1B[2J\xC2\x9B"
                                "31m";
-    const std::string table = FleetTable({hostile}, "C:\\Logs");
+    const std::string table = FleetTable({{hostile}, {}}, "C:\\Logs");
     EXPECT_TRUE(wellFormedUtf8(table) == table); // not printed: 15 KB of it before the fix
     for (size_t at = 0; at < table.size();) {
         const char32_t c = nextCodePoint(table, at);

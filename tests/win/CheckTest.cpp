@@ -172,6 +172,42 @@ TEST_F(CheckTest, ThePlacesRealWindowsDiffersInAreNamed) {
     EXPECT_NE(report.find(cut), std::string::npos) << report;
 }
 
+// The slips the launcher now refuses fail the entry, each named; what the
+// reader passes over stands under the line it concerns.
+TEST_F(CheckTest, AnInstallDirectoryOfNoOwnFailsAndEachWarningStandsUnderItsLine) {
+    WriteFileBytes(share + "db.vorlundchk", "central");
+    ini(4, share); // tmpdir = mdbpath
+    EXPECT_EQ(check(), 1);
+    EXPECT_NE(
+        report.find("die lokale Kopie w\u00E4re die zentrale Kopie selbst (tmpdir = mdbpath)"),
+        std::string::npos)
+        << report;
+    ini(4, "%VORLUND_NICHT_DEFINIERT%\\x\\");
+    EXPECT_EQ(check(), 1);
+    EXPECT_NE(report.find("tmpdir enth\u00E4lt eine Variable, die nicht definiert ist"),
+              std::string::npos);
+
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH); // a 64-bit program named by accessexe
+    ini(4);
+    WriteFileBytes(path, "[SETUP]\r\nlogdir=" + dir / "logs" + "\r\n" +
+                             ReadFileBytes(path).substr(9) + "accessexe=" + self +
+                             "\r\naccessargs=/pwd geheim\r\nversion=5\r\n");
+    check();
+    const size_t start = report.find("  Start mit:");
+    const size_t bitness = report.find("ein 64-Bit-Programm");
+    const size_t opener = report.find("\u00D6ffnen mit:");
+    EXPECT_LT(opener, start) << report;
+    EXPECT_LT(start, bitness) << report; // the program that starts, not the association
+    EXPECT_EQ(report.find("geheim"), std::string::npos) << report;
+    EXPECT_NE(report.find("/pwd ****"), std::string::npos) << report;
+    EXPECT_LT(report.find("  Version:"), report.find("\u201Eversion\u201C steht 2-mal"));
+    EXPECT_LT(report.find("\u201Eversion\u201C steht 2-mal"), report.find("  Zentrale Kopie:"));
+    EXPECT_NE(report.find("Protokoll:             " + dir / "logs" + " \u2013 Ordner fehlt"),
+              std::string::npos)
+        << report;
+}
+
 namespace {
 
 // An access list of one entry (Wine keeps no lists for files of its own).
