@@ -9,7 +9,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Under Wine, as the unprivileged test user when scripts/test names one.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/lib/wine-as-tester)
 
 # Dependencies built once by scripts/bootstrap live under build/deps.
 get_filename_component(_vorlund_deps "${CMAKE_CURRENT_LIST_DIR}/../build/deps" ABSOLUTE)

@@ -26,18 +26,45 @@ vorlund_template_prefix() {
   printf '%s\n' "$template"
 }
 
-# vorlund_use_prefix NAME: a fresh copy of the template at build/wine/NAME.
+# vorlund_as OWNER COMMAND...: runs COMMAND as OWNER, or as it is without one.
+vorlund_as() {
+  local owner=$1
+  shift
+  if [ -n "$owner" ]; then runuser -u "$owner" -- "$@"; else "$@"; fi
+}
+
+# vorlund_use_prefix NAME [OWNER]: a fresh copy of the template at
+# build/wine/NAME, belonging to OWNER when given (Wine runs a prefix only
+# for the user it belongs to).
 vorlund_use_prefix() {
-  local template prefix="$top/build/wine/$1"
+  local template prefix="$top/build/wine/$1" owner=${2:-}
   template=$(vorlund_template_prefix)
   if [ -d "$prefix" ]; then
-    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    vorlund_as "$(stat -c %U "$prefix" | sed 's/^root$//')" \
+      env WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
     rm -rf "$prefix"
   fi
   mkdir -p "$(dirname "$prefix")"
   cp -a "$template" "$prefix"
+  if [ -n "$owner" ]; then
+    # The name of root's wineserver directory, which Debian's Wine keeps in
+    # the prefix: the owner's server makes its own.
+    rm -f "$prefix/wineserver"
+    chown -R "$owner": "$prefix"
+  fi
   export WINEPREFIX="$prefix"
-  VORLUND_CLEANUP+=("WINEPREFIX='$prefix' wineserver -k >/dev/null 2>&1 || true")
+  VORLUND_CLEANUP+=("vorlund_as '$owner' env WINEPREFIX='$prefix' wineserver -k >/dev/null 2>&1 || true")
+}
+
+# vorlund_test_user: the unprivileged user the Windows tests run as when
+# root starts them, made once; empty when the tests run as an ordinary user.
+vorlund_test_user() {
+  [ "$(id -u)" = 0 ] || return 0
+  local user=vorlundtest
+  if ! id "$user" >/dev/null 2>&1; then
+    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
+  fi
+  printf '%s\n' "$user"
 }
 
 # vorlund_start_xvfb [WIDTHxHEIGHTxDEPTH]: a display of our own.

@@ -5,10 +5,12 @@
 set -euo pipefail
 tests=$1
 work=$(mktemp -d)
+chmod 1777 "$work" # the test user writes here too
 trap 'rm -rf "$work"' EXIT
+wine=$(cd "$(dirname "$0")/../.." && pwd)/scripts/lib/wine-as-tester
 run() {
   VORLUND_EXPECT_ACP=$1 LC_ALL=$2 \
-    wine "$tests" --gtest_filter='LauncherTest.TheWholeRoadHoldsOnAnyAnsiCodePage:LauncherTest.NamesAndPathsInAnyScriptArriveExactly' |
+    "$wine" "$tests" --gtest_filter='LauncherTest.TheWholeRoadHoldsOnAnyAnsiCodePage:LauncherTest.NamesAndPathsInAnyScriptArriveExactly' |
     tee "$work/out.txt"
   grep -q '^\[  PASSED  \] 2 tests' "$work/out.txt"
 }

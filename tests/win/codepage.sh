@@ -4,11 +4,13 @@
 set -euo pipefail
 tests=$1
 work=$(mktemp -d)
+chmod 1777 "$work" # the test user writes here too
 trap 'rm -rf "$work"' EXIT
+wine=$(cd "$(dirname "$0")/../.." && pwd)/scripts/lib/wine-as-tester
 pixels="Z:${work//\//\\}\\grid.bin"
 run() {
   VORLUND_GRID_PIXELS="$pixels" VORLUND_EXPECT_ACP=$1 LC_ALL=$2 \
-    wine "$tests" --gtest_filter='Form1Test.AGridRowPaintsTheSamePixelsUnderAnyAnsiCodePage' |
+    "$wine" "$tests" --gtest_filter='Form1Test.AGridRowPaintsTheSamePixelsUnderAnyAnsiCodePage' |
     tee "$work/out.txt"
   grep -q '^\[  PASSED  \] 1 test' "$work/out.txt"
 }
