@@ -33,6 +33,9 @@ void recordInstalled(RunState& run, InstallSystem& system) {
     // The marker goes with the copy, "Version" with the user's profile. A
     // marker that cannot be written must not outlive the copy it described.
     const std::string marker = VersionMarkerPath(run.localPath);
+    // Made read-only with the copy, it would refuse the new number and keep
+    // the old one: every start would install again.
+    system.ClearReadOnly(marker); // what a refusal leaves shows in the write
     if (!system.WriteMarker(marker, run.configuredVersion).ok())
         system.Remove(marker); // what a refusal leaves shows as no marker at the next run
     system.WriteVersion(*run.registry, run.configuredVersion);

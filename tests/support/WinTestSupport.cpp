@@ -84,6 +84,17 @@ std::string Canvas::Bytes() const {
     return std::string(static_cast<const char*>(bits_), static_cast<size_t>(w_) * h_ * 4);
 }
 
+bool ReadOnlyIsEnforced() {
+    const TempDir dir("readonly");
+    const std::string path = dir / "probe";
+    WriteFileBytes(path, "x");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    const win::File writable(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return !writable;
+}
+
 bool ReadRegString(HKEY root, const std::string& key, const std::string& name, std::string& out,
                    DWORD* type, DWORD* size) {
     win::UniqueKey k;

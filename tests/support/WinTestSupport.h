@@ -6,6 +6,7 @@
 #include "win/Handles.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,6 +32,20 @@ std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 std::string PatternBytes(size_t size, unsigned seed = 1);
 void RemoveTree(const std::string& path);
+
+// Whether this process is refused a write to a read-only file, as Windows
+// refuses it. Wine run as root is not: scripts/test runs the suites as a
+// user of their own (VORLUND_TEST_USER), and there a test that needs the
+// refusal fails when it is missing instead of passing for nothing.
+bool ReadOnlyIsEnforced();
+#define VORLUND_NEEDS_READ_ONLY_REFUSED()                                                          \
+    do {                                                                                           \
+        if (!::vorlund::testing::ReadOnlyIsEnforced()) {                                           \
+            if (std::getenv("VORLUND_TEST_USER"))                                                  \
+                FAIL() << "read-only files are writable for the test user";                        \
+            GTEST_SKIP() << "read-only files are writable here (Wine run as root)";                \
+        }                                                                                          \
+    } while (false)
 
 // Registry values as another program would read them.
 bool ReadRegString(HKEY root, const std::string& key, const std::string& name, std::string& out,

@@ -411,6 +411,25 @@ TEST_F(InstallTest, AReadOnlyOldCopyIsReplacedWithoutWaiting) {
     EXPECT_EQ(ReadFileBytes(local()), "new");
 }
 
+// `attrib +r *` or a copy from a CD makes the marker read-only with the copy.
+// Windows refuses to overwrite or delete it; the new number must still get
+// there, or every start would install again.
+TEST_F(InstallTest, AReadOnlyCopyAndMarkerAreUpdatedAndTheNextStartOpens) {
+    VORLUND_NEEDS_READ_ONLY_REFUSED();
+    oldCopy();
+    entry.version = 2;
+    WriteFileBytes(central(), "new");
+    for (const std::string& file : {local(), local() + ".version"})
+        ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    check();
+    EXPECT_EQ(texts(), (std::vector<std::string>{texts::announceNewVersion("Lager"),
+                                                 texts::installSucceeded("Lager")}));
+    EXPECT_EQ(marker(), "2\r\n");
+    host.messages.clear();
+    EXPECT_EQ(install(InstallSystem::Real()), ""); // the next start: nothing to install
+    EXPECT_EQ(ReadFileBytes(local()), "new");
+}
+
 // A virus scanner holds the old copy for a moment: the real wait services the
 // window, and the installation goes through once it lets go.
 TEST_F(InstallTest, AnOldCopyHeldForAMomentIsReplacedAfterTheWait) {
