@@ -87,7 +87,8 @@ struct EntryFacts {
 
     // accessexe=/accessargs=: the program the launch starts, and how.
     bool customLaunch = false;
-    std::string launchProgram; // empty: the document's extension has no opener
+    std::string launchProgram;      // empty: the document's extension has no opener
+    std::string launchProgramFound; // the file it starts, a bare name found
     bool launchProgramPresent = false;
     std::string launchCommandLine;
 

@@ -198,7 +198,8 @@ void launchFacts(EntryFacts& e, const ProgramList& list) {
     const LaunchTarget target = ChooseLaunchTarget(run);
     e.customLaunch = target.Custom();
     e.launchProgram = target.program;
-    e.launchProgramPresent = !target.program.empty() && win::IsFile(target.program);
+    e.launchProgramFound = target.found;
+    e.launchProgramPresent = !target.found.empty();
     e.launchCommandLine = MaskPasswords(LaunchCommandLine(target.program, target.parameters));
     e.startsAs64Bit = is64Bit(e.customLaunch ? target.program : DocumentOpener(e.extension));
     e.refreshPercent = list.FieldAsInteger("refreshsize");

@@ -250,6 +250,8 @@ void launchLines(Lines& out, const EntryFacts& e) {
     trustLines(out, e);
     if (e.customLaunch) {
         out(labelled("Start mit", e.launchCommandLine));
+        if (e.launchProgramPresent && e.launchProgramFound != e.launchProgram)
+            out(labelled("", "gefunden als: " + e.launchProgramFound, 0));
         if (!e.launchProgramPresent)
             warning(out, e.launchProgram.empty() ? "kein Programm zum Starten"
                                                  : "das Programm fehlt: " + e.launchProgram);

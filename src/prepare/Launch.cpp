@@ -61,6 +61,43 @@ DWORD shellStart(const wchar_t* verb, const std::string& file, const std::string
 
 } // namespace
 
+namespace {
+
+constexpr const char* kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+// The default value of the program's App Paths key, unquoted. RRF_RT_REG_SZ
+// takes a REG_EXPAND_SZ too and expands it.
+std::string appPath(HKEY root, const std::string& name) {
+    wchar_t data[MAX_PATH * 2] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    if (RegGetValueW(root, win::Wide(kAppPaths + name).c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                     data, &size) != ERROR_SUCCESS)
+        return {};
+    std::string path = win::Narrow(data);
+    std::erase(path, '"');
+    return path;
+}
+
+std::string onSearchPath(const std::string& name) {
+    wchar_t found[MAX_PATH] = {};
+    const DWORD n =
+        SearchPathW(nullptr, win::Wide(name).c_str(), L".exe", MAX_PATH, found, nullptr);
+    return n > 0 && n < MAX_PATH ? win::Narrow(std::wstring_view(found, n)) : std::string();
+}
+
+} // namespace
+
+std::string FindProgram(const std::string& program) {
+    if (program.find_first_of("\\/:") != std::string::npos)
+        return win::IsFile(program) ? program : std::string();
+    if (program.empty())
+        return {};
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        if (const std::string path = appPath(root, program); !path.empty() && win::IsFile(path))
+            return path;
+    return onSearchPath(program);
+}
+
 LaunchTarget ChooseLaunchTarget(const RunState& run) {
     if (run.accessExe.empty() && run.accessArgs.empty())
         return {};
@@ -68,6 +105,7 @@ LaunchTarget ChooseLaunchTarget(const RunState& run) {
     target.custom = true;
     target.program = run.accessExe.empty() ? DocumentOpener(ExtensionOf(run.localPath))
                                            : ExpandEnvironment(run.accessExe);
+    target.found = FindProgram(target.program);
     target.parameters = LaunchParameters(run.localPath, ExpandEnvironment(run.accessArgs));
     return target;
 }
@@ -88,9 +126,9 @@ void LaunchStep(PrepareHost& host, RunState& run) {
         DWORD error = ERROR_SUCCESS;
         if (!target.Custom())
             error = shellStart(L"open", run.localPath, "", run.workingDir);
-        else if (!win::IsFile(target.program))
+        else if (target.found.empty())
             error = ERROR_FILE_NOT_FOUND;
-        else
+        else // as named: the shell finds a bare name as it found it, with its App Paths
             error = shellStart(nullptr, target.program, target.parameters, run.workingDir);
         if (error == ERROR_SUCCESS) {
             NoteOutcome(run, RunResult::Started);

@@ -46,11 +46,18 @@ CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::st
 // empty when there is none.
 std::string DocumentOpener(const std::string& extension);
 
+// The file a program name starts: a path as it is, when the file is there;
+// a bare name (MSACCESS.EXE) where the shell finds it, through the App
+// Paths key of the user, then of the machine, then the search path. Empty
+// when there is none.
+std::string FindProgram(const std::string& program);
+
 // A program to start instead of the shell's open of the document, when the
 // entry names one (`accessexe`) or Access's switches (`accessargs`).
 struct LaunchTarget {
     bool custom = false;
-    std::string program; // empty: the document's extension has no opener
+    std::string program; // as named; empty: the document's extension has no opener
+    std::string found;   // the file it starts, empty when there is none
     std::string parameters;
     bool Custom() const { return custom; }
 };
