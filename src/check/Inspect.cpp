@@ -184,7 +184,7 @@ bool userLocationsOff(const std::string& version) {
 // What the launch would do with the keys that make Access ready to work.
 void launchFacts(EntryFacts& e, const ProgramList& list) {
     e.trustedLocation = list.FieldAsInteger("trustedlocation") == 1;
-    e.trustPath = AsLocationPath(e.installDir);
+    e.trustPath = AsLocationPath(DirectoryOf(e.localPath));
     if (e.trustedLocation)
         for (const char* version : kAccessVersions)
             e.trust.push_back({version,

@@ -104,6 +104,12 @@ bool InstallNeeded(const LocalCopyFacts& facts) {
     return facts.marker && *facts.marker < facts.configured;
 }
 
+std::string DirectoryOf(std::string_view path) {
+    const size_t slash = path.find_last_of('\\');
+    return std::string(slash == std::string_view::npos ? std::string_view()
+                                                       : path.substr(0, slash + 1));
+}
+
 std::string VersionMarkerPath(const std::string& localCopy) {
     return localCopy + ".version";
 }

@@ -55,6 +55,11 @@ bool InstallPathsFit(std::string_view central, std::string_view local, std::stri
 // Whether Windows can create the directory (trailing backslashes aside).
 bool DirectoryFits(std::string_view directory);
 
+// The directory that holds a file, with its backslash: what the local copy
+// lies in, also when tmpdir lacks its backslash ("C:\Apps\Lager" with
+// "lager.mdb" lies in "C:\Apps\").
+std::string DirectoryOf(std::string_view path);
+
 // The marker lies beside the local copy: "orders.mdb" has "orders.mdb.version".
 std::string VersionMarkerPath(const std::string& localCopy);
 // Decimal text and CRLF.

@@ -91,8 +91,9 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
     if (!refusedForInstallDirectory(host, run, paths)) {
         if (programs.FieldAsInteger("trustedlocation") == 1) {
             // Not an error of the run: without it Access only asks more.
-            if (const DWORD error = EnsureTrustedLocation(TrustedLocationStore::Real(),
-                                                          paths.installDir, run.displayName))
+            // What Access must trust is the directory the copy lies in.
+            if (const DWORD error = EnsureTrustedLocation(
+                    TrustedLocationStore::Real(), DirectoryOf(paths.Local()), run.displayName))
                 NoteOutcome(run, RunResult::NotTrusted, error);
         }
         CheckVersionAndInstall(host, programs, run);

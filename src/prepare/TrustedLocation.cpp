@@ -1,5 +1,7 @@
 #include "prepare/TrustedLocation.h"
 
+#include "config/Environment.h"
+
 #include "win/Clock.h"
 #include "win/Handles.h"
 #include "win/Unicode.h"
@@ -20,6 +22,7 @@ std::optional<std::string> nameOf(const std::vector<TrustedLocationStore::Locati
     return std::nullopt;
 }
 
+// A REG_EXPAND_SZ path is compared as Access reads it: expanded.
 std::optional<std::string> readPath(HKEY key) {
     wchar_t data[2048] = {};
     DWORD size = sizeof data - sizeof(wchar_t);
@@ -28,7 +31,8 @@ std::optional<std::string> readPath(HKEY key) {
             ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::nullopt;
-    return win::Narrow(data);
+    const std::string path = win::Narrow(data);
+    return type == REG_EXPAND_SZ ? ExpandEnvironment(path) : path;
 }
 
 LONG setText(HKEY key, const wchar_t* name, const std::string& text) {

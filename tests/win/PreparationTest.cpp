@@ -102,6 +102,29 @@ TEST_F(PreparationTest, AnUnknownIdWritesNothingAndShowsNothing) {
     EXPECT_EQ(programs.RecordCount(), 0);
 }
 
+// Without its backslash tmpdir and mdbname join to a file beside the
+// directory: Access must trust the directory the copy lies in.
+TEST_F(PreparationTest, TheTrustedLocationIsTheDirectoryTheCopyLiesIn) {
+    entry.version = 0;
+    entry.tmpdir = dir / "Lager"; // the copy is dir\Lagerlager.mdb
+    WriteFileBytes(entry.tmpdir + entry.mdbname, "local copy");
+    programs.Append();
+    programs.SetField("version", 0);
+    programs.SetField("mdbname", entry.mdbname);
+    programs.SetField("mdbpath", entry.mdbpath);
+    programs.SetField("tmpdir", entry.tmpdir);
+    programs.SetField("displayname", entry.display);
+    programs.SetField("odbcname", entry.odbcname);
+    programs.SetField("trustedlocation", 1);
+    programs.Post();
+    prepare();
+    const std::string key = "Software\\Microsoft\\Office\\16.0\\Access\\Security\\Trusted "
+                            "Locations\\Vorlund1";
+    EXPECT_EQ(value(key, "Path"), dir.Path());
+    for (const char* version : {"12.0", "14.0", "15.0", "16.0"})
+        DeleteRegTree(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\" + std::string(version));
+}
+
 TEST_F(PreparationTest, TheDataSourceIsWhatTheOdbcInstallerReadsBack) {
     entry.version = 0;
     Entry other = entry;

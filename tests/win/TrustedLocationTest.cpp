@@ -62,6 +62,21 @@ TEST_F(TrustedLocationTest, EachVersionGetsTheDirectoryOnceAndForeignLocationsSt
     EXPECT_EQ(names("15.0").size(), 1u);
 }
 
+// Access reads a REG_EXPAND_SZ path expanded: such a location already names
+// the directory, and no second one is made.
+TEST_F(TrustedLocationTest, APathWithVariablesNamesTheDirectoryItExpandsTo) {
+    SetEnvironmentVariableA("VORLUND_TL_BASE", "C:\\Users\\b\\AppData\\Local");
+    for (const char* version : kAccessVersions) {
+        const std::string key = TrustedLocationsKey(version) + "\\Firma";
+        const std::string path = "%VORLUND_TL_BASE%\\Firma\\Lager\\";
+        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Path", REG_EXPAND_SZ, path.c_str(),
+                        static_cast<DWORD>(path.size() + 1));
+    }
+    EXPECT_EQ(EnsureTrustedLocation(TrustedLocationStore::Real(), dir, "Lager"), 0u);
+    EXPECT_EQ(names("16.0"), (std::vector<std::string>{"Firma=" + dir}));
+    SetEnvironmentVariableA("VORLUND_TL_BASE", nullptr);
+}
+
 TEST_F(TrustedLocationTest, ARefusedWriteIsReportedAndTheOtherVersionsAreStillWritten) {
     struct Refusing : TrustedLocationStore {
         Status Create(const std::string& key, const std::string& name, const std::string& path,
