@@ -1,6 +1,7 @@
 #include "prepare/RunLogFile.h"
 
 #include "config/Environment.h"
+#include "prepare/RunLogWriter.h"
 #include "win/Clock.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
@@ -48,36 +49,10 @@ struct LogJob {
     std::string line;
 };
 
-// Whether the file's last byte ends a line. A short write, or a file saved
-// back from a spreadsheet, may leave the last line open; the next line must
-// not be joined to it.
-bool endsInLineBreak(HANDLE file, LONGLONG size) {
-    LARGE_INTEGER last{};
-    last.QuadPart = size - 1;
-    char byte = 0;
-    DWORD read = 0;
-    return SetFilePointerEx(file, last, nullptr, FILE_BEGIN) &&
-           ReadFile(file, &byte, 1, &read, nullptr) && read == 1 && byte == '\n';
-}
-
-// A new file gets the header with its first line, in the same write, so
-// that lines of two writers never interleave.
 DWORD WINAPI writeLine(void* parameter) {
     const std::unique_ptr<LogJob> job(static_cast<LogJob*>(parameter));
     win::CreateDirectoryChain(job->directory);
-    win::File file(CreateFileW(
-        (win::Wide(job->directory) + job->fileName).c_str(),
-        FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size))
-        return 0;
-    const std::string start = size.QuadPart == 0                           ? RunLogHeader()
-                              : endsInLineBreak(file.get(), size.QuadPart) ? std::string()
-                                                                           : std::string("\r\n");
-    const std::string data = start + job->line;
-    DWORD written = 0;
-    WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+    AppendLogLine(win::Wide(job->directory) + job->fileName, job->line);
     return 0;
 }
 
