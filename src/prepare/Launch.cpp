@@ -11,17 +11,34 @@
 #include <shlwapi.h>
 
 namespace vorlund {
-namespace {
 
-// The shell's own codes up to 32 are system errors, but for the missing
-// association; its last error, where it sets one, says more.
-DWORD startError(DWORD lastError, INT_PTR result) {
-    if (lastError != ERROR_SUCCESS)
+DWORD ShellStartError(DWORD lastError, INT_PTR instApp) {
+    if (lastError != ERROR_SUCCESS) // where the shell sets one, it says most
         return lastError;
-    return result == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : static_cast<DWORD>(result);
+    switch (instApp) {
+    case SE_ERR_FNF: // these are the system's own numbers
+    case SE_ERR_PNF:
+    case SE_ERR_ACCESSDENIED:
+    case SE_ERR_OOM:
+    case ERROR_BAD_FORMAT:
+        return static_cast<DWORD>(instApp);
+    case SE_ERR_SHARE:
+        return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+        return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+        return ERROR_TIMEOUT;
+    case SE_ERR_DDEFAIL:
+        return ERROR_DDE_FAIL;
+    case SE_ERR_DDEBUSY:
+        return ERROR_BUSY;
+    case SE_ERR_DLLNOTFOUND:
+        return ERROR_DLL_NOT_FOUND;
+    default: // none at all, or none the shell documents: a failure all the same
+        return ERROR_UNIDENTIFIED_ERROR;
+    }
 }
-
-} // namespace
 
 std::string DocumentOpener(const std::string& extension) {
     wchar_t program[MAX_PATH] = {};
@@ -56,7 +73,7 @@ DWORD shellStart(const wchar_t* verb, const std::string& file, const std::string
     if (ShellExecuteExW(&info))
         return ERROR_SUCCESS;
     const DWORD lastError = GetLastError();
-    return startError(lastError, reinterpret_cast<INT_PTR>(info.hInstApp));
+    return ShellStartError(lastError, reinterpret_cast<INT_PTR>(info.hInstApp));
 }
 
 } // namespace

@@ -64,6 +64,11 @@ struct LaunchTarget {
 // For the run's local copy path.
 LaunchTarget ChooseLaunchTarget(const RunState& run);
 
+// Why the shell's start failed, as a system error: its last error, else its
+// own code (SE_ERR_*), each mapped to the system error that means the same;
+// never ERROR_SUCCESS.
+DWORD ShellStartError(DWORD lastError, INT_PTR instApp);
+
 // Waits two seconds, then asks the shell to open the local copy, or starts
 // the entry's program with it; a refusal is reported. Hides the window in
 // every case.

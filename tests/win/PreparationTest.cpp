@@ -9,6 +9,7 @@
 #include "win/Unicode.h"
 
 #include <odbcinst.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <thread>
@@ -665,4 +666,34 @@ TEST_F(PreparationTest, ANonZeroCounterSkipsTheWaitAndTheOpen) {
     EXPECT_LT(GetTickCount64() - start, 1000u);
     EXPECT_EQ(host.timerStarted, 0u);
     EXPECT_EQ(host.hides, 1);
+}
+
+// A refused start is never logged as a start, and the shell's own codes
+// mean what the shell says, not the system errors of the same number (28
+// is no printer out of paper).
+TEST(ShellStart, EveryRefusalIsAFailureWithTheShellsOwnMeaning) {
+    const struct {
+        DWORD lastError;
+        INT_PTR instApp;
+        DWORD error;
+    } cases[] = {
+        {0, 0, ERROR_UNIDENTIFIED_ERROR},
+        {0, 1, ERROR_UNIDENTIFIED_ERROR},
+        {ERROR_ACCESS_DENIED, SE_ERR_NOASSOC, ERROR_ACCESS_DENIED},
+        {0, SE_ERR_FNF, ERROR_FILE_NOT_FOUND},
+        {0, SE_ERR_PNF, ERROR_PATH_NOT_FOUND},
+        {0, SE_ERR_ACCESSDENIED, ERROR_ACCESS_DENIED},
+        {0, SE_ERR_OOM, ERROR_NOT_ENOUGH_MEMORY},
+        {0, ERROR_BAD_FORMAT, ERROR_BAD_FORMAT},
+        {0, SE_ERR_SHARE, ERROR_SHARING_VIOLATION},
+        {0, SE_ERR_ASSOCINCOMPLETE, ERROR_NO_ASSOCIATION},
+        {0, SE_ERR_DDETIMEOUT, ERROR_TIMEOUT},
+        {0, SE_ERR_DDEFAIL, ERROR_DDE_FAIL},
+        {0, SE_ERR_DDEBUSY, ERROR_BUSY},
+        {0, SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION},
+        {0, SE_ERR_DLLNOTFOUND, ERROR_DLL_NOT_FOUND},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShellStartError(c.lastError, c.instApp), c.error)
+            << c.lastError << " " << c.instApp;
 }
