@@ -48,7 +48,8 @@ struct EntryFacts {
     std::string installDir;
     InstallDirFault installDirFault = InstallDirFault::None; // the launcher refuses the entry
     DirState installDirState = DirState::Exists;
-    bool installDirShared = false; // other users may change it or the copy in it
+    // Who besides the user may change it or the copy in it.
+    std::vector<std::string> othersWhoMayChange;
 
     std::string dataSourceName;
     std::string dataSourceKey;
@@ -62,6 +63,7 @@ struct EntryFacts {
     std::vector<ConfigNote> notes;
 
     std::string extension;
+    bool runsAsProgram = false;        // opening the "copy" would run it
     std::optional<std::string> opener; // the shell's command for it
     bool startsAs64Bit = false;        // the program that starts could not use a 32-bit ODBC driver
 
@@ -79,10 +81,13 @@ struct EntryFacts {
     struct Trust {
         std::string version;
         std::optional<std::string> location;
-        bool userLocationsOff = false;
+        bool userLocationsOff = false;     // policy: allow user locations = 0
+        bool allLocationsDisabled = false; // Access's policy: AllLocationsDisabled = 1
+        bool networkAllowed = false;       // AllowNetworkLocations, policy before user
     };
     bool trustedLocation = false;
-    std::string trustPath; // the directory as Access compares it
+    std::string trustPath;       // the directory as Access compares it
+    bool trustOnNetwork = false; // \\server\... or a mapped network drive
     std::vector<Trust> trust;
 
     // accessexe=/accessargs=: the program the launch starts, and how.

@@ -173,24 +173,47 @@ std::vector<RegistryValue> dataSource(ProgramList& list, const std::string& driv
                           std::string(texts::kOdbcDriverName)}};
 }
 
-bool userLocationsOff(const std::string& version) {
-    DWORD value = 1, size = sizeof value;
-    return RegGetValueW(HKEY_CURRENT_USER, win::Wide(TrustedLocationsPolicyKey(version)).c_str(),
-                        L"allow user locations", RRF_RT_REG_DWORD, nullptr, &value,
-                        &size) == ERROR_SUCCESS &&
-           value == 0;
+std::optional<DWORD> dword(const std::string& key, const wchar_t* name) {
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, win::Wide(key).c_str(), name, RRF_RT_REG_DWORD, nullptr,
+                     &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+// What Access of one version makes of the location: the policies first,
+// then the user's own setting for network locations.
+EntryFacts::Trust trustFacts(const std::string& version, const std::string& path) {
+    EntryFacts::Trust t;
+    t.version = version;
+    t.location = FindLocation(TrustedLocationStore::Real(), TrustedLocationsKey(version), path);
+    t.userLocationsOff =
+        dword(TrustedLocationsPolicyKey(version), L"allow user locations") == DWORD{0};
+    const std::string accessPolicy = TrustedLocationsAccessPolicyKey(version);
+    t.allLocationsDisabled = dword(accessPolicy, L"AllLocationsDisabled") == DWORD{1};
+    const std::optional<DWORD> network = dword(accessPolicy, L"AllowNetworkLocations");
+    t.networkAllowed =
+        network ? *network == 1
+                : dword(TrustedLocationsKey(version), L"AllowNetworkLocations") == DWORD{1};
+    return t;
+}
+
+// Access takes a mapped network drive for the remote path it is.
+bool onNetwork(const std::string& path) {
+    if (path.starts_with("\\\\"))
+        return true;
+    return path.size() >= 3 && path[1] == ':' &&
+           GetDriveTypeW(win::Wide(path.substr(0, 3)).c_str()) == DRIVE_REMOTE;
 }
 
 // What the launch would do with the keys that make Access ready to work.
 void launchFacts(EntryFacts& e, const ProgramList& list) {
     e.trustedLocation = list.FieldAsInteger("trustedlocation") == 1;
     e.trustPath = AsLocationPath(DirectoryOf(e.localPath));
+    e.trustOnNetwork = onNetwork(e.trustPath);
     if (e.trustedLocation)
         for (const char* version : kAccessVersions)
-            e.trust.push_back({version,
-                               FindLocation(TrustedLocationStore::Real(),
-                                            TrustedLocationsKey(version), e.trustPath),
-                               userLocationsOff(version)});
+            e.trust.push_back(trustFacts(version, e.trustPath));
     RunState run;
     run.localPath = e.localPath;
     run.accessExe = list.FieldAsString("accessexe");
@@ -228,14 +251,20 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.localHeld = e.localPresent && heldAgainstReplacing(e.localPath);
     e.marker = InstallSystem::Real().ReadMarker(VersionMarkerPath(e.localPath));
     e.installDirState = directoryState(e.installDir);
-    e.installDirShared =
-        (e.installDirState == DirState::Exists && ChangeableByOtherUsers(e.installDir)) ||
-        (e.localPresent && ChangeableByOtherUsers(e.localPath));
+    if (e.installDirState == DirState::Exists)
+        e.othersWhoMayChange = OthersWhoMayChange(e.installDir);
+    if (e.localPresent)
+        for (const std::string& who : OthersWhoMayChange(e.localPath))
+            if (std::find(e.othersWhoMayChange.begin(), e.othersWhoMayChange.end(), who) ==
+                e.othersWhoMayChange.end())
+                e.othersWhoMayChange.push_back(who);
 
     e.dataSourceName = list.FieldAsString("odbcname");
     e.dataSourceKey = std::string(kOdbcIniKey + 1) + e.dataSourceName;
     e.dataSource = dataSource(list, driverPath);
     e.extension = ExtensionOf(paths.mdbName);
+    e.runsAsProgram = !e.extension.empty() && (AssocIsDangerous(win::Wide(e.extension).c_str()) ||
+                                               RunsAsProgram(e.extension));
     e.opener = shellOpener(e.extension);
     e.cuts = cutValues(ini, section);
     e.missingKeys = MissingRequiredKeys(list);

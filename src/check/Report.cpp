@@ -212,10 +212,15 @@ void trustLines(Lines& out, const EntryFacts& e) {
             warning(out, "eine Richtlinie schaltet Speicherorte der Benutzer ab "
                          "(allow user locations = 0, Access " +
                              t.version + ")");
+        if (t.allLocationsDisabled)
+            warning(out, "eine Richtlinie schaltet alle vertrauensw\u00FCrdigen Speicherorte ab "
+                         "(AllLocationsDisabled = 1, Access " +
+                             t.version + ")");
+        if (e.trustOnNetwork && !t.networkAllowed)
+            warning(out, "ein Netzwerkpfad: Access " + t.version +
+                             " beachtet ihn nicht, Netzwerkspeicherorte sind nicht erlaubt "
+                             "(AllowNetworkLocations)");
     }
-    if (e.trustedLocation && e.installDir.starts_with("\\\\"))
-        warning(out, "ein Netzwerkpfad: Access beachtet ihn nur, wenn Netzwerkspeicherorte "
-                     "erlaubt sind");
 }
 
 // Remarks on the keys of one group, under the line that shows them: what
@@ -268,7 +273,7 @@ void launchLines(Lines& out, const EntryFacts& e) {
                          (RefreshesNext(e) ? "der n\u00E4chste Start kopiert neu" : "bleibt")));
     }
     keyWarnings(out, e, {"refreshsize"});
-    if (RunsAsProgram(e.extension))
+    if (e.runsAsProgram)
         warning(out, "mdbname endet auf " + quoted(e.extension) +
                          ": Windows f\u00FChrt die Datei als Programm aus");
 }
@@ -303,12 +308,16 @@ void entry(Lines& out, const EntryFacts& e, size_t index) {
     out(localLine(e));
     out(directoryLine(e));
     writtenForm(out, e.tmpdirWritten);
-    if (e.installDirShared) {
+    if (!e.othersWhoMayChange.empty()) {
+        std::string who;
+        for (const std::string& name : e.othersWhoMayChange)
+            who += (who.empty() ? "" : ", ") + name;
         warning(out, "andere Benutzer dieses PCs d\u00FCrfen das Verzeichnis oder die Kopie "
                      "\u00E4ndern");
         out(labelled("",
-                     "  (Jeder, Benutzer oder Authentifizierte Benutzer); auf einem geteilten PC "
-                     "geh\u00F6rt tmpdir nach %LOCALAPPDATA%.",
+                     "  (" + who +
+                         "); auf einem geteilten PC geh\u00F6rt tmpdir nach "
+                         "%LOCALAPPDATA%.",
                      0));
     }
     if (!e.installDir.empty() && e.installDir.back() != '\\')

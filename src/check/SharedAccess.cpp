@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <memory>
 
@@ -13,44 +14,100 @@ namespace {
 constexpr ACCESS_MASK kChanging = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE |
                                   WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
 
-bool isOtherUsers(PSID sid) {
-    for (const WELL_KNOWN_SID_TYPE type :
-         {WinWorldSid, WinBuiltinUsersSid, WinAuthenticatedUserSid})
+bool isOneOf(PSID sid, std::initializer_list<WELL_KNOWN_SID_TYPE> types) {
+    for (const WELL_KNOWN_SID_TYPE type : types)
         if (IsWellKnownSid(sid, type))
             return true;
     return false;
 }
 
-// An allowing entry that applies to the object itself (not only to what is
-// created inside it) and grants a changing right to one of those groups.
-bool grantsChange(const ACE_HEADER* header) {
-    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
-        return false;
-    const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
-    return (ace->Mask & kChanging) && isOtherUsers(const_cast<DWORD*>(&ace->SidStart));
+// Whoever may change the user's files anyway.
+bool trusted(PSID sid, PSID self) {
+    return (self && EqualSid(sid, self)) ||
+           isOneOf(sid, {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinCreatorOwnerSid,
+                         WinCreatorOwnerRightsSid});
 }
+
+// Groups that every other user of the PC belongs to: a deny to them keeps
+// everybody out.
+bool everybody(PSID sid) {
+    return isOneOf(sid,
+                   {WinWorldSid, WinAuthenticatedUserSid, WinBuiltinUsersSid, WinInteractiveSid});
+}
+
+std::string nameOf(PSID sid) {
+    wchar_t name[256], domain[256];
+    DWORD nameLength = 256, domainLength = 256;
+    SID_NAME_USE use;
+    if (LookupAccountSidW(nullptr, sid, name, &nameLength, domain, &domainLength, &use))
+        return domainLength > 0 ? win::Narrow(domain) + "\\" + win::Narrow(name)
+                                : win::Narrow(name);
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text))
+        return "?";
+    const std::unique_ptr<wchar_t, decltype(&LocalFree)> owner(text, &LocalFree);
+    return win::Narrow(text);
+}
+
+struct Denied {
+    PSID sid;
+    ACCESS_MASK mask;
+};
 
 } // namespace
 
-bool ChangeableByOtherUsers(const std::string& path) {
+std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self) {
+    if (!dacl)
+        return {"Jeder (keine Zugriffsliste)"};
+    // Windows reads the entries in order: a deny before an allow takes its
+    // rights away, one after it does not.
+    std::vector<Denied> denied;
+    std::vector<std::string> who;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(const_cast<ACL*>(dacl), i, &entry))
+            continue;
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        if (header->AceFlags & INHERIT_ONLY_ACE) // for what is created inside only
+            continue;
+        const bool allows = header->AceType == ACCESS_ALLOWED_ACE_TYPE;
+        if (!allows && header->AceType != ACCESS_DENIED_ACE_TYPE)
+            continue;
+        // Both kinds share the layout: header, mask, the SID's first word.
+        const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+        const PSID sid = const_cast<DWORD*>(&ace->SidStart);
+        if (!allows) {
+            denied.push_back({sid, ace->Mask});
+            continue;
+        }
+        if (trusted(sid, self))
+            continue;
+        ACCESS_MASK rights = ace->Mask;
+        for (const Denied& d : denied)
+            if (everybody(d.sid) || EqualSid(d.sid, sid))
+                rights &= ~d.mask;
+        if (rights & kChanging)
+            who.push_back(nameOf(sid));
+    }
+    return who;
+}
+
+std::vector<std::string> OthersWhoMayChange(const std::string& path) {
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetNamedSecurityInfoW(win::Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                               nullptr, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
+        return {};
     const std::unique_ptr<void, decltype(&LocalFree)> owner(descriptor, &LocalFree);
-    return LetsOtherUsersChange(dacl);
-}
-
-bool LetsOtherUsersChange(const ACL* dacl) {
-    if (!dacl)
-        return true;
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        void* ace = nullptr;
-        if (GetAce(const_cast<ACL*>(dacl), i, &ace) && grantsChange(static_cast<ACE_HEADER*>(ace)))
-            return true;
-    }
-    return false;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return OthersWhoMayChange(dacl, nullptr);
+    const win::UniqueKernel tokenOwner(token);
+    alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof buffer;
+    const bool known = GetTokenInformation(token, TokenUser, buffer, size, &size);
+    return OthersWhoMayChange(dacl,
+                              known ? reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid : nullptr);
 }
 
 } // namespace vorlund::check

@@ -1,16 +1,20 @@
 #pragma once
-// Whether other users of this PC may change a file or directory: an access
-// entry that grants Everyone, Users or Authenticated Users the right to
-// write, append or delete. On a shared PC or a terminal server another user
-// could then replace the front-end and run code in this user's account.
+// Whether anyone but the user may change a file or directory: anyone but
+// the user, the administrators and the system, that is, who holds a right to
+// write, append or delete, once the deny entries before it are taken off.
+// On a shared PC or a terminal server such a user could replace the
+// front-end and run code in this user's account.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace vorlund::check {
 
-bool ChangeableByOtherUsers(const std::string& path);
-// The same question of an access list; no list at all lets everyone in.
-bool LetsOtherUsersChange(const ACL* dacl);
+// The accounts and groups (as Windows names them) that may change it.
+std::vector<std::string> OthersWhoMayChange(const std::string& path);
+// The same question of an access list, for the user `self`; no list at all
+// lets everyone in.
+std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self);
 
 } // namespace vorlund::check

@@ -45,9 +45,12 @@ std::string ExtensionOf(const std::string& fileName) {
 }
 
 bool RunsAsProgram(const std::string& extension) {
-    constexpr std::array<std::string_view, 13> kPrograms{".EXE", ".COM", ".BAT", ".CMD", ".LNK",
-                                                         ".URL", ".SCR", ".PIF", ".VBS", ".JS",
-                                                         ".PS1", ".MSI", ".HTA"};
+    // Windows' own answer is AssocIsDangerous, which the check asks as well;
+    // these are the types its list holds that open by running. A .ps1 opens
+    // in Notepad by default.
+    constexpr std::array<std::string_view, 19> kPrograms{
+        ".EXE", ".COM", ".BAT", ".CMD", ".LNK", ".URL", ".SCR", ".PIF", ".VBS", ".VBE",
+        ".JS",  ".JSE", ".WSF", ".WSH", ".MSI", ".HTA", ".CPL", ".MSC", ".REG"};
     const std::string upper = asciiUpper(extension);
     for (std::string_view program : kPrograms)
         if (upper == program)

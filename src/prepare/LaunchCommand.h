@@ -17,8 +17,8 @@ std::string LaunchCommandLine(const std::string& program, const std::string& par
 std::string MaskPasswords(std::string_view commandLine);
 // ".mdb" of "C:\Apps\lager.mdb"; empty when the name has no extension.
 std::string ExtensionOf(const std::string& fileName);
-// An extension that Windows runs as a program, so that opening the "copy"
-// would run it.
+// An extension that Windows runs as a program (or a script, a control
+// panel, a registry import), so that opening the "copy" would run it.
 bool RunsAsProgram(const std::string& extension);
 
 } // namespace vorlund

@@ -52,6 +52,11 @@ std::string TrustedLocationsPolicyKey(const std::string& version) {
            "\\Common\\Security\\Trusted Locations";
 }
 
+std::string TrustedLocationsAccessPolicyKey(const std::string& version) {
+    return "Software\\Policies\\Microsoft\\Office\\" + version +
+           "\\Access\\Security\\Trusted Locations";
+}
+
 std::string FreeLocationName(const std::vector<std::string>& taken) {
     for (int n = 1;; ++n) {
         const std::string name = "Vorlund" + std::to_string(n);

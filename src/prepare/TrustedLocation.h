@@ -20,6 +20,9 @@ inline constexpr std::array<const char*, 4> kAccessVersions{"12.0", "14.0", "15.
 std::string TrustedLocationsKey(const std::string& version);
 // The policy key that can switch user locations off for a version.
 std::string TrustedLocationsPolicyKey(const std::string& version);
+// Access's own policy key, which can switch every location off
+// (AllLocationsDisabled) and decides whether network locations count.
+std::string TrustedLocationsAccessPolicyKey(const std::string& version);
 // "Vorlund1", "Vorlund2", ...: the first name no subkey has.
 std::string FreeLocationName(const std::vector<std::string>& taken);
 // The directory as Access compares it: with its trailing backslash.

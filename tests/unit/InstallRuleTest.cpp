@@ -79,9 +79,10 @@ TEST(LaunchCommand, TheProgramTheCopyAndTheArgumentsAsWritten) {
         LaunchCommandLine("C:\\Office\\MSACCESS.EXE", parameters),
         "\"C:\\Office\\MSACCESS.EXE\" \"C:\\Lokal\\lager.mdb\" /runtime /wrkgrp \"C:\\x.mdw\"");
     EXPECT_EQ(LaunchParameters("C:\\l.mdb", ""), "\"C:\\l.mdb\"");
-    for (const char* program : {".exe", ".CMD", ".Lnk", ".ps1", ".hta"})
+    for (const char* program :
+         {".exe", ".CMD", ".Lnk", ".hta", ".vbe", ".jse", ".wsf", ".wsh", ".cpl", ".msc", ".reg"})
         EXPECT_TRUE(RunsAsProgram(program)) << program;
-    for (const char* document : {".mdb", ".accdb", ".mde", "", ".exe.mdb"})
+    for (const char* document : {".mdb", ".accdb", ".mde", "", ".exe.mdb", ".ps1"})
         EXPECT_FALSE(RunsAsProgram(document)) << document;
     EXPECT_EQ(ExtensionOf("C:\\a.b\\lager"), "");
     EXPECT_EQ(ExtensionOf("lager.MDB"), ".MDB");

@@ -8,6 +8,7 @@
 #include "support/WinTestSupport.h"
 
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -123,6 +124,38 @@ TEST_F(CheckTest, TrustedLocationProgramAndRefreshAreShownAsTheLaunchWouldUseThe
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, TrustedLocationsKey("16.0"))); // changes nothing
 }
 
+// Access ignores a location on the network unless network locations are
+// allowed, by policy before the user's own setting, and a policy can switch
+// every location off.
+TEST_F(CheckTest, TheTrustedLocationsPoliciesAndNetworkSettingsAreRead) {
+    const DWORD on = 1, off = 0;
+    const auto set = [](const std::string& key, const char* name, const DWORD& value) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, 4);
+    };
+    set(TrustedLocationsAccessPolicyKey("12.0"), "AllLocationsDisabled", on);
+    set(TrustedLocationsKey("14.0"), "AllowNetworkLocations", on);
+    set(TrustedLocationsKey("15.0"), "AllowNetworkLocations", on);
+    set(TrustedLocationsAccessPolicyKey("15.0"), "AllowNetworkLocations", off);
+    ini(0, "\\\\vorlund-kein-server\\apps\\lager\\");
+    WriteFileBytes(path, ReadFileBytes(path) + "trustedlocation=1\r\n");
+    check();
+    for (const char* version : {"12.0", "14.0", "15.0", "16.0"}) {
+        DeleteRegTree(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\" + std::string(version));
+        DeleteRegTree(HKEY_CURRENT_USER,
+                      "Software\\Policies\\Microsoft\\Office\\" + std::string(version));
+    }
+    const auto& trust = facts.entries.at(0).trust;
+    ASSERT_EQ(trust.size(), 4u);
+    EXPECT_TRUE(facts.entries.at(0).trustOnNetwork);
+    EXPECT_TRUE(trust[0].allLocationsDisabled);
+    EXPECT_EQ((std::vector<bool>{trust[0].networkAllowed, trust[1].networkAllowed,
+                                 trust[2].networkAllowed, trust[3].networkAllowed}),
+              (std::vector<bool>{false, true, false, false}));
+    EXPECT_NE(report.find("AllLocationsDisabled = 1, Access 12.0"), std::string::npos) << report;
+    EXPECT_EQ(report.find("Access 14.0 beachtet ihn nicht"), std::string::npos) << report;
+    EXPECT_NE(report.find("Access 15.0 beachtet ihn nicht"), std::string::npos) << report;
+}
+
 TEST_F(CheckTest, AHealthyInstalledEntryGivesZero) {
     ini(4);
     CreateDirectoryA((dir / "neu").c_str(), nullptr);
@@ -210,45 +243,73 @@ TEST_F(CheckTest, AnInstallDirectoryOfNoOwnFailsAndEachWarningStandsUnderItsLine
 
 namespace {
 
-// An access list of one entry (Wine keeps no lists for files of its own).
-struct OneEntryAcl {
-    OneEntryAcl(WELL_KNOWN_SID_TYPE type, ACCESS_MASK rights, DWORD inheritance) {
-        BYTE sid[SECURITY_MAX_SID_SIZE];
-        DWORD size = sizeof sid;
-        CreateWellKnownSid(type, nullptr, sid, &size);
-        EXPLICIT_ACCESSA entry{};
-        entry.grfAccessPermissions = rights;
-        entry.grfAccessMode = SET_ACCESS;
-        entry.grfInheritance = inheritance;
-        entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-        entry.Trustee.ptstrName = reinterpret_cast<char*>(sid);
-        SetEntriesInAclA(1, &entry, nullptr, &acl);
+// An access list built entry by entry, in the order given (Wine keeps no
+// lists for files of its own, and SetEntriesInAcl would sort them).
+struct Sid {
+    explicit Sid(WELL_KNOWN_SID_TYPE type) {
+        DWORD size = sizeof bytes;
+        CreateWellKnownSid(type, nullptr, bytes, &size);
     }
-    ~OneEntryAcl() { LocalFree(acl); }
-    PACL acl = nullptr;
+    explicit Sid(const char* text) {
+        PSID sid = nullptr;
+        ConvertStringSidToSidA(text, &sid);
+        CopySid(sizeof bytes, bytes, sid);
+        LocalFree(sid);
+    }
+    PSID get() { return bytes; }
+    BYTE bytes[SECURITY_MAX_SID_SIZE] = {};
+};
+
+struct Entry {
+    bool allow;
+    Sid* who;
+    ACCESS_MASK rights;
+    DWORD flags = 0;
+};
+
+struct BuiltAcl {
+    explicit BuiltAcl(std::vector<Entry> entries) {
+        InitializeAcl(reinterpret_cast<ACL*>(buffer), sizeof buffer, ACL_REVISION);
+        for (Entry& e : entries)
+            (e.allow ? AddAccessAllowedAceEx : AddAccessDeniedAceEx)(
+                reinterpret_cast<ACL*>(buffer), ACL_REVISION, e.flags, e.rights, e.who->get());
+    }
+    const ACL* get() const { return reinterpret_cast<const ACL*>(buffer); }
+    alignas(DWORD) BYTE buffer[1024] = {};
 };
 
 } // namespace
 
-TEST(SharedAccess, OtherUsersWhoMayChangeTheDirectoryAreFound) {
+TEST(SharedAccess, AnyoneButTheUserWhoMayChangeItIsFoundAfterTheDenyEntries) {
+    Sid self("S-1-5-21-1-2-3-1001"), domainUsers("S-1-5-21-1-2-3-513");
+    Sid system(WinLocalSystemSid), admins(WinBuiltinAdministratorsSid), world(WinWorldSid),
+        users(WinBuiltinUsersSid), authenticated(WinAuthenticatedUserSid),
+        interactive(WinInteractiveSid);
+    const auto write = FILE_GENERIC_WRITE;
     const struct {
-        WELL_KNOWN_SID_TYPE who;
-        ACCESS_MASK rights;
-        DWORD inheritance;
-        bool changeable;
+        std::vector<Entry> entries;
+        size_t others;
     } cases[] = {
-        {WinLocalSystemSid, GENERIC_ALL, NO_INHERITANCE, false},
-        {WinWorldSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, NO_INHERITANCE, false},
-        {WinWorldSid, FILE_ADD_FILE, NO_INHERITANCE, true}, // FILE_WRITE_DATA on a directory
-        {WinBuiltinUsersSid, DELETE, NO_INHERITANCE, true},
-        {WinAuthenticatedUserSid, FILE_APPEND_DATA, NO_INHERITANCE, true},
-        {WinBuiltinUsersSid, GENERIC_ALL, INHERIT_ONLY | OBJECT_INHERIT_ACE,
-         false}, // for new files only
+        {{{true, &system, GENERIC_ALL}, {true, &admins, GENERIC_ALL}, {true, &self, write}}, 0},
+        {{{true, &world, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE}}, 0},
+        {{{true, &world, FILE_ADD_FILE}}, 1}, // FILE_WRITE_DATA on a directory
+        {{{true, &users, DELETE}}, 1},
+        {{{true, &authenticated, FILE_APPEND_DATA}}, 1},
+        {{{true, &users, GENERIC_ALL, INHERIT_ONLY_ACE | OBJECT_INHERIT_ACE}}, 0}, // new files only
+        {{{true, &interactive, write}}, 1},
+        {{{true, &domainUsers, write}}, 1},
+        {{{false, &world, write | DELETE}, {true, &world, write | DELETE}}, 0}, // denied first
+        {{{false, &domainUsers, write}, {true, &domainUsers, write}}, 0},
+        {{{false, &users, write}, {true, &domainUsers, write}}, 0},
+        {{{false, &domainUsers, write}, {true, &interactive, write}}, 1}, // not all of them
+        {{{true, &world, write}, {false, &world, write}}, 1}, // a deny after it comes too late
     };
-    for (const auto& c : cases) {
-        const OneEntryAcl entry(c.who, c.rights, c.inheritance);
-        ASSERT_NE(entry.acl, nullptr);
-        EXPECT_EQ(check::LetsOtherUsersChange(entry.acl), c.changeable) << c.who << " " << c.rights;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const BuiltAcl acl(cases[i].entries);
+        EXPECT_EQ(check::OthersWhoMayChange(acl.get(), self.get()).size(), cases[i].others) << i;
     }
-    EXPECT_TRUE(check::LetsOtherUsersChange(nullptr));
+    EXPECT_EQ(check::OthersWhoMayChange(nullptr, self.get()).size(), 1u);
+    const BuiltAcl domain({{true, &domainUsers, write}});
+    EXPECT_EQ(check::OthersWhoMayChange(domain.get(), self.get()),
+              (std::vector<std::string>{"S-1-5-21-1-2-3-513"}));
 }
