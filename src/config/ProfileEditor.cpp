@@ -74,7 +74,7 @@ ProfileDocument::ProfileDocument(std::string_view bytes, const CodePageDecoder& 
             units += static_cast<char16_t>(bigEndian_ ? (a << 8) | b : (b << 8) | a);
         }
         if (bytes.size() % 2 != 0)
-            oddByte_ = bytes.substr(bytes.size() - 1);
+            oddByte_.assign(1, bytes.back());
         break;
     case ProfileEncoding::Utf8Mark:
         mark_ = bytes.substr(0, 3);
@@ -212,7 +212,8 @@ bool ProfileDocument::setLine(std::string_view section, std::string_view key,
         std::u16string& text = lines_[i].text;
         const size_t equals = text.find(u'=');
         if (equals == std::u16string::npos) {
-            text += u'=' + *units;
+            text.push_back(u'=');
+            text.append(*units);
             return true;
         }
         size_t start = equals + 1, end = text.size();
@@ -223,11 +224,18 @@ bool ProfileDocument::setLine(std::string_view section, std::string_view key,
         const std::u16string old = text.substr(start, end - start);
         const bool wasQuoted =
             old.size() > 1 && (old[0] == u'"' || old[0] == u'\'') && old.back() == old[0];
-        text.replace(start, end - start,
-                     wasQuoted ? old.substr(0, 1) + *units + old.substr(0, 1) : *units);
+        std::u16string replacement = *units;
+        if (wasQuoted) {
+            replacement.insert(replacement.begin(), old.front());
+            replacement.push_back(old.front());
+        }
+        text = text.substr(0, start) + replacement + text.substr(end);
         return true;
     }
-    insertAfter(lastKey, *name + u'=' + *units);
+    std::u16string line = *name;
+    line.push_back(u'=');
+    line.append(*units);
+    insertAfter(lastKey, std::move(line));
     return true;
 }
 

@@ -21,7 +21,7 @@ struct FieldDef {
     int size; // characters, text fields only
 };
 
-inline constexpr int kProgramFieldCount = 14;
+inline constexpr int kProgramFieldCount = 17;
 inline constexpr std::array<FieldDef, kProgramFieldCount> kProgramFields{{
     {"id", FieldType::AutoInc, 0},
     {"version", FieldType::Integer, 0},
@@ -38,6 +38,10 @@ inline constexpr std::array<FieldDef, kProgramFieldCount> kProgramFields{{
     {"refreshsize", FieldType::Integer, 0},
     {"accessexe", FieldType::Text, 255},
     {"accessargs", FieldType::Text, 1024},
+    // Optional: what was published, and a lock on starts.
+    {"pruefsumme", FieldType::Text, 128},
+    {"groesse", FieldType::Text, 32},
+    {"gesperrt", FieldType::Text, 1024},
 }};
 
 // An error of the program list; its text starts with the list's name.

@@ -24,6 +24,9 @@ void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std:
     programs.SetField("refreshsize", config.ReadInteger(section, "refreshsize", 0));
     programs.SetField("accessexe", config.ReadString(section, "accessexe", ""));
     programs.SetField("accessargs", config.ReadString(section, "accessargs", ""));
+    programs.SetField("pruefsumme", config.ReadString(section, "pruefsumme", ""));
+    programs.SetField("groesse", config.ReadString(section, "groesse", ""));
+    programs.SetField("gesperrt", config.ReadString(section, "gesperrt", ""));
     programs.Post();
 }
 

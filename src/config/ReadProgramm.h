@@ -12,7 +12,8 @@ namespace vorlund {
 
 // The keys the launcher reads in [SETUP]. An entry's keys are the program
 // list's fields (all but `id`), read by ReadProgramm under the same names.
-inline constexpr std::array<std::string_view, 3> kSetupKeys{"JpegImage", "codepage", "logdir"};
+inline constexpr std::array<std::string_view, 4> kSetupKeys{"JpegImage", "codepage", "logdir",
+                                                            "gesperrt"};
 
 // Appends one record to the program list and fills it from the named section.
 void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std::string& section);

@@ -47,6 +47,20 @@ bool refusedForInstallDirectory(PrepareHost& host, RunState& run, const EntryPat
     return true;
 }
 
+// The administrator has locked the application (gesperrt= in its entry, or
+// in [SETUP] for all): the user is told why, and nothing is written or started.
+bool refusedAsLocked(PrepareHost& host, const ProgramList& programs, RunState& run) {
+    std::string why = programs.FieldAsString("gesperrt");
+    if (why.empty() && run.config)
+        why = run.config->ReadString("SETUP", "gesperrt", "");
+    if (why.empty())
+        return false;
+    NoteOutcome(run, RunResult::Locked, why);
+    host.ShowMessage(texts::locked(run.displayName, why), MessageType::Information);
+    ++run.errorCount;
+    return true;
+}
+
 } // namespace
 
 bool RegisterOdbcDataSource(ProgramList& programs, RunState& run) {
@@ -72,7 +86,7 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
 
     run.displayName = programs.FieldAsString("DisplayName");
     run.log.application = run.displayName;
-    if (refusedForMissingKeys(host, programs, run))
+    if (refusedAsLocked(host, programs, run) || refusedForMissingKeys(host, programs, run))
         return;
     run.registry->SetAccess(KEY_ALL_ACCESS);
     run.registry->SetRootKey(HKEY_CURRENT_USER);

@@ -23,6 +23,16 @@ std::string announceNewVersion(std::string_view displayName) {
                 "kopierens nicht ab oder brechen Sie die Kopier-Operation", cr, "nicht ab.");
 }
 
+std::string notArrivedYet(std::string_view displayName) {
+    return join("Die neue Version von ", displayName, " ist auf dem Server", cr,
+                "noch nicht vollst\u00E4ndig angekommen.", cr, cr,
+                "Es wird die bisherige Version ge\u00F6ffnet.");
+}
+
+std::string locked(std::string_view displayName, std::string_view why) {
+    return join(displayName, " ist zurzeit gesperrt:", cr, cr, why);
+}
+
 std::string deletionFailed(std::string_view displayName) {
     return join("Achtung! Eine neue VERSION von ", displayName, cr,
                 "konnte nicht installiert werden, da das Programm", cr,

@@ -21,7 +21,16 @@ inline constexpr std::string_view kStartFailed = "Fehler beim Starten.";
 
 inline constexpr std::string_view kOdbcDriverName = "XTG Systems InterBase6 ODBC driver";
 
+// The line the copy failure warning gets when the central copy is not the
+// one published.
+inline constexpr std::string_view kNotThePublishedCopy =
+    "Die Datei auf dem Server ist noch nicht die ver\u00F6ffentlichte Version.";
+
 std::string announceNewVersion(std::string_view displayName);
+// The new version is not fully on the server yet; the old copy opens.
+std::string notArrivedYet(std::string_view displayName);
+// The administrator has locked the application, with his words.
+std::string locked(std::string_view displayName, std::string_view why);
 std::string deletionFailed(std::string_view displayName);
 std::string installSucceeded(std::string_view displayName);
 std::string copyFailed(std::string_view displayName, std::string_view centralPath,

@@ -5,6 +5,7 @@
 #include "config/ProgramList.h"
 #include "prepare/InstallSystem.h"
 #include "prepare/PrepareHost.h"
+#include "prepare/PublishedCopy.h"
 #include "prepare/RunState.h"
 
 #include <string>
@@ -31,16 +32,33 @@ struct CopyResult {
     bool destinationInUse = false; // the complete copy could not replace the old one
     DWORD error = ERROR_SUCCESS;   // the system's reason for a failure
     int64_t bytes = 0;             // written to the partial file
+    // The source is not the copy that was published: its size or its hash.
+    std::string mismatch;
     explicit operator bool() const { return copied; }
+
+    static CopyResult Done(int64_t bytes) { return {true, false, ERROR_SUCCESS, bytes, {}}; }
+    static CopyResult Failed(DWORD error, int64_t bytes = 0) {
+        return {false, false, error, bytes, {}};
+    }
+    static CopyResult InUse(DWORD error, int64_t bytes = 0) {
+        return {false, true, error, bytes, {}};
+    }
+    static CopyResult NotPublished(std::string why, int64_t bytes = 0) {
+        return {false, false, ERROR_SUCCESS, bytes, std::move(why)};
+    }
 };
 
 // Copies source to destination in 64 KiB chunks with progress. The bytes go
 // to a partial file beside the destination that replaces it in one step only
 // when complete, so the destination holds the old copy or the new one, never
 // a half-written one. Other launchers may read the source at the same time.
-// Refusals by a virus scanner or the like are waited out.
+// Refusals by a virus scanner or the like are waited out. With what was
+// published, a source of another size is not copied at all, and the copy is
+// hashed as it goes (the source read once) and put in place only when its
+// SHA-256 is the published one.
 CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
-                     InstallSystem& system = InstallSystem::Real());
+                     InstallSystem& system = InstallSystem::Real(),
+                     const PublishedCopy& published = {});
 
 // The program the shell's "open" of a document with this extension runs;
 // empty when there is none.

@@ -8,7 +8,7 @@
 namespace vorlund {
 namespace {
 
-constexpr std::array<std::string_view, 14> kKeywords{"",
+constexpr std::array<std::string_view, 17> kKeywords{"",
                                                      "gestartet",
                                                      "installiert",
                                                      "kopierfehler",
@@ -21,7 +21,10 @@ constexpr std::array<std::string_view, 14> kKeywords{"",
                                                      "verlassen",
                                                      "vertrauensort_fehler",
                                                      "aufgefrischt",
-                                                     "nicht_aufgefrischt"};
+                                                     "nicht_aufgefrischt",
+                                                     "pruefsumme_falsch",
+                                                     "gesperrt",
+                                                     "veroeffentlicht"};
 constexpr size_t kColumns = 11;
 
 std::string cell(std::string_view text) {
@@ -75,6 +78,7 @@ bool IsFailure(RunResult result) {
     case RunResult::OdbcFailed:
     case RunResult::FaultyConfiguration:
     case RunResult::Aborted:
+    case RunResult::Mismatch:
         return true;
     default:
         return false;

@@ -25,6 +25,9 @@ enum class RunResult {
     NotTrusted,          // the trusted location could not be written; the run went on
     Refreshed,           // a bloated local copy was copied afresh, then opened
     NotRefreshed,        // it could not be; the old copy opened as it was
+    Mismatch,            // the central copy is not the one published; nothing installed
+    Locked,              // the administrator locked the application; nothing started
+    Published,           // vorlundpublish put a new central copy out
 };
 
 std::string_view Keyword(RunResult result);

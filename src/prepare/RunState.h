@@ -2,6 +2,7 @@
 // The values that the start-up step owns for one run and shares, by
 // reference, with the entry preparation. Everything starts empty, 0 or false.
 #include "config/IniFile.h"
+#include "prepare/PublishedCopy.h"
 #include "prepare/Registry.h"
 #include "prepare/RunLog.h"
 
@@ -32,6 +33,7 @@ struct RunState {
     bool copyNeeded = false;
     std::string centralPath;
     std::string localPath;
+    PublishedCopy published; // what the copy must be: groesse=, pruefsumme=
     std::string workingDir;
     // How the launch opens the copy: the shell's open of the document, or
     // this program (as written, or the document's opener) with the copy and

@@ -62,13 +62,26 @@ CopyResult copyIntoPlace(PrepareHost& host, RunState& run, const EntryPaths& pat
                          InstallSystem& system) {
     const std::string local = paths.Local();
     if (const DWORD held = oldCopyHeld(host, system, local))
-        return CopyResult{false, true, held};
+        return CopyResult::InUse(held);
     RemoveLeftoverPartials(system, local);
     run.centralPath = paths.Central();
     run.localPath = local;
     if (!InstallPathsFit(run.centralPath, run.localPath, run.installDir))
-        return CopyResult{false, false, ERROR_FILENAME_EXCED_RANGE};
-    return XCopyFile(host, run.centralPath, run.localPath, system);
+        return CopyResult::Failed(ERROR_FILENAME_EXCED_RANGE);
+    return XCopyFile(host, run.centralPath, run.localPath, system, run.published);
+}
+
+// The central copy is not the one published (a replicated share still
+// receiving it, a file changed behind the configuration's back): nothing is
+// recorded, so the next start tries again; an old copy opens meanwhile.
+void notPublished(PrepareHost& host, RunState& run, InstallSystem& system, const std::string& why) {
+    NoteOutcome(run, RunResult::Mismatch, why);
+    if (system.IsFile(run.localPath))
+        host.ShowMessage(texts::notArrivedYet(run.displayName), MessageType::Information);
+    else
+        host.ShowMessage(texts::copyFailed(run.displayName, run.centralPath, run.installDir) +
+                             texts::CR + std::string(texts::kNotThePublishedCopy),
+                         MessageType::Warning);
 }
 
 void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallSystem& system,
@@ -85,6 +98,8 @@ void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallS
         NoteOutcome(run, RunResult::Installed);
         host.ShowMessage(texts::installSucceeded(run.displayName), MessageType::Information);
         ++run.errorCount; // the database starts on the next run, not this one
+    } else if (!copy.mismatch.empty()) {
+        notPublished(host, run, system, copy.mismatch);
     } else if (copy.destinationInUse) {
         deletionFailed(host, run, copy.error);
     } else {
@@ -111,7 +126,10 @@ void refreshIfBloated(PrepareHost& host, RunState& run, const EntryPaths& paths,
     const CopyResult copy = copyIntoPlace(host, run, paths, system);
     lock.Release();
     run.log.bytes = copy.bytes;
-    NoteOutcome(run, copy ? RunResult::Refreshed : RunResult::NotRefreshed, copy.error);
+    if (!copy.mismatch.empty())
+        NoteOutcome(run, RunResult::Mismatch, copy.mismatch);
+    else
+        NoteOutcome(run, copy ? RunResult::Refreshed : RunResult::NotRefreshed, copy.error);
 }
 
 } // namespace
@@ -123,6 +141,8 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     run.log.installed = system.ReadVersion(reg);
     run.installedVersion = run.log.installed.value_or(0);
     run.configuredVersion = programs.FieldAsInteger("version");
+    run.published =
+        ReadPublished(programs.FieldAsString("groesse"), programs.FieldAsString("pruefsumme"));
     run.log.configured = run.configuredVersion;
     const EntryPaths paths = ExpandEntryPaths(programs);
     run.installDir = paths.installDir;

@@ -1,10 +1,13 @@
+#include "base/HashPipeline.h"
 #include "prepare/CopyPlan.h"
 #include "prepare/PartialFiles.h"
 #include "prepare/Preparation.h"
 #include "prepare/Retry.h"
 #include "win/Handles.h"
+#include "win/Sha256.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace vorlund {
@@ -12,11 +15,14 @@ namespace {
 
 using namespace copyplan;
 
-DWORD transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, char* buffer) {
+DWORD transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, char* buffer,
+               HashPipeline* hashing) {
     while (length > 0) {
         const DWORD piece = static_cast<DWORD>(length < kPieceLength ? length : kPieceLength);
         if (const Status read = system.Read(from, buffer, piece); !read.ok())
             return read.error;
+        if (hashing)
+            hashing->Feed(buffer, piece);
         if (const Status written = system.Write(to, buffer, piece); !written.ok())
             return written.error;
         length -= piece;
@@ -26,7 +32,7 @@ DWORD transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, ch
 
 // ERROR_SUCCESS, or why the copy stopped.
 DWORD copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target,
-                 int64_t& copied) {
+                 int64_t& copied, HashPipeline* hashing) {
     int64_t size = 0;
     if (const Status sized = system.Size(source, size); !sized.ok())
         return sized.error;
@@ -45,7 +51,7 @@ DWORD copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE
         copied += chunk;
         // An empty source gives one chunk of nothing from its start, where
         // Size left the position.
-        if (const DWORD error = transfer(system, source, target, chunk, buffer.get()))
+        if (const DWORD error = transfer(system, source, target, chunk, buffer.get(), hashing))
             return error;
         host.SetBarPosition(barPosition(copied, shift));
         done = copied >= size;
@@ -55,16 +61,34 @@ DWORD copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE
     return ERROR_SUCCESS;
 }
 
+// A published size the source does not have: not a byte is moved over a
+// slow link for nothing. Nothing, or why the source is not to be copied.
+std::optional<CopyResult> notThePublishedSize(InstallSystem& system, HANDLE source,
+                                              const PublishedCopy& published) {
+    if (!published.fault.empty())
+        return CopyResult::NotPublished(published.fault);
+    if (!published.size)
+        return std::nullopt;
+    int64_t size = 0;
+    if (const Status sized = system.Size(source, size); !sized.ok())
+        return CopyResult::Failed(sized.error);
+    if (size != *published.size)
+        return CopyResult::NotPublished(SizeMismatch(*published.size, size));
+    return std::nullopt;
+}
+
 } // namespace
 
 CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
-                     InstallSystem& system) {
+                     InstallSystem& system, const PublishedCopy& published) {
     Opened src = system.OpenSource(source);
     if (!src.file)
-        return CopyResult{false, false, src.error};
+        return CopyResult::Failed(src.error);
     // The source under another spelling: the copy would replace it with itself.
     if (system.NamesSameFile(src.file.get(), destination))
-        return CopyResult{false, false, ERROR_ALREADY_EXISTS};
+        return CopyResult::Failed(ERROR_ALREADY_EXISTS);
+    if (std::optional<CopyResult> refused = notThePublishedSize(system, src.file.get(), published))
+        return *refused;
     PartialFile partial(system, PartialCopyPath(destination));
     win::File dst;
     if (const DWORD error = RetryWhileLocked(host, system, [&] {
@@ -72,28 +96,44 @@ CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::st
             dst = std::move(created.file);
             return Status{created.error};
         }))
-        return CopyResult{false, false, error};
+        return CopyResult::Failed(error);
 
+    // Hashed on a thread of its own as the bytes go by.
+    win::Sha256 sha;
+    std::optional<HashPipeline> hashing;
+    if (published.sha256)
+        hashing.emplace([&sha](const char* data, size_t size) { sha.Update(data, size); });
     int64_t copied = 0;
-    DWORD error = copyChunks(host, system, src.file.get(), dst.get(), copied);
+    DWORD error =
+        copyChunks(host, system, src.file.get(), dst.get(), copied, hashing ? &*hashing : nullptr);
     if (error == ERROR_SUCCESS) // written through before it takes the old copy's place
         error = system.Flush(dst.get()).error;
     src.file.close();
     if (error != ERROR_SUCCESS) {
         system.Close(dst); // the partial file goes with `partial`
-        return CopyResult{false, false, error, copied};
+        return CopyResult::Failed(error, copied);
+    }
+    if (hashing) {
+        hashing->Finish();
+        const std::optional<std::string> found = sha.HexDigest();
+        if (found != published.sha256) {
+            system.Close(dst);
+            return CopyResult::NotPublished(
+                HashMismatch(*published.sha256, found.value_or("(nicht berechnet)")), copied);
+        }
     }
     // Renamed while still open: until then it is no leftover to anyone.
     if (const DWORD refused =
             RetryWhileLocked(host, system, [&] { return system.Rename(dst.get(), destination); })) {
         system.Close(dst);
-        return CopyResult{false, IsTransientLock(refused), refused, copied};
+        return IsTransientLock(refused) ? CopyResult::InUse(refused, copied)
+                                        : CopyResult::Failed(refused, copied);
     }
     partial.Placed();
     // Written through and in place: a close that reports a failure now
     // changes nothing on disk.
     system.Close(dst);
-    return CopyResult{true, false, ERROR_SUCCESS, copied};
+    return CopyResult::Done(copied);
 }
 
 } // namespace vorlund

@@ -6,6 +6,7 @@
 #include "prepare/Preparation.h"
 #include "support/FailingSystem.h"
 #include "support/WinTestSupport.h"
+#include "win/Sha256.h"
 #include "win/Unicode.h"
 
 #include <odbcinst.h>
@@ -21,6 +22,12 @@ using namespace vorlund::testing;
 
 namespace {
 
+std::string hashUpper(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
 const std::string kOdbcIni = "Software\\ODBC\\ODBC.INI";
 const std::string kSources = "Software\\ODBC\\ODBC.INI\\ODBC Data Sources";
 
@@ -34,6 +41,7 @@ struct Entry {
     std::string odbcpath = "D:\\Daten\\lager.gdb";
     std::string charset = "ISO8859_1";
     std::string role = "3";
+    std::string groesse, pruefsumme, gesperrt; // what was published, a lock
 };
 
 void add(ProgramList& list, const Entry& e) {
@@ -47,6 +55,9 @@ void add(ProgramList& list, const Entry& e) {
     list.SetField("odbcpath", e.odbcpath);
     list.SetField("odbcCharacterset", e.charset);
     list.SetField("odbcRole", e.role);
+    list.SetField("groesse", e.groesse);
+    list.SetField("pruefsumme", e.pruefsumme);
+    list.SetField("gesperrt", e.gesperrt);
     list.Post();
 }
 
@@ -696,4 +707,108 @@ TEST(ShellStart, EveryRefusalIsAFailureWithTheShellsOwnMeaning) {
     for (const auto& c : cases)
         EXPECT_EQ(ShellStartError(c.lastError, c.instApp), c.error)
             << c.lastError << " " << c.instApp;
+}
+
+TEST(Sha256, WindowsOwnHashGivesTheKnownDigests) {
+    win::Sha256 abc;
+    abc.Update("abc", 3);
+    EXPECT_EQ(abc.HexDigest(), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    win::Sha256 empty;
+    EXPECT_EQ(empty.HexDigest(),
+              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    TempDir dir("sha");
+    WriteFileBytes(dir / "x", "abc");
+    EXPECT_EQ(win::FileSha256(dir / "x"),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(win::FileSha256(dir / "fehlt"), std::nullopt);
+}
+
+// A copy is installed only when it is the one published. One that is not
+// (still arriving on a replicated share, changed behind the configuration's
+// back, or a published value that no file can match) records nothing, so the
+// next start tries again, and the old copy opens meanwhile.
+TEST_F(InstallTest, OnlyThePublishedCopyIsInstalled) {
+    const std::string bytes = PatternBytes(200000, 3);
+    win::Sha256 sha;
+    sha.Update(bytes.data(), bytes.size());
+    const std::string hash = *sha.HexDigest();
+    const struct {
+        const char* name;
+        std::string groesse, pruefsumme;
+        bool installs;
+        bool copies; // bytes moved at all
+    } cases[] = {
+        {"both right", "200000", hash, true, true},
+        {"the hash in capitals", "", hashUpper(hash), true, true},
+        {"another size", "199999", hash, false, false},
+        {"another hash", "200000", std::string(64, 'a'), false, true},
+        {"no hash at all", "", "12ab", false, false},
+        {"no size", "2OOOOO", "", false, false},
+    };
+    for (const auto& c : cases) {
+        oldCopy();
+        entry.version = 2;
+        entry.groesse = c.groesse;
+        entry.pruefsumme = c.pruefsumme;
+        WriteFileBytes(central(), bytes);
+        host.messages.clear();
+        programs = ProgramList();
+        programs.Open();
+        run = RunState{};
+        run.registry = std::make_unique<TRegistry>();
+        check();
+        EXPECT_TRUE(ReadFileBytes(local()) == (c.installs ? bytes : "old")) << c.name;
+        EXPECT_EQ(recorded(), c.installs ? std::optional<DWORD>(2) : std::optional<DWORD>(1))
+            << c.name;
+        EXPECT_EQ(marker(), c.installs ? "2\r\n" : "1\r\n") << c.name;
+        EXPECT_EQ(run.log.bytes, c.copies ? 200000 : 0) << c.name;
+        EXPECT_EQ(run.log.result, c.installs ? RunResult::Installed : RunResult::Mismatch)
+            << c.name;
+        EXPECT_EQ(filesInInstallDir(), (std::vector<std::string>{"lager.mdb", "lager.mdb.version"}))
+            << c.name;
+        ASSERT_EQ(host.messages.size(), 2u) << c.name;
+        EXPECT_EQ(host.messages[1].text,
+                  c.installs ? texts::installSucceeded("Lager") : texts::notArrivedYet("Lager"))
+            << c.name;
+        EXPECT_EQ(run.errorCount, c.installs ? 1 : 0) << c.name; // the old copy opens
+    }
+    // Without an old copy, the copy failure warning says why.
+    DeleteFileA(local().c_str());
+    host.messages.clear();
+    programs = ProgramList();
+    programs.Open();
+    check();
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1].text, texts::copyFailed("Lager", central(), entry.tmpdir) + "\r" +
+                                         std::string(texts::kNotThePublishedCopy));
+    EXPECT_NE(run.log.detail.find("groesse="), std::string::npos) << run.log.detail;
+}
+
+// Locked by the administrator: the user reads why, and nothing is written
+// or started.
+TEST_F(PreparationTest, ALockedApplicationIsNeitherRegisteredNorStarted) {
+    entry.gesperrt = "Wartung bis 14 Uhr";
+    add(programs, entry);
+    prepare();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Lager ist zurzeit gesperrt:\r\rWartung bis 14 Uhr");
+    EXPECT_EQ(host.messages[0].type, MessageType::Information);
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kOdbcIni + "\\VORLUND_TEST_DSN"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\KORVEL"));
+    EXPECT_EQ(run.log.result, RunResult::Locked);
+    EXPECT_EQ(run.log.detail, "Wartung bis 14 Uhr");
+
+    // In [SETUP], for every application.
+    WriteFileBytes(dir / "all.INI", "[SETUP]\r\ngesperrt=Umzug des Servers\r\n");
+    RunState other;
+    other.registry = std::make_unique<TRegistry>();
+    other.config = std::make_unique<IniFile>(dir / "all.INI");
+    ProgramList list;
+    list.Open();
+    entry.gesperrt.clear();
+    add(list, entry);
+    RecordingHost h;
+    LaunchProgram(h, list, other, 0);
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].text, "Lager ist zurzeit gesperrt:\r\rUmzug des Servers");
 }

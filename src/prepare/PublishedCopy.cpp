@@ -1,0 +1,64 @@
+#include "prepare/PublishedCopy.h"
+
+#include "base/AsciiText.h"
+
+#include <algorithm>
+
+namespace vorlund {
+namespace {
+
+std::optional<int64_t> byteCount(std::string_view text) {
+    if (text.empty() || text.size() > 18)
+        return std::nullopt;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::string lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = (c >= 'A' && c <= 'F') ? static_cast<char>(c + 0x20) : c;
+    return out;
+}
+
+} // namespace
+
+bool IsSha256(std::string_view text) {
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+           });
+}
+
+PublishedCopy ReadPublished(std::string_view groesse, std::string_view pruefsumme) {
+    PublishedCopy p;
+    if (!groesse.empty()) {
+        p.size = byteCount(groesse);
+        if (!p.size)
+            p.fault = "groesse=\u201E" + std::string(groesse) + "\u201C ist keine Anzahl Bytes";
+    }
+    if (!pruefsumme.empty()) {
+        if (IsSha256(pruefsumme))
+            p.sha256 = lower(pruefsumme);
+        else if (p.fault.empty())
+            p.fault = "pruefsumme=\u201E" + std::string(pruefsumme) +
+                      "\u201C ist keine SHA-256 (64 Hexadezimalziffern)";
+    }
+    return p;
+}
+
+std::string SizeMismatch(int64_t published, int64_t found) {
+    return "Gr\u00F6\u00DFe: ver\u00F6ffentlicht " + std::to_string(published) +
+           " Bytes, auf dem Server " + std::to_string(found) + " Bytes";
+}
+
+std::string HashMismatch(std::string_view published, std::string_view found) {
+    return "SHA-256: ver\u00F6ffentlicht " + std::string(published) + ", kopiert " +
+           std::string(found);
+}
+
+} // namespace vorlund

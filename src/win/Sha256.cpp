@@ -1,0 +1,97 @@
+#include "win/Sha256.h"
+
+#include "win/DllSearch.h"
+#include "win/Unicode.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+
+#include <memory>
+
+namespace vorlund::win {
+namespace {
+
+struct Cng {
+    HMODULE module = LoadSystemLibrary("bcrypt.dll");
+    template <typename F> F get(const char* name) const {
+        return reinterpret_cast<F>(
+            reinterpret_cast<void*>(module ? GetProcAddress(module, name) : nullptr));
+    }
+    decltype(&::BCryptOpenAlgorithmProvider) open =
+        get<decltype(open)>("BCryptOpenAlgorithmProvider");
+    decltype(&::BCryptCreateHash) create = get<decltype(create)>("BCryptCreateHash");
+    decltype(&::BCryptHashData) data = get<decltype(data)>("BCryptHashData");
+    decltype(&::BCryptFinishHash) finish = get<decltype(finish)>("BCryptFinishHash");
+    decltype(&::BCryptDestroyHash) destroy = get<decltype(destroy)>("BCryptDestroyHash");
+    // One provider for the life of the process, as a static import would keep it.
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    Cng() {
+        if (!open || !create || !data || !finish || !destroy ||
+            open(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0)
+            algorithm = nullptr;
+    }
+};
+
+const Cng& cng() {
+    static const Cng instance;
+    return instance;
+}
+
+constexpr ULONG kDigestLength = 32;
+
+} // namespace
+
+Sha256::Sha256() {
+    const Cng& c = cng();
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    ok_ = c.algorithm && c.create(c.algorithm, &hash, nullptr, 0, nullptr, 0, 0) >= 0;
+    hash_ = ok_ ? hash : nullptr;
+}
+
+Sha256::~Sha256() {
+    if (hash_)
+        cng().destroy(hash_);
+}
+
+void Sha256::Update(const void* data, size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (ok_ && size > 0) {
+        const ULONG piece = size > 0x40000000 ? 0x40000000 : static_cast<ULONG>(size);
+        ok_ = cng().data(hash_, const_cast<PUCHAR>(bytes), piece, 0) >= 0;
+        bytes += piece;
+        size -= piece;
+    }
+}
+
+std::optional<std::string> Sha256::HexDigest() {
+    unsigned char digest[kDigestLength];
+    if (!ok_ || cng().finish(hash_, digest, kDigestLength, 0) < 0)
+        return std::nullopt;
+    ok_ = false; // a finished hash takes nothing more
+    constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char b : digest) {
+        out += kHex[b >> 4];
+        out += kHex[b & 0xF];
+    }
+    return out;
+}
+
+std::optional<std::string> FileSha256(const std::string& path) {
+    const File file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    if (!file)
+        return std::nullopt;
+    Sha256 hash;
+    constexpr DWORD kBlock = 1 << 20;
+    const std::unique_ptr<char[]> block(new (std::nothrow) char[kBlock]);
+    DWORD n = 0;
+    bool read = true;
+    while (block && (read = ReadFile(file.get(), block.get(), kBlock, &n, nullptr)) && n > 0)
+        hash.Update(block.get(), n);
+    if (!block || !read)
+        return std::nullopt;
+    return hash.HexDigest();
+}
+
+} // namespace vorlund::win
