@@ -1,8 +1,8 @@
 # The release package: cmake --build --preset windows --target package gives
-# build/windows/vorlund-<version>-win64.zip with both programs, an example
+# build/windows/vorlund-<version>-win64.zip with the three programs, an example
 # configuration, the banner and the administrator's guide. Both programs are
 # signed when a certificate is given (cmake/Sign.cmake).
-install(TARGETS vorlund vorlundcheck RUNTIME DESTINATION .)
+install(TARGETS vorlund vorlundcheck vorlundpublish RUNTIME DESTINATION .)
 install(FILES dist/vorlund.INI dist/LIESMICH.txt examples/banner.jpg DESTINATION .)
 install(SCRIPT cmake/Sign.cmake)
 

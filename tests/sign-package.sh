@@ -14,7 +14,7 @@ VORLUND_SIGN_PFX="$work/sign.pfx" VORLUND_SIGN_PASSWORD=geheim \
   cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log"
 mkdir "$work/zip"
 (cd "$work/zip" && cmake -E tar xf "$work"/out/vorlund-*-win64.zip)
-for program in vorlund.exe vorlundcheck.exe; do
+for program in vorlund.exe vorlundcheck.exe vorlundpublish.exe; do
   osslsigncode verify -CAfile "$work/cert.pem" -in "$work/zip/$program"
 done
 if VORLUND_SIGN_PFX="$work/sign.pfx" VORLUND_SIGN_PASSWORD=geheim \

@@ -3,13 +3,13 @@
 // files and the shell's associations, changes nothing, and says for every
 // entry whether the next start would open the database, install it, or fail.
 #include "base/AsciiText.h"
-#include "check/ConsoleOut.h"
 #include "check/FleetFiles.h"
 #include "check/Inspect.h"
 #include "check/Report.h"
 #include "check/Verdict.h"
 #include "config/ConfigPath.h"
 #include "version.h"
+#include "win/Console.h"
 #include "win/DllSearch.h"
 #include "win/Paths.h"
 #include "win/Unicode.h"
@@ -34,19 +34,6 @@ constexpr const char* kUsage =
     "Ordner. Exit-Code 0: jeder letzte Lauf ohne Fehler; 1: ein letzter Lauf\r\n"
     "scheiterte; 2: der Ordner ist nicht lesbar.\r\n";
 
-// A relative path is taken from the current directory; the profile functions
-// would otherwise look for it in the Windows directory.
-std::string fullPath(const std::string& path) {
-    const std::wstring wide = win::Wide(path);
-    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return path;
-    std::wstring full(needed, L'\0');
-    const DWORD n = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-    full.resize(n < needed ? n : 0);
-    return full.empty() ? path : win::Narrow(full);
-}
-
 // A path argument without the quotes that the command-line rules leave in it:
 // "C:\Logs\" arrives as C:\Logs" (the \" is a quote), and no Windows path
 // holds a quote.
@@ -69,10 +56,10 @@ std::vector<std::string> arguments() {
 int fleet(const std::string& folder) {
     check::Fleet logs;
     if (!check::ReadFleet(folder, logs)) {
-        check::WriteOut("Der Ordner " + folder + " ist nicht lesbar.\r\n");
+        win::WriteOut("Der Ordner " + folder + " ist nicht lesbar.\r\n");
         return check::kFaultyConfiguration;
     }
-    check::WriteOut(check::FleetTable(logs, folder));
+    win::WriteOut(check::FleetTable(logs, folder));
     return check::FleetExitCode(logs);
 }
 
@@ -83,19 +70,19 @@ int main() {
     const std::vector<std::string> args = arguments();
     if (!args.empty() && equalsIgnoreAsciiCase(args[0], "/protokolle")) {
         if (args.size() != 2) {
-            check::WriteOut(kUsage);
+            win::WriteOut(kUsage);
             return check::kFaultyConfiguration;
         }
-        return fleet(fullPath(pathArgument(args[1])));
+        return fleet(win::FullPath(pathArgument(args[1])));
     }
     if (args.size() > 1 ||
         (args.size() == 1 && (args[0] == "/?" || args[0] == "-h" || args[0] == "--help"))) {
-        check::WriteOut(kUsage);
+        win::WriteOut(kUsage);
         return args.size() > 1 ? check::kFaultyConfiguration : check::kAllGood;
     }
     const std::string ini = args.empty() ? programDirectory(win::ModuleFileName()) + "vorlund.INI"
-                                         : fullPath(pathArgument(args[0]));
+                                         : win::FullPath(pathArgument(args[0]));
     const check::ConfigFacts facts = check::Inspect(ini);
-    check::WriteOut(check::Report(facts, VORLUND_VERSION_STRING));
+    win::WriteOut(check::Report(facts, VORLUND_VERSION_STRING));
     return check::ExitCodeFor(facts);
 }

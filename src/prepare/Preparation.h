@@ -48,6 +48,14 @@ struct CopyResult {
     }
 };
 
+class HashPipeline;
+
+// The bytes of an open source into an open target in 64 KiB chunks, the
+// window serviced and the bar moved between them, each piece handed to
+// `hashing` (if any) as it is read. ERROR_SUCCESS, or why it stopped.
+DWORD CopyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target,
+                 int64_t& copied, HashPipeline* hashing);
+
 // Copies source to destination in 64 KiB chunks with progress. The bytes go
 // to a partial file beside the destination that replaces it in one step only
 // when complete, so the destination holds the old copy or the new one, never

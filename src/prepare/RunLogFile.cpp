@@ -5,6 +5,7 @@
 #include "win/Clock.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
+#include "win/SystemText.h"
 #include "win/Unicode.h"
 
 #include <memory>
@@ -13,19 +14,6 @@ namespace vorlund {
 namespace {
 
 constexpr DWORD kLongestWait = 1000;
-
-std::string systemText(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    const std::unique_ptr<wchar_t, decltype(&LocalFree)> owner(text, &LocalFree);
-    std::string out =
-        n ? win::Narrow(std::wstring_view(text, n)) : "Fehler " + std::to_string(error);
-    while (!out.empty() && (out.back() == ' ' || out.back() == '\r' || out.back() == '\n'))
-        out.pop_back();
-    return out;
-}
 
 int64_t millisecondsSinceStart() {
     FILETIME created{}, unused{}, now{};
@@ -59,7 +47,7 @@ DWORD WINAPI writeLine(void* parameter) {
 } // namespace
 
 void NoteOutcome(RunState& run, RunResult result, DWORD error) {
-    NoteOutcome(run, result, error != ERROR_SUCCESS ? systemText(error) : std::string());
+    NoteOutcome(run, result, error != ERROR_SUCCESS ? win::SystemText(error) : std::string());
 }
 
 void NoteOutcome(RunState& run, RunResult result, const std::string& detail) {

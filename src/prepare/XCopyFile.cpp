@@ -30,8 +30,25 @@ DWORD transfer(InstallSystem& system, HANDLE from, HANDLE to, int64_t length, ch
     return ERROR_SUCCESS;
 }
 
-// ERROR_SUCCESS, or why the copy stopped.
-DWORD copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target,
+// A published size the source does not have: not a byte is moved over a
+// slow link for nothing. Nothing, or why the source is not to be copied.
+std::optional<CopyResult> notThePublishedSize(InstallSystem& system, HANDLE source,
+                                              const PublishedCopy& published) {
+    if (!published.fault.empty())
+        return CopyResult::NotPublished(published.fault);
+    if (!published.size)
+        return std::nullopt;
+    int64_t size = 0;
+    if (const Status sized = system.Size(source, size); !sized.ok())
+        return CopyResult::Failed(sized.error);
+    if (size != *published.size)
+        return CopyResult::NotPublished(SizeMismatch(*published.size, size));
+    return std::nullopt;
+}
+
+} // namespace
+
+DWORD CopyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target,
                  int64_t& copied, HashPipeline* hashing) {
     int64_t size = 0;
     if (const Status sized = system.Size(source, size); !sized.ok())
@@ -61,24 +78,6 @@ DWORD copyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE
     return ERROR_SUCCESS;
 }
 
-// A published size the source does not have: not a byte is moved over a
-// slow link for nothing. Nothing, or why the source is not to be copied.
-std::optional<CopyResult> notThePublishedSize(InstallSystem& system, HANDLE source,
-                                              const PublishedCopy& published) {
-    if (!published.fault.empty())
-        return CopyResult::NotPublished(published.fault);
-    if (!published.size)
-        return std::nullopt;
-    int64_t size = 0;
-    if (const Status sized = system.Size(source, size); !sized.ok())
-        return CopyResult::Failed(sized.error);
-    if (size != *published.size)
-        return CopyResult::NotPublished(SizeMismatch(*published.size, size));
-    return std::nullopt;
-}
-
-} // namespace
-
 CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
                      InstallSystem& system, const PublishedCopy& published) {
     Opened src = system.OpenSource(source);
@@ -105,7 +104,7 @@ CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::st
         hashing.emplace([&sha](const char* data, size_t size) { sha.Update(data, size); });
     int64_t copied = 0;
     DWORD error =
-        copyChunks(host, system, src.file.get(), dst.get(), copied, hashing ? &*hashing : nullptr);
+        CopyChunks(host, system, src.file.get(), dst.get(), copied, hashing ? &*hashing : nullptr);
     if (error == ERROR_SUCCESS) // written through before it takes the old copy's place
         error = system.Flush(dst.get()).error;
     src.file.close();

@@ -22,4 +22,22 @@ std::optional<std::string> DecodeCodePage(unsigned codePage, std::string_view by
     return Narrow(wide);
 }
 
+std::optional<std::string> EncodeCodePage(unsigned codePage, std::string_view utf8) {
+    const std::wstring wide = Wide(utf8);
+    if (!IsValidCodePage(codePage) || wide.size() > INT_MAX)
+        return std::nullopt;
+    if (wide.empty())
+        return std::string();
+    const int size = static_cast<int>(wide.size());
+    BOOL lacking = FALSE;
+    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0,
+                                      nullptr, &lacking);
+    if (n <= 0 || lacking)
+        return std::nullopt;
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), n, nullptr,
+                        nullptr);
+    return bytes;
+}
+
 } // namespace vorlund::win

@@ -61,6 +61,17 @@ void CreateDirectoryChain(const std::string& path) {
         CreateDirectoryW(Wide(path).c_str(), nullptr);
 }
 
+std::string FullPath(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return path;
+    std::wstring full(needed, L'\0');
+    const DWORD n = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    full.resize(n < needed ? n : 0);
+    return full.empty() ? path : Narrow(full);
+}
+
 std::string ModuleFileName() {
     std::vector<wchar_t> buffer(MAX_PATH);
     while (true) {

@@ -23,6 +23,9 @@ std::vector<std::string> FileNames(const std::string& pattern);
 // silently, and shows when the directory is used.
 void CreateDirectoryChain(const std::string& path);
 
+// A path taken from the current directory, as the command line means it.
+std::string FullPath(const std::string& path);
+
 // The full path of the running program file.
 std::string ModuleFileName();
 

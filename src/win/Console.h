@@ -3,8 +3,8 @@
 // right: as Unicode in a console window, as UTF-8 into a file or pipe.
 #include <string_view>
 
-namespace vorlund::check {
+namespace vorlund::win {
 
 void WriteOut(std::string_view utf8Text);
 
-} // namespace vorlund::check
+} // namespace vorlund::win

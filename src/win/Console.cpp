@@ -1,10 +1,10 @@
-#include "check/ConsoleOut.h"
+#include "win/Console.h"
 
 #include "base/Utf8.h"
 
 #include <windows.h>
 
-namespace vorlund::check {
+namespace vorlund::win {
 
 void WriteOut(std::string_view text) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -18,4 +18,4 @@ void WriteOut(std::string_view text) {
     }
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::win

@@ -1,0 +1,421 @@
+#include "publish/Publisher.h"
+
+#include "base/AsciiText.h"
+#include "base/HashPipeline.h"
+#include "config/Environment.h"
+#include "config/ProfileEditor.h"
+#include "config/ProfileReader.h"
+#include "config/ReadProgramm.h"
+#include "prepare/LaunchCommand.h"
+#include "prepare/PartialFiles.h"
+#include "prepare/Preparation.h"
+#include "prepare/Retry.h"
+#include "prepare/RunLogFile.h"
+#include "win/CodePage.h"
+#include "win/Paths.h"
+#include "win/Sha256.h"
+#include "win/SystemText.h"
+#include "win/Unicode.h"
+
+#include <windows.h>
+
+#include <array>
+
+namespace vorlund::publish {
+namespace {
+
+constexpr DWORD kPatience = 60000; // for workstations reading the central copy
+constexpr DWORD kStep = 1000;
+constexpr DWORD kSayEvery = 5000;
+
+std::string quoted(const std::string& text) {
+    return "\u201E" + text + "\u201C";
+}
+
+// Access holds an open database with a lock file beside it.
+std::string lockFileOf(const std::string& path) {
+    const std::string ext = asciiUpper(ExtensionOf(path));
+    const std::string stem = path.substr(0, path.size() - ExtensionOf(path).size());
+    if (ext == ".MDB" || ext == ".MDE")
+        return stem + ".ldb";
+    if (ext == ".ACCDB" || ext == ".ACCDE" || ext == ".ACCDR")
+        return stem + ".laccdb";
+    return {};
+}
+
+bool isAccessFile(const std::string& path) {
+    return !lockFileOf(path).empty();
+}
+
+// A Jet (.mdb) or ACE (.accdb) database names itself at byte 4.
+bool hasDatabaseHeader(std::string_view head) {
+    return head.size() >= 19 &&
+           (head.substr(4, 15) == "Standard Jet DB" || head.substr(4, 15) == "Standard ACE DB");
+}
+
+bool retryable(DWORD error) {
+    return IsTransientLock(error) || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+           error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+}
+
+} // namespace
+
+struct Publisher::Entry {
+    std::string iniPath;
+    std::string snapshot; // the configuration's bytes as this publish read them
+    std::string section, displayName, central, logDir;
+    int32_t version = 0;
+};
+
+struct Publisher::Road {
+    const PublishRequest& request;
+    Entry entry;
+    std::string source;
+    win::File sourceFile;
+    int64_t size = 0;
+    std::string sha256;
+    std::string partial;
+    int32_t newVersion = 0;
+    std::string newIni;
+    std::string vorher, aside; // the one before, and where an older one waits meanwhile
+    bool hadCentral = false, hadVorher = false;
+};
+
+int Publisher::refuse(const Refusal& r) {
+    say_(r.text);
+    say_(r.code == kRefused ? "Nichts ge\u00E4ndert."
+                            : "Nichts ge\u00E4ndert; siehe vorlundpublish /?.");
+    return r.code;
+}
+
+// One publish per configuration at a time: a second one waits for the first.
+std::optional<Publisher::Refusal> Publisher::lock(const std::string& iniPath, win::File& held) {
+    const std::string path = iniPath + ".vorlundpublish";
+    for (DWORD waited = 0;; waited += kStep) {
+        Opened opened = system_.Lock(path);
+        if (opened.file) {
+            held = std::move(opened.file);
+            return std::nullopt;
+        }
+        if (opened.error != ERROR_SHARING_VIOLATION)
+            return Refusal{kRefused, "Neben der Konfiguration kann nicht geschrieben werden (" +
+                                         path + "): " + win::SystemText(opened.error)};
+        if (waited >= kPatience)
+            return Refusal{kRefused, "Eine andere Ver\u00F6ffentlichung auf " + iniPath +
+                                         " l\u00E4uft seit einer Minute; bitte sp\u00E4ter "
+                                         "erneut."};
+        if (waited % kSayEvery == 0)
+            say_("Warte: eine andere Ver\u00F6ffentlichung l\u00E4uft gerade ...");
+        system_.Pause(host_, kStep);
+    }
+}
+
+std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
+                                                  const std::string& application, Entry& entry) {
+    const std::optional<std::string> bytes = system_.ReadAll(iniPath);
+    if (!bytes)
+        return Refusal{kFaultyCall,
+                       "Die Konfiguration " + iniPath + " fehlt oder ist nicht lesbar."};
+    entry.iniPath = iniPath;
+    entry.snapshot = *bytes;
+    const ProfileBytes reader(*bytes, win::DecodeCodePage);
+    std::vector<std::string> sections;
+    reader.ReadSections(sections);
+    ProgramList list;
+    list.Open();
+    const std::vector<std::string> entries = LoadProgramEntries(
+        sections, [&](const std::string& section) { ReadProgramm(list, reader, section); });
+    // Its section's name first, then an unambiguous displayname.
+    std::vector<size_t> found;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (equalsIgnoreAsciiCase(entries[i], application))
+            found.push_back(i);
+    if (found.empty())
+        for (size_t i = 0; i < entries.size(); ++i) {
+            list.MoveToVisibleRow(static_cast<int32_t>(i));
+            if (win::SameIgnoringCase(list.FieldAsString("displayname"), application))
+                found.push_back(i);
+        }
+    std::string known;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        list.MoveToVisibleRow(static_cast<int32_t>(i));
+        known += "\r\n  [" + entries[i] + "] " + quoted(list.FieldAsString("displayname"));
+    }
+    if (found.size() != 1)
+        return Refusal{kFaultyCall, (found.empty() ? "Keine Anwendung hei\u00DFt "
+                                                   : "Mehrere Anwendungen hei\u00DFen ") +
+                                        quoted(application) + " in " + iniPath + ":" + known};
+    list.MoveToVisibleRow(static_cast<int32_t>(found.front()));
+    entry.section = entries[found.front()];
+    entry.displayName = list.FieldAsString("displayname");
+    entry.version = list.FieldAsInteger("version");
+    entry.logDir = reader.ReadString("SETUP", "logdir", "");
+    if (list.FieldAsString("mdbname").empty())
+        return Refusal{kFaultyCall, "[" + entry.section + "] nennt kein mdbname."};
+    entry.central = ExpandEntryPaths(list).Central();
+    return std::nullopt;
+}
+
+std::optional<Publisher::Refusal> Publisher::checkSource(Road& road) {
+    const std::string& source = road.source;
+    if (road.request.kind == PublishRequest::Back && !system_.IsFile(source))
+        return Refusal{kRefused, "Es gibt keine vorherige Version: " + source};
+    if (system_.IsDirectory(source))
+        return Refusal{kFaultyCall, source + " ist ein Ordner, keine Datei."};
+    if (!system_.IsFile(source))
+        return Refusal{kFaultyCall, "Die Datei " + source + " gibt es nicht."};
+    if (win::SameFile(source, road.entry.central))
+        return Refusal{kFaultyCall, source + " ist die zentrale Kopie selbst."};
+    // Others may read it meanwhile, nobody may write: Access holds an open
+    // database for writing, and a copy of it may hold half-written pages.
+    Opened opened = system_.OpenSource(source);
+    const std::string lockFile = lockFileOf(source);
+    const bool lockFileThere = !lockFile.empty() && system_.IsFile(lockFile);
+    if (!opened.file)
+        return Refusal{kRefused, opened.error == ERROR_SHARING_VIOLATION
+                                     ? source + " ist ge\u00F6ffnet (in Access?)" +
+                                           (lockFileThere ? "; daneben liegt " + lockFile : "") +
+                                           ". Bitte schlie\u00DFen und erneut ver\u00F6ffentlichen."
+                                     : source + " kann nicht gelesen werden: " +
+                                           win::SystemText(opened.error)};
+    road.sourceFile = std::move(opened.file);
+    if (lockFileThere)
+        say_("Hinweis: neben der Datei liegt " + lockFile +
+             ", aber niemand hat sie ge\u00F6ffnet (von einem Absturz \u00FCbrig?).");
+    if (const Status sized = system_.Size(road.sourceFile.get(), road.size); !sized.ok())
+        return Refusal{kRefused,
+                       source + " kann nicht gelesen werden: " + win::SystemText(sized.error)};
+    if (road.size == 0)
+        return Refusal{kRefused, source + " ist leer."};
+    if (isAccessFile(source)) {
+        std::array<char, 19> head{};
+        const bool read = system_.Read(road.sourceFile.get(), head.data(), head.size()).ok();
+        int64_t unused = 0;
+        system_.Size(road.sourceFile.get(), unused); // back to the start
+        if (!read || !hasDatabaseHeader(std::string_view(head.data(), head.size())))
+            return Refusal{kRefused, source + " ist keine Access-Datenbank (Jet oder ACE)."};
+    }
+    return std::nullopt;
+}
+
+// Beside the central copy, on the same share: written through, then read
+// back through a handle of its own and compared with what was read.
+std::optional<Publisher::Refusal> Publisher::copyToPartial(Road& road) {
+    road.partial = PartialCopyPath(road.entry.central);
+    Opened created = system_.CreatePartial(road.partial);
+    if (!created.file)
+        return Refusal{kRefused, "Neben der zentralen Kopie kann nicht geschrieben werden (" +
+                                     road.partial + "): " + win::SystemText(created.error)};
+    win::File target = std::move(created.file);
+    win::Sha256 sha;
+    DWORD error = ERROR_SUCCESS;
+    {
+        HashPipeline hashing([&sha](const char* data, size_t size) { sha.Update(data, size); });
+        int64_t copied = 0;
+        say_("Kopiere " + road.source + " nach " + road.partial + " ...");
+        error = CopyChunks(host_, system_, road.sourceFile.get(), target.get(), copied, &hashing);
+        if (error == ERROR_SUCCESS)
+            error = system_.Flush(target.get()).error;
+    }
+    road.sourceFile.close();
+    if (const Status closed = system_.Close(target); error == ERROR_SUCCESS)
+        error = closed.error;
+    if (error != ERROR_SUCCESS)
+        return Refusal{kRefused,
+                       "Das Kopieren auf die Freigabe ist gescheitert: " + win::SystemText(error)};
+    road.sha256 = sha.HexDigest().value_or("");
+    const std::optional<std::string> back = system_.HashOf(road.partial);
+    if (road.sha256.empty() || back != road.sha256)
+        return Refusal{kRefused, "Die Kopie auf der Freigabe ist nicht die Datei, die gelesen "
+                                 "wurde (SHA-256 " +
+                                     road.sha256 + ", zur\u00FCckgelesen " +
+                                     back.value_or("nicht lesbar") + ")."};
+    return std::nullopt;
+}
+
+// Prepared before the share is touched: a configuration that cannot take
+// the new values refuses while nothing has changed.
+std::optional<Publisher::Refusal> Publisher::editConfiguration(Road& road) {
+    ProfileDocument doc(road.entry.snapshot, win::DecodeCodePage, win::EncodeCodePage);
+    const std::string& section = road.entry.section;
+    if (!doc.Set(section, "version", std::to_string(road.newVersion)) ||
+        !doc.Set(section, "pruefsumme", road.sha256) ||
+        !doc.Set(section, "groesse", std::to_string(road.size)))
+        return Refusal{kRefused, "Die Konfiguration l\u00E4sst sich nicht so \u00E4ndern, dass "
+                                 "Vorlund die neuen Werte liest (" +
+                                     road.entry.iniPath + ")."};
+    road.newIni = doc.Bytes();
+    return std::nullopt;
+}
+
+std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
+    const std::string& central = road.entry.central;
+    road.vorher = central + ".vorher";
+    road.aside = road.vorher + "." + std::to_string(GetCurrentProcessId()) + ".alt";
+    road.hadCentral = system_.IsFile(central);
+    road.hadVorher = system_.IsFile(road.vorher);
+    // The one before the one before waits aside until the publish is done.
+    if (road.hadVorher)
+        if (const Status moved = system_.Move(road.vorher, road.aside); !moved.ok())
+            return Refusal{kRefused, road.vorher + " kann nicht beiseitegelegt werden: " +
+                                         win::SystemText(moved.error)};
+    DWORD error = ERROR_SUCCESS;
+    for (DWORD waited = 0;; waited += kStep) {
+        error = (road.hadCentral ? system_.Replace(central, road.partial, road.vorher)
+                                 : system_.Move(road.partial, central))
+                    .error;
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) // the old copy went to .vorher
+            system_.Move(road.vorher, central);
+        if (error == ERROR_SUCCESS || !retryable(error) || waited >= kPatience)
+            break;
+        if (waited % kSayEvery == 0)
+            say_("Warte: Arbeitspl\u00E4tze lesen gerade die zentrale Kopie (" +
+                 std::to_string(waited / 1000) + " s von " + std::to_string(kPatience / 1000) +
+                 " s) ...");
+        system_.Pause(host_, kStep);
+    }
+    if (error == ERROR_SUCCESS)
+        return std::nullopt;
+    if (road.hadVorher)
+        system_.Move(road.aside, road.vorher);
+    return Refusal{kRefused, "Die zentrale Kopie " + central +
+                                 " l\u00E4sst sich nicht ersetzen: " + win::SystemText(error)};
+}
+
+void Publisher::undoReplace(const Road& road) {
+    const std::string& central = road.entry.central;
+    const Status undone =
+        road.hadCentral ? system_.Replace(central, road.vorher, "") : system_.Remove(central);
+    if (undone.ok() && road.hadVorher)
+        system_.Move(road.aside, road.vorher);
+    if (!undone.ok())
+        say_("ACHTUNG: die zentrale Kopie lie\u00DF sich nicht zur\u00FCcksetzen (" +
+             win::SystemText(undone.error) + "). Die bisherige liegt als " + road.vorher +
+             " daneben; bitte von Hand zur\u00FCckkopieren.");
+}
+
+// Like a document, in one step that keeps the file's permissions; never
+// over a change someone saved meanwhile.
+std::optional<Publisher::Refusal> Publisher::writeConfiguration(const Entry& entry,
+                                                                const std::string& bytes) {
+    if (system_.ReadAll(entry.iniPath) != entry.snapshot)
+        return Refusal{kRefused, "Die Konfiguration " + entry.iniPath +
+                                     " wurde inzwischen ge\u00E4ndert; sie bleibt, wie sie ist. "
+                                     "Bitte erneut aufrufen."};
+    const std::string temp = entry.iniPath + "." + std::to_string(GetCurrentProcessId()) + ".neu";
+    Status written = system_.WriteNew(temp, bytes);
+    if (written.ok())
+        written = system_.Replace(entry.iniPath, temp, "");
+    if (written.ok())
+        return std::nullopt;
+    system_.Remove(temp);
+    return Refusal{kRefused,
+                   "Die Konfiguration " + entry.iniPath +
+                       " l\u00E4sst sich nicht schreiben: " + win::SystemText(written.error)};
+}
+
+void Publisher::log(const Road& road) {
+    RunState run;
+    run.logDir = road.entry.logDir;
+    run.log.application = road.entry.displayName;
+    run.log.installed = road.entry.version;
+    run.log.configured = road.newVersion;
+    NoteOutcome(
+        run, RunResult::Published,
+        std::string(road.request.kind == PublishRequest::Back ? "zur\u00FCckgeholt: " : "") +
+            "Version " + std::to_string(road.newVersion) + ", " + std::to_string(road.size) +
+            " Bytes, SHA-256 " + road.sha256);
+    run.log.bytes = road.size;
+    AppendRunLog(run, starter_);
+}
+
+int Publisher::publish(const PublishRequest& request, const std::string& iniPath) {
+    Road road{request, {}, {}, {}, 0, {}, {}, 0, {}, {}, {}, false, false};
+    win::File held;
+    if (std::optional<Refusal> r = lock(iniPath, held))
+        return refuse(*r);
+    if (std::optional<Refusal> r = load(iniPath, request.application, road.entry))
+        return refuse(*r);
+    const int32_t now = road.entry.version;
+    if (request.version && *request.version <= now)
+        return refuse({kFaultyCall, "/version " + std::to_string(*request.version) +
+                                        " ist nicht h\u00F6her als die jetzige Version " +
+                                        std::to_string(now) + "."});
+    if (!request.version && now == INT32_MAX)
+        return refuse({kFaultyCall, "version ist schon die h\u00F6chste Zahl."});
+    road.newVersion = request.version.value_or(now + 1);
+    const DWORD attributes = GetFileAttributesW(win::Wide(iniPath).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return refuse({kRefused, "Die Konfiguration " + iniPath + " ist schreibgesch\u00FCtzt."});
+    road.source =
+        request.kind == PublishRequest::Back ? road.entry.central + ".vorher" : request.source;
+    PartialFile partial(system_, PartialCopyPath(road.entry.central)); // goes on every failure
+    for (auto step : {&Publisher::checkSource, &Publisher::copyToPartial,
+                      &Publisher::editConfiguration, &Publisher::replaceCentral})
+        if (std::optional<Refusal> r = (this->*step)(road))
+            return refuse(*r);
+    partial.Placed();
+    if (std::optional<Refusal> r = writeConfiguration(road.entry, road.newIni)) {
+        undoReplace(road);
+        return refuse(*r);
+    }
+    if (road.hadVorher)
+        system_.Remove(road.aside);
+    log(road);
+    say_((request.kind == PublishRequest::Back ? "Zur\u00FCckgeholt: " : "Ver\u00F6ffentlicht: ") +
+         quoted(road.entry.displayName) + " [" + road.entry.section + "] Version " +
+         std::to_string(road.newVersion) + " (vorher " + std::to_string(now) + "), " +
+         std::to_string(road.size) + " Bytes, SHA-256 " + road.sha256 + ".");
+    say_("Die bisherige zentrale Kopie liegt als " + road.vorher + " daneben.");
+    return kDone;
+}
+
+int Publisher::setLock(const PublishRequest& request, const std::string& iniPath) {
+    win::File held;
+    Entry entry;
+    if (std::optional<Refusal> r = lock(iniPath, held))
+        return refuse(*r);
+    if (std::optional<Refusal> r = load(iniPath, request.application, entry))
+        return refuse(*r);
+    ProfileDocument doc(entry.snapshot, win::DecodeCodePage, win::EncodeCodePage);
+    if (request.kind == PublishRequest::Lock && !doc.Set(entry.section, "gesperrt", request.text))
+        return refuse({kFaultyCall, "Der Text l\u00E4sst sich in dieser Konfiguration nicht so "
+                                    "schreiben, wie Vorlund ihn liest (Zeilenumbruch, "
+                                    "Anf\u00FChrungszeichen au\u00DFen oder ein Zeichen, das "
+                                    "ihre Codierung nicht kennt)."});
+    const bool global = !ProfileBytes(entry.snapshot, win::DecodeCodePage)
+                             .ReadString("SETUP", "gesperrt", "")
+                             .empty();
+    if (request.kind == PublishRequest::Unlock && !doc.Remove(entry.section, "gesperrt")) {
+        say_(quoted(entry.displayName) + " war nicht gesperrt." +
+             (global ? " Aber gesperrt= in [SETUP] sperrt alle Anwendungen." : ""));
+        return kDone;
+    }
+    if (std::optional<Refusal> r = writeConfiguration(entry, doc.Bytes()))
+        return refuse(*r);
+    say_(quoted(entry.displayName) +
+         (request.kind == PublishRequest::Lock
+              ? " ist gesperrt: " + request.text
+              : " ist freigegeben." + std::string(global ? " Aber gesperrt= in "
+                                                           "[SETUP] sperrt alle "
+                                                           "Anwendungen."
+                                                         : "")));
+    return kDone;
+}
+
+int Publisher::Run(const PublishRequest& request, const std::string& iniPath) {
+    switch (request.kind) {
+    case PublishRequest::Help:
+        say_(kUsage);
+        return kDone;
+    case PublishRequest::Publish:
+    case PublishRequest::Back:
+        return publish(request, iniPath);
+    case PublishRequest::Lock:
+    case PublishRequest::Unlock:
+        break;
+    }
+    return setLock(request, iniPath);
+}
+
+} // namespace vorlund::publish

@@ -1,0 +1,58 @@
+#pragma once
+// The publish road: a new front-end (or the one before, or a lock) goes out
+// in one command, and every step that fails leaves the share and the
+// configuration exactly as they were. In this order: the source is checked
+// (nobody holds it open, it is a database), copied beside the central copy,
+// written through, read back and compared by SHA-256; the central copy is
+// replaced in one step, the old one kept as <mdbname>.vorher; only then the
+// configuration is written, like a document, in one step.
+#include "prepare/PrepareHost.h"
+#include "publish/PublishArguments.h"
+#include "publish/PublishSystem.h"
+
+#include <functional>
+#include <string>
+
+namespace vorlund::publish {
+
+enum ExitCode : int { kDone = 0, kRefused = 1, kFaultyCall = 2 };
+
+class Publisher {
+  public:
+    using Say = std::function<void(const std::string& line)>;
+    // `host` shows the copy's progress; `starter` names the tool in the run log.
+    Publisher(PublishSystem& system, PrepareHost& host, Say say, std::string starter)
+        : system_(system), host_(host), say_(std::move(say)), starter_(std::move(starter)) {}
+
+    // The request on the configuration at iniPath (a full path); the exit code.
+    int Run(const PublishRequest& request, const std::string& iniPath);
+
+  private:
+    struct Refusal {
+        int code;
+        std::string text;
+    };
+    struct Entry;
+    struct Road;
+
+    int refuse(const Refusal& r);
+    std::optional<Refusal> lock(const std::string& iniPath, win::File& held);
+    std::optional<Refusal> load(const std::string& iniPath, const std::string& application,
+                                Entry& entry);
+    std::optional<Refusal> checkSource(Road& road);
+    std::optional<Refusal> copyToPartial(Road& road);
+    std::optional<Refusal> editConfiguration(Road& road);
+    std::optional<Refusal> replaceCentral(Road& road);
+    std::optional<Refusal> writeConfiguration(const Entry& entry, const std::string& bytes);
+    void undoReplace(const Road& road);
+    int publish(const PublishRequest& request, const std::string& iniPath);
+    int setLock(const PublishRequest& request, const std::string& iniPath);
+    void log(const Road& road);
+
+    PublishSystem& system_;
+    PrepareHost& host_;
+    Say say_;
+    std::string starter_;
+};
+
+} // namespace vorlund::publish

@@ -1,0 +1,59 @@
+// vorlundpublish: puts a new front-end out in one command, so that no order
+// of copying and raising the version, no replicated share, no database
+// still open and no wrong file can send a wrong front-end to the desks.
+#include "config/ConfigPath.h"
+#include "publish/ConsoleHost.h"
+#include "publish/PublishArguments.h"
+#include "publish/Publisher.h"
+#include "version.h"
+#include "win/Console.h"
+#include "win/DllSearch.h"
+#include "win/Paths.h"
+#include "win/Unicode.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace vorlund;
+
+// The arguments as typed, in whatever script.
+std::vector<std::string> arguments() {
+    int count = 0;
+    LPWSTR* const list = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; list && i < count; ++i)
+        args.push_back(win::Narrow(list[i]));
+    LocalFree(list);
+    return args;
+}
+
+void say(const std::string& line) {
+    win::WriteOut(line + "\r\n");
+}
+
+} // namespace
+
+int main() {
+    win::RestrictDllSearch();
+    const publish::ParsedArguments parsed = publish::ParsePublishArguments(arguments());
+    if (!parsed.request) {
+        say(parsed.error);
+        win::WriteOut(publish::kUsage);
+        return publish::kFaultyCall;
+    }
+    publish::PublishRequest request = *parsed.request;
+    if (!request.source.empty())
+        request.source = win::FullPath(request.source);
+    const std::string ini = request.ini.empty()
+                                ? programDirectory(win::ModuleFileName()) + "vorlund.INI"
+                                : win::FullPath(request.ini);
+    publish::ConsoleHost host(say);
+    publish::Publisher publisher(publish::PublishSystem::Real(), host, say,
+                                 std::string("vorlundpublish ") + VORLUND_VERSION_STRING);
+    return publisher.Run(request, ini);
+}

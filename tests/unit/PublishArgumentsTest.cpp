@@ -1,0 +1,38 @@
+// vorlundpublish's command line.
+#include "publish/PublishArguments.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlund::publish;
+
+TEST(PublishArguments, EachCommandWithItsValuesAndEveryWrongCallNamed) {
+    const ParsedArguments publish =
+        ParsePublishArguments({"Lager", "D:\\Neu\\lager.mdb", "/VERSION", "13", "/ini", "x.INI"});
+    ASSERT_TRUE(publish.request);
+    EXPECT_EQ(publish.request->kind, PublishRequest::Publish);
+    EXPECT_EQ(publish.request->source, "D:\\Neu\\lager.mdb");
+    EXPECT_EQ(publish.request->version, 13);
+    EXPECT_EQ(publish.request->ini, "x.INI");
+    const ParsedArguments lock = ParsePublishArguments({"/sperren", "Lager", "Wartung bis 14 Uhr"});
+    ASSERT_TRUE(lock.request);
+    EXPECT_EQ(lock.request->kind, PublishRequest::Lock);
+    EXPECT_EQ(lock.request->text, "Wartung bis 14 Uhr");
+    EXPECT_EQ(ParsePublishArguments({"/Zurueck", "Lager"}).request->kind, PublishRequest::Back);
+    EXPECT_EQ(ParsePublishArguments({"/freigeben", "Lager"}).request->kind, PublishRequest::Unlock);
+    EXPECT_EQ(ParsePublishArguments({"/?"}).request->kind, PublishRequest::Help);
+    for (const std::vector<std::string>& wrong :
+         std::vector<std::vector<std::string>>{{},
+                                               {"Lager"},
+                                               {"Lager", "a.mdb", "b.mdb"},
+                                               {"Lager", "a.mdb", "/version", "13a"},
+                                               {"Lager", "a.mdb", "/version"},
+                                               {"/sperren", "Lager"},
+                                               {"/sperren", "Lager", ""},
+                                               {"/freigeben", "Lager", "/version", "3"},
+                                               {"/zurueck", "/freigeben", "Lager"},
+                                               {"/neu", "Lager", "a.mdb"}}) {
+        const ParsedArguments p = ParsePublishArguments(wrong);
+        EXPECT_FALSE(p.request) << wrong.size();
+        EXPECT_FALSE(p.error.empty());
+    }
+}
