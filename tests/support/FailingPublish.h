@@ -1,0 +1,61 @@
+#pragma once
+// The publish's operations with one of them failing the way a share would,
+// its reason in the result only; pauses pass at once but are added up.
+#include "publish/PublishSystem.h"
+
+namespace vorlund::testing {
+
+enum class PublishOp { None, CreatePartial, Write, Flush, HashOf, Replace, Move, WriteNew };
+
+class FailingPublish : public publish::PublishSystem {
+  public:
+    // op fails at its nth call (and only then), with the given error.
+    explicit FailingPublish(PublishOp op = PublishOp::None, int nth = 1,
+                            DWORD error = ERROR_DISK_FULL)
+        : op_(op), nth_(nth), error_(error) {}
+
+    Opened CreatePartial(const std::string& path) override {
+        return fails(PublishOp::CreatePartial) ? Opened{win::File(), error_}
+                                               : PublishSystem::CreatePartial(path);
+    }
+    Status Write(HANDLE file, const char* buffer, DWORD length) override {
+        return fails(PublishOp::Write) ? Status{error_}
+                                       : PublishSystem::Write(file, buffer, length);
+    }
+    Status Flush(HANDLE file) override {
+        return fails(PublishOp::Flush) ? Status{error_} : PublishSystem::Flush(file);
+    }
+    // A copy that reads back other than it was written.
+    std::optional<std::string> HashOf(const std::string& path) override {
+        return fails(PublishOp::HashOf) ? std::optional<std::string>(std::string(64, '0'))
+                                        : PublishSystem::HashOf(path);
+    }
+    Status Replace(const std::string& replaced, const std::string& replacement,
+                   const std::string& backup) override {
+        return fails(PublishOp::Replace) ? Status{error_}
+                                         : PublishSystem::Replace(replaced, replacement, backup);
+    }
+    Status Move(const std::string& from, const std::string& to) override {
+        return fails(PublishOp::Move) ? Status{error_} : PublishSystem::Move(from, to);
+    }
+    Status WriteNew(const std::string& path, const std::string& bytes) override {
+        return fails(PublishOp::WriteNew) ? Status{error_} : PublishSystem::WriteNew(path, bytes);
+    }
+    void Pause(PrepareHost&, DWORD milliseconds) override { paused += milliseconds; }
+
+    DWORD paused = 0;
+
+  private:
+    bool fails(PublishOp op) {
+        if (op != op_)
+            return false;
+        SetLastError(ERROR_ALREADY_EXISTS); // a stale last error: the result carries the reason
+        return ++calls_ == nth_;
+    }
+    PublishOp op_;
+    int nth_;
+    DWORD error_;
+    int calls_ = 0;
+};
+
+} // namespace vorlund::testing
