@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace vorlund::testing;
 
@@ -1110,4 +1111,112 @@ TEST_F(LauncherTest, ABloatedCopyIsRefreshedAndOpenedInOneRun) {
         EXPECT_EQ(opened().size(), 2u) << size;
         EXPECT_FALSE(PartialExists(local + "One.mdb"));
     }
+}
+
+// ---- publishing
+
+namespace {
+
+const std::string kJetHeader = std::string("\0\1\0\0Standard Jet DB\0", 20);
+
+class PublishTest : public LauncherTest {
+  protected:
+    DWORD publish(const std::vector<std::string>& args) {
+        std::vector<std::string> all = args;
+        all.push_back("/ini");
+        all.push_back(app + "vorlund.INI");
+        const DWORD code = RunConsoleProgram(PUBLISH_EXE, all, dir / "publish.txt");
+        said = ReadFileBytes(dir / "publish.txt");
+        return code;
+    }
+    std::string said;
+};
+
+} // namespace
+
+// The whole road: a publish, then a workstation that installs what was
+// published and proves it; a central copy changed behind the configuration's
+// back never reaches the desk, and the old copy opens meanwhile.
+TEST_F(PublishTest, AWorkstationInstallsWhatWasPublishedAndNothingElse) {
+    const std::string old = kJetHeader + PatternBytes(90000, 1);
+    const std::string neu = kJetHeader + PatternBytes(250000, 2);
+    WriteFileBytes(share + "One.mdb", old);
+    WriteFileBytes(local + "One.mdb", old);
+    RecordVersion("Eins", 1);
+    ini(entry("One", "Eins", "E2E_ONE", 1));
+    WriteFileBytes(dir / "neu.mdb", neu);
+    ASSERT_EQ(publish({"One", dir / "neu.mdb"}), 0u) << said;
+    EXPECT_NE(said.find("Version 2 (vorher 1)"), std::string::npos) << said;
+    EXPECT_TRUE(ReadFileBytes(share + "One.mdb") == neu);
+    EXPECT_TRUE(ReadFileBytes(share + "One.mdb.vorher") == old);
+
+    const Outcome installed = run();
+    ASSERT_EQ(installed.dialogs.size(), 2u);
+    EXPECT_EQ(installed.dialogs[1].text.substr(0, 27), "NEUE Version von Eins wurde");
+    EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == neu);
+    EXPECT_EQ(RecordedVersion("Eins"), 2u);
+
+    // Version 3 goes out; then the share's copy is changed behind its back.
+    WriteFileBytes(dir / "neu.mdb", kJetHeader + PatternBytes(250000, 3));
+    ASSERT_EQ(publish({"eins", dir / "neu.mdb"}), 0u) << said; // by its displayname
+    WriteFileBytes(share + "One.mdb", kJetHeader + PatternBytes(250000, 4));
+    const Outcome refused = run();
+    ASSERT_EQ(refused.dialogs.size(), 2u);
+    EXPECT_EQ(refused.dialogs[1].caption, "Information");
+    EXPECT_EQ(refused.dialogs[1].text, "Die neue Version von Eins ist auf dem Server\rnoch nicht "
+                                       "vollst\xE4ndig angekommen.\r\rEs wird die bisherige "
+                                       "Version ge\xF6"
+                                       "ffnet.");
+    EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == neu);
+    EXPECT_EQ(RecordedVersion("Eins"), 2u); // so the next start tries again
+    EXPECT_EQ(opened().size(), 2u);
+}
+
+// A broken version 12 goes back to 11 under 13, and starts can be stopped
+// while the back-end is rebuilt.
+TEST_F(PublishTest, TheVersionBeforeComesBackAndALockStopsStarts) {
+    const std::string eleven = kJetHeader + "elf";
+    WriteFileBytes(share + "One.mdb", eleven);
+    ini(entry("One", "Eins", "E2E_ONE", 11));
+    WriteFileBytes(dir / "zwoelf.mdb", kJetHeader + "zwoelf");
+    ASSERT_EQ(publish({"One", dir / "zwoelf.mdb"}), 0u) << said;
+    ASSERT_EQ(publish({"/zurueck", "One"}), 0u) << said;
+    EXPECT_EQ(ReadFileBytes(share + "One.mdb"), eleven);
+    EXPECT_NE(ReadFileBytes(app + "vorlund.INI").find("version=13\r\n"), std::string::npos);
+    EXPECT_EQ(run().dialogs.size(), 2u); // the workstation installs 11 as 13
+    EXPECT_EQ(ReadFileBytes(local + "One.mdb"), eleven);
+
+    ASSERT_EQ(publish({"/sperren", "One", "Umbau der Datenbank bis 14 Uhr"}), 0u) << said;
+    const Outcome locked = run();
+    ASSERT_EQ(locked.dialogs.size(), 1u);
+    EXPECT_EQ(locked.dialogs[0].text,
+              "Eins ist zurzeit gesperrt:\r\rUmbau der Datenbank bis 14 Uhr");
+    EXPECT_TRUE(opened(0).empty());
+    ASSERT_EQ(publish({"/freigeben", "One"}), 0u) << said;
+    EXPECT_TRUE(run().dialogs.empty());
+    EXPECT_EQ(opened().size(), 2u);
+}
+
+// A workstation reads the central copy while the new one is published: the
+// publish waits until it lets go, then replaces it.
+TEST_F(PublishTest, APublishWaitsForAWorkstationThatReadsTheCentralCopy) {
+    const std::string old = kJetHeader + PatternBytes(100000, 5);
+    WriteFileBytes(share + "One.mdb", old);
+    ini(entry("One", "Eins", "E2E_ONE", 1));
+    WriteFileBytes(dir / "neu.mdb", kJetHeader + PatternBytes(100000, 6));
+    vorlund::win::File reading(CreateFileA((share + "One.mdb").c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::thread release([&] {
+        Sleep(3000);
+        reading.close();
+    });
+    const ULONGLONG start = GetTickCount64();
+    const DWORD code = publish({"One", dir / "neu.mdb"});
+    release.join();
+    EXPECT_EQ(code, 0u) << said;
+    EXPECT_GE(GetTickCount64() - start, 2500u);
+    EXPECT_NE(said.find("Warte: Arbeitspl\xC3\xA4tze lesen gerade die zentrale Kopie"),
+              std::string::npos)
+        << said;
+    EXPECT_TRUE(ReadFileBytes(share + "One.mdb.vorher") == old);
 }
