@@ -5,6 +5,7 @@
 #include "check/TextEncoding.h"
 #include "config/ProfileDecoding.h"
 #include "prepare/InstallRule.h"
+#include "prepare/PublishedCopy.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -54,6 +55,15 @@ struct EntryFacts {
     std::string dataSourceName;
     std::string dataSourceKey;
     std::vector<RegistryValue> dataSource;
+
+    // groesse=/pruefsumme=: what was published, and what the central copy is.
+    PublishedCopy published;
+    std::optional<std::string> centralSha256; // read when a hash was published
+    int64_t hashMilliseconds = 0;
+    bool vorherPresent = false; // <mdbname>.vorher beside the central copy
+    // gesperrt= of the entry, else of [SETUP]: the launcher starts nothing.
+    std::string locked;
+    bool lockedForAll = false;
 
     // Keys without which the launcher registers and starts nothing, and
     // whether the section was meant as [SETUP] (one letter away from it).

@@ -20,6 +20,7 @@
 #include "prepare/TrustedLocation.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
+#include "win/Sha256.h"
 #include "win/Unicode.h"
 
 #include <shlwapi.h>
@@ -206,6 +207,24 @@ bool onNetwork(const std::string& path) {
            GetDriveTypeW(win::Wide(path.substr(0, 3)).c_str()) == DRIVE_REMOTE;
 }
 
+// What was published, read once from the central copy when a hash was; a
+// lock of the entry or of [SETUP].
+void publishedFacts(EntryFacts& e, const ProgramList& list, const IniFile& ini) {
+    e.published = ReadPublished(list.FieldAsString("groesse"), list.FieldAsString("pruefsumme"));
+    e.vorherPresent = win::IsFile(e.centralPath + ".vorher");
+    if (e.published.sha256 && e.central == FileState::Readable &&
+        (!e.published.size || *e.published.size == e.centralSize)) {
+        const ULONGLONG start = GetTickCount64();
+        e.centralSha256 = win::FileSha256(e.centralPath);
+        e.hashMilliseconds = static_cast<int64_t>(GetTickCount64() - start);
+    }
+    e.locked = list.FieldAsString("gesperrt");
+    if (e.locked.empty()) {
+        e.locked = ini.ReadString("SETUP", "gesperrt", "");
+        e.lockedForAll = !e.locked.empty();
+    }
+}
+
 // What the launch would do with the keys that make Access ready to work.
 void launchFacts(EntryFacts& e, const ProgramList& list) {
     e.trustedLocation = list.FieldAsInteger("trustedlocation") == 1;
@@ -244,6 +263,7 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     const EntryPaths paths = ExpandEntryPaths(list);
     e.centralPath = paths.Central();
     e.central = probeSource(e.centralPath, e.centralSize);
+    publishedFacts(e, list, ini);
     e.installDir = paths.installDir;
     e.installDirFault = InstallTargetFault(paths);
     e.localPath = paths.Local();

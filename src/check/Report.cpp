@@ -192,6 +192,8 @@ std::string verdictLine(const Verdict& v) {
         return "  Ergebnis: startet die Datenbank.";
     case Outcome::Installs:
         return "  Ergebnis: installiert die neue Version; der Start danach \u00F6ffnet sie.";
+    case Outcome::Locked:
+        return "  Ergebnis: gesperrt; Vorlund zeigt den Text und startet nichts.";
     case Outcome::Fails:
         break;
     }
@@ -223,6 +225,28 @@ void trustLines(Lines& out, const EntryFacts& e) {
     }
 }
 
+// What was published of the central copy, and whether it is that copy.
+void publishedLines(Lines& out, const EntryFacts& e) {
+    if (e.published.Checked()) {
+        std::string what;
+        if (e.published.size)
+            what = GroupedNumber(static_cast<uint64_t>(*e.published.size)) + " Bytes";
+        if (e.published.sha256)
+            what += (what.empty() ? "" : ", ") + ("SHA-256 " + *e.published.sha256);
+        const std::string why = NotPublished(e);
+        std::string state = e.central != FileState::Readable ? "nicht pr\u00FCfbar"
+                            : why.empty()                    ? "stimmt"
+                                                             : "STIMMT NICHT: " + why;
+        if (e.centralSha256)
+            state += " (gelesen in " + std::to_string(e.hashMilliseconds) + " ms)";
+        out(labelled("Ver\u00F6ffentlicht",
+                     (what.empty() ? e.published.fault : what) + kDash + state));
+    }
+    if (e.vorherPresent)
+        out(labelled("Vorherige", e.centralPath + ".vorher" + kDash +
+                                      "vorhanden (vorlundpublish /zurueck holt sie zur\u00FCck)"));
+}
+
 // Remarks on the keys of one group, under the line that shows them: what
 // the reader passes over, and the values it shortens.
 using Keys = std::vector<std::string_view>;
@@ -240,7 +264,7 @@ void keyWarnings(Lines& out, const EntryFacts& e, const Keys& keys) {
                              " Zeichen; Vorlund k\u00FCrzt auf " + std::to_string(cut.kept) + ".");
 }
 
-const Keys kCentralKeys = {"mdbname", "mdbpath"};
+const Keys kCentralKeys = {"mdbname", "mdbpath", "groesse", "pruefsumme"};
 const Keys kSourceKeys = {"odbcname", "odbcpath", "odbccharacterset", "odbcrole"};
 const Keys kLaunchKeys = {"trustedlocation", "accessexe", "accessargs"};
 
@@ -297,6 +321,9 @@ void headerWarnings(Lines& out, const EntryFacts& e) {
 void entry(Lines& out, const EntryFacts& e, size_t index) {
     out("Eintrag " + std::to_string(index) + ": " + quoted(e.displayName) + " [" + e.section + "]");
     headerWarnings(out, e);
+    if (!e.locked.empty())
+        out(labelled("Gesperrt",
+                     quoted(e.locked) + (e.lockedForAll ? " (in [SETUP], f\u00FCr alle)" : "")));
     out(versionLine(e));
     if (e.sameDisplayNameAs)
         warning(out, "derselbe Anzeigename wie Eintrag " + std::to_string(*e.sameDisplayNameAs) +
@@ -304,6 +331,7 @@ void entry(Lines& out, const EntryFacts& e, size_t index) {
     keyWarnings(out, e, {"version"});
     out(centralLine(e));
     writtenForm(out, e.mdbpathWritten);
+    publishedLines(out, e);
     keyWarnings(out, e, kCentralKeys);
     out(localLine(e));
     out(directoryLine(e));

@@ -60,7 +60,21 @@ std::optional<Verdict> refused(const EntryFacts& e) {
 
 } // namespace
 
+std::string NotPublished(const EntryFacts& e) {
+    if (!e.published.fault.empty())
+        return e.published.fault;
+    if (e.central != FileState::Readable)
+        return {};
+    if (e.published.size && *e.published.size != e.centralSize)
+        return SizeMismatch(*e.published.size, e.centralSize);
+    if (e.published.sha256 && e.centralSha256 && *e.centralSha256 != *e.published.sha256)
+        return HashMismatch(*e.published.sha256, *e.centralSha256);
+    return {};
+}
+
 Verdict Judge(const EntryFacts& e) {
+    if (!e.locked.empty()) // before anything else, the launcher shows the lock
+        return Verdict{Outcome::Locked, {}};
     if (std::optional<Verdict> no = refused(e))
         return *no;
     Verdict v;
@@ -91,6 +105,9 @@ Verdict Judge(const EntryFacts& e) {
     else if (!e.customLaunch && !e.opener)
         v.reasons.push_back("kein Programm \u00F6ffnet Dateien vom Typ \u201E" + TypeName(e) +
                             "\u201C");
+    if (const std::string why = NotPublished(e); !why.empty())
+        v.reasons.push_back("die zentrale Kopie ist nicht die ver\u00F6ffentlichte (" + why +
+                            "); Vorlund installiert sie nicht");
     if (!v.reasons.empty())
         v.outcome = Outcome::Fails;
     return v;

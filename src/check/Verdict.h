@@ -8,7 +8,7 @@
 
 namespace vorlund::check {
 
-enum class Outcome { Starts, Installs, Fails };
+enum class Outcome { Starts, Installs, Fails, Locked };
 
 struct Verdict {
     Outcome outcome = Outcome::Starts;
@@ -18,6 +18,9 @@ struct Verdict {
 enum ExitCode : int { kAllGood = 0, kSomeEntryFails = 1, kFaultyConfiguration = 2 };
 
 bool CopyNeeded(const EntryFacts& entry);
+// Why the central copy is not the published one; empty when it is, or when
+// nothing was published.
+std::string NotPublished(const EntryFacts& entry);
 // Whether the next start copies a bloated local copy afresh.
 bool RefreshesNext(const EntryFacts& entry);
 // The local copy's type as the report names it.

@@ -5,6 +5,7 @@
 #include "check/SharedAccess.h"
 #include "check/Verdict.h"
 #include "prepare/TrustedLocation.h"
+#include "win/Sha256.h"
 #include "support/WinTestSupport.h"
 
 #include <aclapi.h>
@@ -239,6 +240,37 @@ TEST_F(CheckTest, AnInstallDirectoryOfNoOwnFailsAndEachWarningStandsUnderItsLine
     EXPECT_NE(report.find("Protokoll:             " + dir / "logs" + " \u2013 Ordner fehlt"),
               std::string::npos)
         << report;
+}
+
+// What was published against what the share holds: read once, timed; a
+// mismatch fails the entry, a lock does not.
+TEST_F(CheckTest, TheCentralCopyIsCheckedAgainstWhatWasPublished) {
+    WriteFileBytes(share + "db.vorlundchk", "central");
+    WriteFileBytes(share + "db.vorlundchk.vorher", "before");
+    const std::string right = "ef6a5e20e8d2848a0d2a29ac8f4cd19b03a84c7ec6cc2b0ea2e8e5b5c8b38eb0";
+    const auto with = [&](const std::string& keys) {
+        ini(4);
+        WriteFileBytes(path, ReadFileBytes(path) + keys);
+        return check();
+    };
+    const std::string hash = *win::FileSha256(share + "db.vorlundchk");
+    EXPECT_EQ(with("groesse=7\r\npruefsumme=" + hash + "\r\n"), 0) << report;
+    EXPECT_NE(report.find("Bytes, SHA-256 " + hash + " \u2013 stimmt (gelesen in "),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("db.vorlundchk.vorher \u2013 vorhanden"), std::string::npos) << report;
+    EXPECT_EQ(with("groesse=8\r\n"), 1);
+    EXPECT_NE(report.find("STIMMT NICHT: Gr\u00F6\u00DFe: ver\u00F6ffentlicht 8 Bytes, auf dem "
+                          "Server 7 Bytes"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(with("pruefsumme=" + right + "\r\n"), 1) << report;
+    EXPECT_EQ(with("pruefsumme=12ab\r\n"), 1);
+    EXPECT_NE(report.find("ist keine SHA-256"), std::string::npos) << report;
+    EXPECT_EQ(with("gesperrt=Wartung\r\n"), 0);
+    EXPECT_NE(report.find("  Gesperrt:            \u201EWartung\u201C"), std::string::npos)
+        << report;
+    EXPECT_NE(report.find("Ergebnis: gesperrt"), std::string::npos) << report;
 }
 
 namespace {
