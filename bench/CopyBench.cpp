@@ -1,12 +1,15 @@
 // Copy throughput of the launcher's chunked copy against the platform's
-// CopyFileA on the same file, alternating, in one run; and the launcher's
-// peak working set while it copies a small and a large file.
+// CopyFileA on the same file, alternating, in one run; the launcher's peak
+// working set while it copies a small and a large file; and the copy that
+// checks the published SHA-256 against the copy without and the hash alone
+// over the same bytes: the check must cost no more than the hash does.
 //
 // Usage: vorlund_copy_bench [MiB] [rounds]   (default 512 MiB, 9 rounds)
 #include "app/Form1.h"
 #include "prepare/Preparation.h"
 #include "ui/Application.h"
 #include "ui/fUtils.h"
+#include "win/Sha256.h"
 
 #include <psapi.h>
 
@@ -158,6 +161,36 @@ Rates measureThroughput(TForm1& form, const Files& f, double mib, int rounds) {
             mib / median(loopPumped), updates};
 }
 
+struct Checked {
+    double withCheck, without, hashAlone; // MiB/s, medians
+};
+
+Checked measureCheck(TForm1& form, const Files& f, double mib, int rounds) {
+    PublishedCopy published;
+    published.sha256 = win::FileSha256(f.source);
+    std::vector<double> with, without, hash;
+    for (int i = 0; i < rounds; ++i) {
+        DeleteFileA(f.target.c_str());
+        with.push_back(timed([&] {
+            return static_cast<bool>(
+                XCopyFile(form, f.source, f.target, InstallSystem::Real(), published));
+        }));
+        DeleteFileA(f.target.c_str());
+        without.push_back(timed([&] { return form.XCopyFile(f.source, f.target); }));
+        hash.push_back(timed([&] { return win::FileSha256(f.source) == published.sha256; }));
+    }
+    return {mib / median(with), mib / median(without), mib / median(hash)};
+}
+
+void reportCheck(const Checked& c) {
+    const double slower = std::min(c.without, c.hashAlone);
+    std::printf("copy with the SHA-256 check: %.0f MiB/s, without: %.0f MiB/s, hash alone: "
+                "%.0f MiB/s\n",
+                c.withCheck, c.without, c.hashAlone);
+    std::printf("check ratio with / min(without, hash): %.2f (goal >= 0.90)\n",
+                c.withCheck / slower);
+}
+
 void report(const Files& f, int64_t mib, int rounds, const Rates& r, const Memory& m) {
     const auto inMiB = [](SIZE_T bytes) { return static_cast<double>(bytes) / 1048576.0; };
     std::printf("file: %lld MiB in %s, rounds: %d (alternating)\n", static_cast<long long>(mib),
@@ -199,6 +232,7 @@ int main(int argc, char** argv) {
     const Memory memory = measureMemory(form, files);
     const Rates rates = measureThroughput(form, files, static_cast<double>(mib), rounds);
     report(files, mib, rounds, rates, memory);
+    reportCheck(measureCheck(form, files, static_cast<double>(mib), rounds));
     for (const std::string& f : {files.source, files.small, files.target, files.reference})
         DeleteFileA(f.c_str());
     RemoveDirectoryA(files.dir.c_str());

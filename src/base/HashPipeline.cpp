@@ -2,28 +2,46 @@
 
 namespace vorlund {
 
-HashPipeline::HashPipeline(Update update, size_t blocks)
-    : update_(std::move(update)), free_(blocks > 0 ? blocks : 1), worker_([this] { work(); }) {}
+HashPipeline::HashPipeline(Update update, size_t blockSize, size_t blocks)
+    : update_(std::move(update)), blockSize_(blockSize > 0 ? blockSize : 1),
+      free_(blocks > 1 ? blocks - 1 : 1), worker_([this] { work(); }) {
+    current_.reserve(blockSize_);
+}
 
 HashPipeline::~HashPipeline() {
     Finish();
 }
 
 void HashPipeline::Feed(const char* data, size_t size) {
+    while (size > 0) {
+        const size_t take = std::min(size, blockSize_ - current_.size());
+        current_.insert(current_.end(), data, data + take);
+        data += take;
+        size -= take;
+        if (current_.size() == blockSize_)
+            handOver();
+    }
+}
+
+// The gathered block goes to the hash; a free one takes its place.
+void HashPipeline::handOver() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return !free_.empty(); });
-    std::vector<char> block = std::move(free_.front());
+    full_.push_back(std::move(current_));
+    current_ = std::move(free_.front());
     free_.pop_front();
-    block.assign(data, data + size);
-    full_.push_back(std::move(block));
+    current_.clear();
+    current_.reserve(blockSize_);
     changed_.notify_all();
 }
 
 void HashPipeline::Finish() {
+    if (done_)
+        return;
+    if (!current_.empty())
+        handOver();
     {
         std::unique_lock lock(mutex_);
-        if (done_)
-            return;
         finishing_ = true;
         changed_.notify_all();
     }

@@ -1,7 +1,9 @@
 #pragma once
 // Hashes on a thread of its own what a copy hands it, so that checking a
-// copy costs no more than the slower of copying and hashing. Memory stays
-// at a few blocks: a copy that runs ahead of the hash waits for it.
+// copy costs no more than the slower of copying and hashing. The pieces are
+// gathered into large blocks (a hash call has its own cost), and memory
+// stays at a few of them: a copy that runs ahead of the hash waits for it.
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -15,7 +17,7 @@ namespace vorlund {
 class HashPipeline {
   public:
     using Update = std::function<void(const char* data, size_t size)>;
-    explicit HashPipeline(Update update, size_t blocks = 4);
+    explicit HashPipeline(Update update, size_t blockSize = 1 << 20, size_t blocks = 3);
     HashPipeline(const HashPipeline&) = delete;
     HashPipeline& operator=(const HashPipeline&) = delete;
     ~HashPipeline();
@@ -26,9 +28,12 @@ class HashPipeline {
     void Finish();
 
   private:
+    void handOver();
     void work();
 
     Update update_;
+    size_t blockSize_;
+    std::vector<char> current_; // gathering, on the copy's side
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::vector<char>> full_, free_;

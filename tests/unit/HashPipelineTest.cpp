@@ -18,7 +18,7 @@ TEST(HashPipeline, EveryByteArrivesInOrderWhetherTheHashOrTheCopyIsSlower) {
                         std::this_thread::sleep_for(std::chrono::microseconds(200));
                     seen.append(data, size);
                 },
-                2);
+                8, 2);
             std::string expected;
             for (int i = 0; i < 200; ++i) {
                 const std::string piece(static_cast<size_t>(i % 7 + 1),
