@@ -150,6 +150,28 @@ TEST_F(PublisherTest, WrongSourcesAndCallsAreRefusedBeforeAnythingChanges) {
     EXPECT_NE(said.find("niemand hat sie ge\u00F6ffnet"), std::string::npos) << said;
 }
 
+// A second publisher waits for the first and refuses after a minute; a
+// read-only configuration is refused at once.
+TEST_F(PublisherTest, AnotherPublishOrAReadOnlyConfigurationIsWaitedForOrRefused) {
+    const std::map<std::string, std::string> before = state();
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    {
+        win::File other(CreateFileA((ini + ".vorlundpublish").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_ALWAYS, 0, nullptr));
+        FailingPublish patient;
+        EXPECT_EQ(run(patient, request), kRefused) << said;
+        EXPECT_GE(patient.paused, 60000u);
+        EXPECT_NE(said.find("Eine andere Ver\u00F6ffentlichung"), std::string::npos) << said;
+    }
+    DeleteFileA((ini + ".vorlundpublish").c_str());
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(run(PublishSystem::Real(), request), kRefused);
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_NE(said.find("schreibgesch\u00FCtzt"), std::string::npos) << said;
+    EXPECT_TRUE(state() == before);
+}
+
 // Workstations read the central copy while the publish wants to replace it:
 // it waits, telling so, and goes on once they let go.
 TEST_F(PublisherTest, APublishWaitsWhileWorkstationsReadTheCentralCopy) {
