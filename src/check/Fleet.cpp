@@ -108,7 +108,7 @@ std::string heading(const Fleet& fleet, const std::string& folder) {
 
 } // namespace
 
-std::string FleetTable(const Fleet& fleet, const std::string& folder) {
+std::vector<FleetRow> RowsInOrder(const Fleet& fleet) {
     std::vector<FleetRow> rows = fleet.rows;
     std::stable_sort(rows.begin(), rows.end(), [](const FleetRow& a, const FleetRow& b) {
         if (failed(a) != failed(b))
@@ -116,6 +116,15 @@ std::string FleetTable(const Fleet& fleet, const std::string& folder) {
         return std::tie(a.last.computer, a.last.user, a.last.application) <
                std::tie(b.last.computer, b.last.user, b.last.application);
     });
+    return rows;
+}
+
+bool LastRunFailed(const FleetRow& row) {
+    return failed(row);
+}
+
+std::string FleetTable(const Fleet& fleet, const std::string& folder) {
+    const std::vector<FleetRow> rows = RowsInOrder(fleet);
     std::string out = heading(fleet, folder);
     if (rows.empty())
         return out;

@@ -6,6 +6,7 @@
 #include "prepare/RunLog.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,7 +24,13 @@ struct FleetRow {
 // One log file, fed piece by piece, holding no more than one line.
 class FleetLog {
   public:
-    FleetLog() : reader_([this](const RunRecord& record) { run(record); }) {}
+    // `each` sees every run line as well, in order (for the rollout report).
+    explicit FleetLog(std::function<void(const RunRecord&)> each = {})
+        : each_(std::move(each)), reader_([this](const RunRecord& record) {
+              run(record);
+              if (each_)
+                  each_(record);
+          }) {}
     FleetLog(const FleetLog&) = delete;
     FleetLog& operator=(const FleetLog&) = delete;
 
@@ -36,6 +43,7 @@ class FleetLog {
 
   private:
     void run(const RunRecord& record);
+    std::function<void(const RunRecord&)> each_;
     RunLogReader reader_;
     std::vector<FleetRow> rows_;
     std::map<std::string, size_t> byApplication_;
@@ -47,6 +55,11 @@ struct Fleet {
     std::vector<FleetRow> rows;
     std::vector<std::string> passedOver; // files without a single run line
 };
+
+// The rows as every output lists them: failures first, then by computer,
+// user and application.
+std::vector<FleetRow> RowsInOrder(const Fleet& fleet);
+bool LastRunFailed(const FleetRow& row);
 
 // The table as UTF-8 text with CRLF, failures first.
 std::string FleetTable(const Fleet& fleet, const std::string& folder);

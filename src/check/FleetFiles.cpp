@@ -13,12 +13,16 @@ constexpr DWORD kBlock = 1 << 20;
 
 // Read while the launcher may be appending to it; a log of any size is read
 // one block at a time.
-std::vector<FleetRow> readLog(const std::wstring& path, const std::string& name, char* block) {
+std::vector<FleetRow>
+readLog(const std::wstring& path, const std::string& name, char* block,
+        const std::function<void(const std::string& file, const RunRecord& run)>& each) {
     win::File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return {};
-    FleetLog log;
+    FleetLog log(
+        each ? std::function<void(const RunRecord&)>([&](const RunRecord& run) { each(name, run); })
+             : std::function<void(const RunRecord&)>());
     DWORD n = 0;
     while (ReadFile(file.get(), block, kBlock, &n, nullptr) && n > 0)
         log.Feed(std::string_view(block, n));
@@ -27,7 +31,8 @@ std::vector<FleetRow> readLog(const std::wstring& path, const std::string& name,
 
 } // namespace
 
-bool ReadFleet(const std::string& folder, Fleet& fleet) {
+bool ReadFleet(const std::string& folder, Fleet& fleet,
+               const std::function<void(const std::string& file, const RunRecord& run)>& each) {
     if (!win::IsDirectory(folder))
         return false;
     const std::string dir = folder.back() == '\\' ? folder : folder + '\\';
@@ -42,7 +47,7 @@ bool ReadFleet(const std::string& folder, Fleet& fleet) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         const std::string name = win::Narrow(data.cFileName);
-        std::vector<FleetRow> rows = readLog(wideDir + data.cFileName, name, block.get());
+        std::vector<FleetRow> rows = readLog(wideDir + data.cFileName, name, block.get(), each);
         if (rows.empty())
             fleet.passedOver.push_back(name);
         fleet.rows.insert(fleet.rows.end(), rows.begin(), rows.end());

@@ -5,18 +5,24 @@
 #include "base/AsciiText.h"
 #include "check/FleetFiles.h"
 #include "check/Inspect.h"
+#include "check/ReportFile.h"
+#include "check/RolloutReport.h"
 #include "check/Report.h"
 #include "check/Verdict.h"
 #include "config/ConfigPath.h"
 #include "version.h"
 #include "win/Console.h"
+#include "win/Clock.h"
 #include "win/DllSearch.h"
 #include "win/Paths.h"
+#include "win/SystemText.h"
 #include "win/Unicode.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,13 +32,14 @@ using namespace vorlund;
 
 constexpr const char* kUsage =
     "Aufruf: vorlundcheck [Konfigurationsdatei]\r\n"
-    "        vorlundcheck /protokolle Ordner\r\n"
+    "        vorlundcheck /protokolle Ordner [/bericht Datei.html] [/csv Datei.csv]\r\n"
     "Ohne Angabe wird vorlund.INI im Verzeichnis von vorlundcheck.exe gepr\u00FCft.\r\n"
     "Exit-Code 0: alle Eintr\u00E4ge starten oder installieren; 1: ein Eintrag scheitert;\r\n"
     "2: die Konfiguration ist fehlerhaft oder der Aufruf falsch.\r\n"
     "Mit /protokolle: eine Zeile je Arbeitsplatz aus den Protokollen (logdir) im\r\n"
     "Ordner. Exit-Code 0: jeder letzte Lauf ohne Fehler; 1: ein letzter Lauf\r\n"
-    "scheiterte; 2: der Ordner ist nicht lesbar.\r\n";
+    "scheiterte; 2: der Ordner ist nicht lesbar.\r\n"
+    "/bericht schreibt dazu eine Seite f\u00FCr den Browser, /csv eine Datei f\u00FCr Excel.\r\n";
 
 // A path argument without the quotes that the command-line rules leave in it:
 // "C:\Logs\" arrives as C:\Logs" (the \" is a quote), and no Windows path
@@ -53,13 +60,53 @@ std::vector<std::string> arguments() {
     return args;
 }
 
-int fleet(const std::string& folder) {
+// /protokolle Ordner [/bericht Datei.html] [/csv Datei.csv], in any order.
+struct FleetCall {
+    std::string folder, page, spreadsheet;
+};
+
+std::optional<FleetCall> fleetCall(const std::vector<std::string>& args) {
+    FleetCall call;
+    for (size_t i = 0; i + 1 < args.size(); i += 2) {
+        std::string* target = equalsIgnoreAsciiCase(args[i], "/protokolle") ? &call.folder
+                              : equalsIgnoreAsciiCase(args[i], "/bericht")  ? &call.page
+                              : equalsIgnoreAsciiCase(args[i], "/csv")      ? &call.spreadsheet
+                                                                            : nullptr;
+        if (!target || !target->empty())
+            return std::nullopt;
+        *target = win::FullPath(pathArgument(args[i + 1]));
+    }
+    if (args.size() % 2 != 0 || call.folder.empty())
+        return std::nullopt;
+    return call;
+}
+
+bool written(const std::string& path, const std::string& bytes) {
+    if (path.empty())
+        return true;
+    if (const DWORD error = check::WriteReplacing(path, bytes)) {
+        win::WriteOut("Der Bericht kann nicht geschrieben werden: " + path + " (" +
+                      win::SystemText(error) + ")\r\n");
+        return false;
+    }
+    return true;
+}
+
+int fleet(const FleetCall& call) {
     check::Fleet logs;
-    if (!check::ReadFleet(folder, logs)) {
-        win::WriteOut("Der Ordner " + folder + " ist nicht lesbar.\r\n");
+    check::Rollout rollout;
+    const bool report = !call.page.empty() || !call.spreadsheet.empty();
+    if (!check::ReadFleet(
+            call.folder, logs,
+            report ? [&](const std::string& file, const RunRecord& run) { rollout.Add(file, run); }
+                   : std::function<void(const std::string&, const RunRecord&)>())) {
+        win::WriteOut("Der Ordner " + call.folder + " ist nicht lesbar.\r\n");
         return check::kFaultyConfiguration;
     }
-    win::WriteOut(check::FleetTable(logs, folder));
+    win::WriteOut(check::FleetTable(logs, call.folder));
+    if (!written(call.page, check::RolloutPage(logs, rollout, call.folder, win::LocalTimeText())) ||
+        !written(call.spreadsheet, check::RolloutSpreadsheet(logs, rollout)))
+        return check::kFaultyConfiguration;
     return check::FleetExitCode(logs);
 }
 
@@ -68,12 +115,15 @@ int fleet(const std::string& folder) {
 int main() {
     win::RestrictDllSearch();
     const std::vector<std::string> args = arguments();
-    if (!args.empty() && equalsIgnoreAsciiCase(args[0], "/protokolle")) {
-        if (args.size() != 2) {
+    if (!args.empty() &&
+        (equalsIgnoreAsciiCase(args[0], "/protokolle") ||
+         equalsIgnoreAsciiCase(args[0], "/bericht") || equalsIgnoreAsciiCase(args[0], "/csv"))) {
+        const std::optional<FleetCall> call = fleetCall(args);
+        if (!call) {
             win::WriteOut(kUsage);
             return check::kFaultyConfiguration;
         }
-        return fleet(win::FullPath(pathArgument(args[1])));
+        return fleet(*call);
     }
     if (args.size() > 1 ||
         (args.size() == 1 && (args[0] == "/?" || args[0] == "-h" || args[0] == "--help"))) {

@@ -1,0 +1,65 @@
+#pragma once
+// The rollout as the run logs tell it, for the report page and the
+// spreadsheet file: per application the newest version seen and, per day,
+// how many workstations had it; per workstation and application its last
+// copy. Fed one run line at a time; memory grows with the workstations and
+// the days, not with the lines.
+#include "check/Fleet.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vorlund::check {
+
+class Rollout {
+  public:
+    // One run line of the log `file` (one workstation: a computer and user).
+    void Add(const std::string& file, const RunRecord& run);
+
+    struct Copy {
+        int64_t bytes = 0, milliseconds = 0;
+    };
+    struct DayShare {
+        std::string day;        // YYYY-MM-DD
+        size_t on = 0;          // workstations on the newest version known that day
+        size_t seen = 0;        // workstations of the application seen by that day
+        bool published = false; // a publish line says a version went out that day
+    };
+    struct Application {
+        std::string name;
+        std::optional<int32_t> newest;
+        std::array<size_t, 3> counts{}; // on the newest, one behind, further behind
+        std::vector<DayShare> curve;
+    };
+
+    std::vector<Application> Applications() const;
+    // The last copy of each workstation and application, if it copied at all.
+    std::optional<Copy> LastCopy(const std::string& file, const std::string& application) const;
+    // The time of the workstation's last run of any application.
+    std::string LastSeen(const std::string& file) const;
+
+  private:
+    struct Station {
+        std::map<std::string, int32_t> versionByDay; // the version it had at the day's end
+        std::optional<Copy> lastCopy;
+    };
+    struct App {
+        std::map<std::string, int32_t> newestByDay; // the highest configured version seen that day
+        std::set<std::string> publishDays;
+        std::map<std::string, Station> stations; // by file
+    };
+    std::map<std::string, App> apps_;
+    std::map<std::string, std::string> lastSeen_; // by file
+};
+
+// Whether the text is a date and time as the run log writes it.
+bool IsLogTime(std::string_view time);
+// Days from 1970-01-01 to the date of a log time.
+int64_t DayNumber(std::string_view time);
+
+} // namespace vorlund::check

@@ -1,0 +1,139 @@
+// The rollout report's portable parts: what the logs add up to, where the
+// charts' marks go, and hostile text that stays text.
+#include "check/ChartGeometry.h"
+#include "check/CsvWriter.h"
+#include "check/PageWriter.h"
+#include "check/Rollout.h"
+#include "check/RolloutReport.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlund;
+using namespace vorlund::check;
+
+namespace {
+
+RunRecord line(const std::string& time, const std::string& app, std::optional<int32_t> installed,
+               std::optional<int32_t> configured, RunResult result, int64_t bytes = 0,
+               int64_t ms = 0) {
+    return RunRecord{time,       "PC",   "anna", "1.1.0", app, installed,
+                     configured, result, "",     bytes,   ms};
+}
+
+// Feeds each file's lines to the fleet and to the rollout, as the check does.
+struct Logs {
+    Fleet fleet;
+    Rollout rollout;
+    void file(const std::string& name, const std::vector<RunRecord>& runs,
+              const std::string& extra = "") {
+        FleetLog log([&](const RunRecord& r) { rollout.Add(name, r); });
+        log.Feed(RunLogHeader());
+        for (const RunRecord& r : runs)
+            log.Feed(FormatRunLine(r));
+        log.Feed(extra);
+        const std::vector<FleetRow> rows = log.Finish(name);
+        fleet.rows.insert(fleet.rows.end(), rows.begin(), rows.end());
+    }
+};
+
+} // namespace
+
+TEST(Rollout, TheLogsAddUpToVersionsPerWorkstationAndDay) {
+    using R = RunResult;
+    Logs logs;
+    logs.file("A.log", {line("2026-12-01 09:00:00", "Lager", 1, 2, R::Installed, 4000, 2000),
+                        line("2026-12-02 09:00:00", "Lager", 2, 2, R::Started),
+                        line("2026-12-02 10:00:00", "Kasse", 5, 5, R::Started)});
+    logs.file("B.log",
+              {line("2026-12-01 08:00:00", "Lager", 1, 2, R::CopyFailed),
+               line("2026-12-03 08:00:00", "Lager", 1, 2, R::CopyFailed),
+               line("2026-12-05 08:00:00", "Lager", 1, 2, R::Installed, 8000, 1000)},
+              "2026-12-04 damaged line\r\nx\tx\r\n"); // passed over
+    logs.file("Admin.log", {line("2026-12-03 07:00:00", "Lager", 2, 3, R::Published)});
+    logs.file("C.log", {line("2026-11-10 07:00:00", "Lager", 0, 1, R::Started)}); // on 0
+
+    const std::vector<Rollout::Application> apps = logs.rollout.Applications();
+    ASSERT_EQ(apps.size(), 2u);
+    const Rollout::Application& lager = apps[1];
+    EXPECT_EQ(lager.name, "Lager");
+    EXPECT_EQ(lager.newest, 3);                                // the publish line's version
+    EXPECT_EQ(lager.counts, (std::array<size_t, 3>{0, 2, 1})); // A and B on 2, C on 0
+    std::vector<std::string> curve;
+    for (const Rollout::DayShare& d : lager.curve)
+        curve.push_back(d.day + " " + std::to_string(d.on) + "/" + std::to_string(d.seen) +
+                        (d.published ? " P" : ""));
+    EXPECT_EQ(curve, (std::vector<std::string>{"2026-11-10 0/1", "2026-12-01 1/3", "2026-12-02 1/3",
+                                               "2026-12-03 0/3 P", "2026-12-05 0/3"}));
+    EXPECT_EQ(logs.rollout.LastCopy("B.log", "Lager")->bytes, 8000);
+    EXPECT_FALSE(logs.rollout.LastCopy("A.log", "Kasse"));
+    EXPECT_EQ(logs.rollout.LastSeen("A.log"), "2026-12-02 10:00:00");
+
+    const std::string page =
+        RolloutPage(logs.fleet, logs.rollout, "C:\\Logs", "2026-12-09 12:00:00");
+    EXPECT_NE(page.find("<b id=\"arbeitsplaetze\">4</b>"), std::string::npos);
+    EXPECT_NE(page.find("<b id=\"anwendungen\">2</b>"), std::string::npos);
+    // C was last seen 29 days before the report; A seven days.
+    const std::string unseen = page.substr(page.find("id=\"alt\""));
+    EXPECT_NE(unseen.find("2026-11-10 07:00:00"), std::string::npos);
+    EXPECT_EQ(unseen.substr(0, unseen.find("</table>")).find("2026-12-02"), std::string::npos);
+    // The slowest install first: A at 2 bytes/ms before B at 8.
+    const std::string slow = page.substr(page.find("id=\"langsam\""));
+    EXPECT_LT(slow.find("<td class=\"zahl\">4000"), slow.find("<td class=\"zahl\">8000"));
+}
+
+TEST(Rollout, HostileFieldsStayTextOnThePageAndInTheSpreadsheet) {
+    const struct {
+        std::string field, html, csv;
+    } cases[] = {
+        {"<img src=x onerror=alert(1)>", "&lt;img src=x onerror=alert(1)&gt;",
+         "<img src=x onerror=alert(1)>"},
+        {"</svg><script>alert(1)</script>", "&lt;/svg&gt;&lt;script&gt;alert(1)&lt;/script&gt;",
+         "</svg><script>alert(1)</script>"},
+        {"=HYPERLINK(\"http://x\",\"y\")", "=HYPERLINK(&quot;http://x&quot;,&quot;y&quot;)",
+         "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""},
+        {"+1", "+1", "'+1"},
+        {"-2+3", "-2+3", "'-2+3"},
+        {"@SUM(A1)", "@SUM(A1)", "'@SUM(A1)"},
+        {"\tx", "?x", "'?x"},
+        {"\rx", "?x", "'?x"},
+        {"a;b", "a;b", "\"a;b\""},
+        {"Tom's & Jerry", "Tom&#39;s &amp; Jerry", "Tom's & Jerry"},
+        {"\x1B[2J\xC2\x9B\x9B", "?[2J?\uFFFD", "?[2J?\uFFFD"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HtmlText(c.field), c.html) << c.field;
+        EXPECT_EQ(CsvCell(c.field), c.csv) << c.field;
+    }
+    Logs logs;
+    RunRecord hostile =
+        line("2026-12-01 09:00:00", "<img src=x onerror=alert(1)>", 1, 2, RunResult::CopyFailed);
+    hostile.computer = "</svg><script>alert(1)</script>";
+    hostile.detail = "=HYPERLINK(\"http://x\",\"y\")";
+    logs.file("x.log", {hostile});
+    const std::string page = RolloutPage(logs.fleet, logs.rollout, "<b>", "2026-12-09 12:00:00");
+    EXPECT_EQ(page.find("<img"), std::string::npos);
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+    EXPECT_EQ(page.find("<b>"), std::string::npos);
+    const std::string csv = RolloutSpreadsheet(logs.fleet, logs.rollout);
+    EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(csv.find(";\"'=HYPERLINK("), std::string::npos) << csv;
+}
+
+TEST(ChartGeometry, BarsAndCurvesLandOnTheirCoordinates) {
+    const std::array<Segment, 3> bar = VersionBar({1, 2, 1}, 400);
+    EXPECT_DOUBLE_EQ(bar[0].x, 0);
+    EXPECT_DOUBLE_EQ(bar[0].width, 100);
+    EXPECT_DOUBLE_EQ(bar[1].x, 100);
+    EXPECT_DOUBLE_EQ(bar[1].width, 200);
+    EXPECT_DOUBLE_EQ(bar[2].x, 300);
+    EXPECT_DOUBLE_EQ(VersionBar({0, 0, 0}, 400)[2].width, 0);
+    const std::vector<Point> curve = CurvePoints({0, 0.5, 1}, 640, 170, 24);
+    ASSERT_EQ(curve.size(), 3u);
+    EXPECT_DOUBLE_EQ(curve[0].x, 24);
+    EXPECT_DOUBLE_EQ(curve[0].y, 146);
+    EXPECT_DOUBLE_EQ(curve[1].x, 320);
+    EXPECT_DOUBLE_EQ(curve[1].y, 85);
+    EXPECT_DOUBLE_EQ(curve[2].x, 616);
+    EXPECT_DOUBLE_EQ(curve[2].y, 24);
+    EXPECT_DOUBLE_EQ(CurvePoints({0.25}, 640, 170, 24)[0].x, 320);
+}
