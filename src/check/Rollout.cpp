@@ -24,6 +24,19 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Sets the day's value; the logs go forward in time, so the day is almost
+// always the last one already there, or a new last one.
+template <typename V, typename Merge>
+void setDay(std::map<std::string, V>& byDay, std::string_view day, V value, Merge merge) {
+    if (!byDay.empty() && byDay.rbegin()->first == day) {
+        byDay.rbegin()->second = merge(byDay.rbegin()->second, value);
+        return;
+    }
+    auto [at, added] = byDay.emplace(std::string(day), value);
+    if (!added)
+        at->second = merge(at->second, value);
+}
+
 // The value of a map at the last key not after `day`.
 template <typename V> const V* asOf(const std::map<std::string, V>& byDay, const std::string& day) {
     auto at = byDay.upper_bound(day);
@@ -59,24 +72,32 @@ int64_t DayNumber(std::string_view t) {
 void Rollout::Add(const std::string& file, const RunRecord& run) {
     if (!IsLogTime(run.time))
         return; // a line without a date tells nothing of a rollout
-    std::string& seen = lastSeen_[file];
-    seen = std::max(seen, run.time);
+    // The lines of one file come together: its entries are found once.
+    if (!cursor_.seen || cursor_.file != file) {
+        cursor_ = Cursor{file, {}, &lastSeen_[file], nullptr, nullptr};
+    }
+    *cursor_.seen = std::max(*cursor_.seen, run.time);
     if (run.application.empty())
         return;
-    App& app = apps_[run.application];
-    const std::string day = run.time.substr(0, 10);
-    if (run.configured) {
-        auto [at, added] = app.newestByDay.emplace(day, *run.configured);
-        if (!added)
-            at->second = std::max(at->second, *run.configured);
+    if (!cursor_.app || cursor_.application != run.application) {
+        cursor_.application = run.application;
+        cursor_.app = &apps_[run.application];
+        cursor_.station = nullptr;
     }
+    App& app = *cursor_.app;
+    const std::string_view day = std::string_view(run.time).substr(0, 10);
+    if (run.configured)
+        setDay(app.newestByDay, day, *run.configured,
+               [](int32_t a, int32_t b) { return std::max(a, b); });
     if (run.result == RunResult::Published) {
-        app.publishDays.insert(day);
+        app.publishDays.emplace(day);
         return;
     }
-    Station& station = app.stations[file];
+    if (!cursor_.station)
+        cursor_.station = &app.stations[file];
+    Station& station = *cursor_.station;
     if (const std::optional<int32_t> version = versionAfter(run))
-        station.versionByDay[day] = *version;
+        setDay(station.versionByDay, day, *version, [](int32_t, int32_t b) { return b; });
     if (copied(run))
         station.lastCopy = Copy{run.bytes, run.milliseconds};
 }

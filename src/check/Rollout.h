@@ -55,6 +55,13 @@ class Rollout {
     };
     std::map<std::string, App> apps_;
     std::map<std::string, std::string> lastSeen_; // by file
+    // Where the last line went; std::map keeps its elements where they are.
+    struct Cursor {
+        std::string file, application;
+        std::string* seen = nullptr;
+        App* app = nullptr;
+        Station* station = nullptr;
+    } cursor_;
 };
 
 // Whether the text is a date and time as the run log writes it.

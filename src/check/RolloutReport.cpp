@@ -132,6 +132,8 @@ void applications(PageWriter& page, const Rollout& rollout) {
         page.Markup("</b>, weiter zur\u00FCck <b class=\"weiter\">");
         page.Number(static_cast<int64_t>(a.counts[2])).Markup("</b></p>\n");
         versionBar(page, a);
+        page.Markup("<p class=\"leer\">Gr\u00FCn: auf der neuesten Version, gelb: eine "
+                    "zur\u00FCck, rot: weiter zur\u00FCck oder ohne Version.</p>\n");
         page.Markup("<p>Anteil der Arbeitspl\u00E4tze auf der neuesten Version, je Tag:</p>\n");
         curve(page, a);
         page.Markup("</section>\n");

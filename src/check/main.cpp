@@ -9,6 +9,7 @@
 #include "check/RolloutReport.h"
 #include "check/Report.h"
 #include "check/Verdict.h"
+#include "base/CommandLine.h"
 #include "config/ConfigPath.h"
 #include "version.h"
 #include "win/Console.h"
@@ -19,7 +20,6 @@
 #include "win/Unicode.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <functional>
 #include <optional>
@@ -41,22 +41,11 @@ constexpr const char* kUsage =
     "scheiterte; 2: der Ordner ist nicht lesbar.\r\n"
     "/bericht schreibt dazu eine Seite f\u00FCr den Browser, /csv eine Datei f\u00FCr Excel.\r\n";
 
-// A path argument without the quotes that the command-line rules leave in it:
-// "C:\Logs\" arrives as C:\Logs" (the \" is a quote), and no Windows path
-// holds a quote.
-std::string pathArgument(std::string text) {
-    std::erase(text, '"');
-    return text;
-}
-
-// The arguments as typed, in whatever script.
+// The arguments as typed, in whatever script, split as paths are meant.
 std::vector<std::string> arguments() {
-    int count = 0;
-    LPWSTR* const list = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::string> args;
-    for (int i = 1; list && i < count; ++i)
-        args.push_back(win::Narrow(list[i]));
-    LocalFree(list);
+    std::vector<std::string> args = SplitCommandLine(win::Narrow(GetCommandLineW()));
+    if (!args.empty())
+        args.erase(args.begin()); // the program itself
     return args;
 }
 
@@ -74,10 +63,13 @@ std::optional<FleetCall> fleetCall(const std::vector<std::string>& args) {
                                                                             : nullptr;
         if (!target || !target->empty())
             return std::nullopt;
-        *target = win::FullPath(pathArgument(args[i + 1]));
+        *target = win::FullPath(args[i + 1]);
     }
     if (args.size() % 2 != 0 || call.folder.empty())
         return std::nullopt;
+    // The folder as the table names it: without a backslash at its end.
+    while (call.folder.size() > 3 && call.folder.back() == '\\')
+        call.folder.pop_back();
     return call;
 }
 
@@ -131,7 +123,7 @@ int main() {
         return args.size() > 1 ? check::kFaultyConfiguration : check::kAllGood;
     }
     const std::string ini = args.empty() ? programDirectory(win::ModuleFileName()) + "vorlund.INI"
-                                         : win::FullPath(pathArgument(args[0]));
+                                         : win::FullPath(args[0]);
     const check::ConfigFacts facts = check::Inspect(ini);
     win::WriteOut(check::Report(facts, VORLUND_VERSION_STRING));
     return check::ExitCodeFor(facts);

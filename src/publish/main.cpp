@@ -1,6 +1,7 @@
 // vorlundpublish: puts a new front-end out in one command, so that no order
 // of copying and raising the version, no replicated share, no database
 // still open and no wrong file can send a wrong front-end to the desks.
+#include "base/CommandLine.h"
 #include "config/ConfigPath.h"
 #include "publish/ConsoleHost.h"
 #include "publish/PublishArguments.h"
@@ -12,7 +13,6 @@
 #include "win/Unicode.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -21,14 +21,11 @@ namespace {
 
 using namespace vorlund;
 
-// The arguments as typed, in whatever script.
+// The arguments as typed, in whatever script, split as paths are meant.
 std::vector<std::string> arguments() {
-    int count = 0;
-    LPWSTR* const list = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::string> args;
-    for (int i = 1; list && i < count; ++i)
-        args.push_back(win::Narrow(list[i]));
-    LocalFree(list);
+    std::vector<std::string> args = SplitCommandLine(win::Narrow(GetCommandLineW()));
+    if (!args.empty())
+        args.erase(args.begin()); // the program itself
     return args;
 }
 
