@@ -9,6 +9,7 @@
 // Usage: vorlund_report_bench [rounds] [vorlundcheck exe]   (default 3 rounds)
 #include "prepare/RunLog.h"
 #include "support/WinTestSupport.h"
+#include "win/Handles.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -60,12 +61,12 @@ struct Run {
 Run runCheck(const std::string& exe, const std::string& args) {
     std::string command = "\"" + exe + "\" " + args;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out =
-        CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    const win::File out(
+        CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
+    startup.hStdOutput = startup.hStdError = out.get();
     PROCESS_INFORMATION process{};
     const ULONGLONG start = GetTickCount64();
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
@@ -73,18 +74,16 @@ Run runCheck(const std::string& exe, const std::string& args) {
         std::printf("cannot start %s\n", exe.c_str());
         std::exit(1);
     }
+    const win::UniqueKernel thread(process.hThread), child(process.hProcess);
     // Looked at while it runs: an ended process has no counters under Wine.
     SIZE_T peak = 0;
-    while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(child.get(), 5) == WAIT_TIMEOUT) {
         PROCESS_MEMORY_COUNTERS memory{};
         memory.cb = sizeof memory;
-        if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory))
+        if (GetProcessMemoryInfo(child.get(), &memory, sizeof memory))
             peak = std::max(peak, memory.PeakWorkingSetSize);
     }
     const double seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(out);
     return {seconds, static_cast<double>(peak) / 1048576.0};
 }
 

@@ -5,7 +5,9 @@
 #include "check/PageWriter.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <set>
+#include <string_view>
 
 namespace vorlund::check {
 namespace {
@@ -140,6 +142,12 @@ void applications(PageWriter& page, const Rollout& rollout) {
     }
 }
 
+// The cells of a row, each text cleaned and escaped.
+void cells(PageWriter& page, std::initializer_list<std::string_view> texts) {
+    for (const std::string_view text : texts)
+        page.Markup("<td>").Text(text).Markup("</td>");
+}
+
 void failing(PageWriter& page, const std::vector<FleetRow>& rows) {
     page.Markup("<h2>Letzter Lauf fehlgeschlagen</h2>\n<table id=\"fehler\">\n<tr><th>Computer"
                 "</th><th>Benutzer</th><th>Zeit</th><th>Anwendung</th><th>Ergebnis</th><th>"
@@ -147,10 +155,10 @@ void failing(PageWriter& page, const std::vector<FleetRow>& rows) {
     for (const FleetRow& r : rows) {
         if (!LastRunFailed(r))
             continue;
-        page.Markup("<tr class=\"fehler\"><td>").Text(r.last.computer).Markup("</td><td>");
-        page.Text(r.last.user).Markup("</td><td>").Text(r.last.time).Markup("</td><td>");
-        page.Text(r.last.application).Markup("</td><td>").Text(Keyword(r.last.result));
-        page.Markup("</td><td>").Text(r.last.detail).Markup("</td></tr>\n");
+        page.Markup("<tr class=\"fehler\">");
+        cells(page, {r.last.computer, r.last.user, r.last.time, r.last.application,
+                     Keyword(r.last.result), r.last.detail});
+        page.Markup("</tr>\n");
     }
     page.Markup("</table>\n");
 }
@@ -173,8 +181,9 @@ void slowest(PageWriter& page, const std::vector<FleetRow>& rows, const Rollout&
     page.Markup("<h2>Langsamste Installationen</h2>\n<table id=\"langsam\">\n<tr><th>Computer"
                 "</th><th>Anwendung</th><th>Bytes</th><th>Millisekunden</th><th>KB/s</th></tr>\n");
     for (const Slow& s : copies) {
-        page.Markup("<tr><td>").Text(s.row->last.computer).Markup("</td><td>");
-        page.Text(s.row->last.application).Markup("</td><td class=\"zahl\">");
+        page.Markup("<tr>");
+        cells(page, {s.row->last.computer, s.row->last.application});
+        page.Markup("<td class=\"zahl\">");
         page.Number(s.copy.bytes).Markup("</td><td class=\"zahl\">").Number(s.copy.milliseconds);
         page.Markup("</td><td class=\"zahl\">").Number(static_cast<int64_t>(s.rate * 1000 / 1024));
         page.Markup("</td></tr>\n");
@@ -192,8 +201,9 @@ void unseen(PageWriter& page, const std::vector<FleetRow>& rows, const Rollout& 
         if (!IsLogTime(now) || !IsLogTime(seen) || !listed.insert(r.file).second ||
             DayNumber(now) - DayNumber(seen) < kUnseenDays)
             continue;
-        page.Markup("<tr><td>").Text(r.last.computer).Markup("</td><td>").Text(r.last.user);
-        page.Markup("</td><td>").Text(seen).Markup("</td></tr>\n");
+        page.Markup("<tr>");
+        cells(page, {r.last.computer, r.last.user, seen});
+        page.Markup("</tr>\n");
     }
     page.Markup("</table>\n");
 }
@@ -204,14 +214,14 @@ void everyStation(PageWriter& page, const std::vector<FleetRow>& rows) {
                 "Konfiguriert</th><th>Ergebnis</th><th>Fehlerl\u00E4ufe</th></tr>\n");
     for (const FleetRow& r : rows) {
         if (LastRunFailed(r))
-            page.Markup("<tr class=\"fehler\"><td>");
+            page.Markup("<tr class=\"fehler\">");
         else
-            page.Markup("<tr><td>");
-        page.Text(r.last.computer).Markup("</td><td>").Text(r.last.user).Markup("</td><td>");
-        page.Text(r.last.time).Markup("</td><td>").Text(r.last.application).Markup("</td><td>");
-        page.Text(versionText(r.last.installed) + "/" + versionText(r.last.configured));
-        page.Markup("</td><td>").Text(Keyword(r.last.result)).Markup("</td><td class=\"zahl\">");
-        page.Number(r.failures).Markup("</td></tr>\n");
+            page.Markup("<tr>");
+        const std::string versions =
+            versionText(r.last.installed) + "/" + versionText(r.last.configured);
+        cells(page, {r.last.computer, r.last.user, r.last.time, r.last.application, versions,
+                     Keyword(r.last.result)});
+        page.Markup("<td class=\"zahl\">").Number(r.failures).Markup("</td></tr>\n");
     }
     page.Markup("</table>\n");
 }

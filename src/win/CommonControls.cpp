@@ -7,15 +7,14 @@ namespace {
 
 struct Library {
     HMODULE module = LoadSystemLibrary("comctl32.dll");
-    template <typename F> F get(const char* name) const {
-        return reinterpret_cast<F>(
-            reinterpret_cast<void*>(module ? GetProcAddress(module, name) : nullptr));
-    }
-    decltype(&::InitCommonControlsEx) init = get<decltype(init)>("InitCommonControlsEx");
-    decltype(&::SetWindowSubclass) setSubclass = get<decltype(setSubclass)>("SetWindowSubclass");
+    decltype(&::InitCommonControlsEx) init =
+        Function<decltype(init)>(module, "InitCommonControlsEx");
+    decltype(&::SetWindowSubclass) setSubclass =
+        Function<decltype(setSubclass)>(module, "SetWindowSubclass");
     decltype(&::RemoveWindowSubclass) removeSubclass =
-        get<decltype(removeSubclass)>("RemoveWindowSubclass");
-    decltype(&::DefSubclassProc) defSubclass = get<decltype(defSubclass)>("DefSubclassProc");
+        Function<decltype(removeSubclass)>(module, "RemoveWindowSubclass");
+    decltype(&::DefSubclassProc) defSubclass =
+        Function<decltype(defSubclass)>(module, "DefSubclassProc");
 };
 
 // Loaded once and kept for the life of the process, as a static import would be.

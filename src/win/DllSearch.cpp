@@ -5,8 +5,8 @@ namespace vorlund::win {
 void RestrictDllSearch() {
     // Present from Windows 8, and on Windows 7 with its loader update.
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    const auto setDefault = Function<SetDefaultDllDirectoriesFn>(GetModuleHandleA("kernel32.dll"),
+                                                                 "SetDefaultDllDirectories");
     if (setDefault)
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetDllDirectoryA("");

@@ -15,4 +15,11 @@ void RestrictDllSearch();
 // A system DLL by its full path in the system directory.
 HMODULE LoadSystemLibrary(const std::string& name);
 
+// A function of a loaded DLL as its own type; null when the DLL or the
+// function is missing.
+template <typename F> F Function(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(
+        reinterpret_cast<void*>(module ? GetProcAddress(module, name) : nullptr));
+}
+
 } // namespace vorlund::win

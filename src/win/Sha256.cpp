@@ -13,16 +13,13 @@ namespace {
 
 struct Cng {
     HMODULE module = LoadSystemLibrary("bcrypt.dll");
-    template <typename F> F get(const char* name) const {
-        return reinterpret_cast<F>(
-            reinterpret_cast<void*>(module ? GetProcAddress(module, name) : nullptr));
-    }
     decltype(&::BCryptOpenAlgorithmProvider) open =
-        get<decltype(open)>("BCryptOpenAlgorithmProvider");
-    decltype(&::BCryptCreateHash) create = get<decltype(create)>("BCryptCreateHash");
-    decltype(&::BCryptHashData) data = get<decltype(data)>("BCryptHashData");
-    decltype(&::BCryptFinishHash) finish = get<decltype(finish)>("BCryptFinishHash");
-    decltype(&::BCryptDestroyHash) destroy = get<decltype(destroy)>("BCryptDestroyHash");
+        Function<decltype(open)>(module, "BCryptOpenAlgorithmProvider");
+    decltype(&::BCryptCreateHash) create = Function<decltype(create)>(module, "BCryptCreateHash");
+    decltype(&::BCryptHashData) data = Function<decltype(data)>(module, "BCryptHashData");
+    decltype(&::BCryptFinishHash) finish = Function<decltype(finish)>(module, "BCryptFinishHash");
+    decltype(&::BCryptDestroyHash) destroy =
+        Function<decltype(destroy)>(module, "BCryptDestroyHash");
     // One provider for the life of the process, as a static import would keep it.
     BCRYPT_ALG_HANDLE algorithm = nullptr;
     Cng() {
