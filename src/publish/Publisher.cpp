@@ -3,6 +3,7 @@
 #include "base/AsciiText.h"
 #include "base/HashPipeline.h"
 #include "config/Environment.h"
+#include "config/IntParse.h"
 #include "config/ProfileEditor.h"
 #include "config/ProfileReader.h"
 #include "config/ReadProgramm.h"
@@ -53,6 +54,11 @@ bool hasDatabaseHeader(std::string_view head) {
            (head.substr(4, 15) == "Standard Jet DB" || head.substr(4, 15) == "Standard ACE DB");
 }
 
+bool readOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(win::Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 bool retryable(DWORD error) {
     return IsTransientLock(error) || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
@@ -76,15 +82,16 @@ struct Publisher::Road {
     std::string sha256;
     std::string partial;
     int32_t newVersion = 0;
-    std::string newIni;
-    std::string vorher, aside; // the one before, and where an older one waits meanwhile
+    std::string newIni, iniTemp; // the new configuration, and the file it waits in
+    std::string vorher, aside;   // the one before, and where an older one waits meanwhile
     bool hadCentral = false, hadVorher = false;
 };
 
 int Publisher::refuse(const Refusal& r) {
     say_(r.text);
-    say_(r.code == kRefused ? "Nichts ge\u00E4ndert."
-                            : "Nichts ge\u00E4ndert; siehe vorlundpublish /?.");
+    if (!r.changed)
+        say_(r.code == kRefused ? "Nichts ge\u00E4ndert."
+                                : "Nichts ge\u00E4ndert; siehe vorlundpublish /?.");
     return r.code;
 }
 
@@ -149,6 +156,13 @@ std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
     entry.section = entries[found.front()];
     entry.displayName = list.FieldAsString("displayname");
     entry.version = list.FieldAsInteger("version");
+    // A version the launcher reads as 0 would publish as 1, below every
+    // workstation's: nothing would install.
+    if (const std::string text = reader.ReadString(entry.section, "version", "");
+        !text.empty() && !readInt(text))
+        return Refusal{kFaultyCall, "version=" + text + " in [" + entry.section +
+                                        "] ist keine ganze Zahl; Vorlund liest sie als 0. "
+                                        "Bitte zuerst berichtigen."};
     entry.logDir = reader.ReadString("SETUP", "logdir", "");
     if (list.FieldAsString("mdbname").empty())
         return Refusal{kFaultyCall, "[" + entry.section + "] nennt kein mdbname."};
@@ -248,6 +262,55 @@ std::optional<Publisher::Refusal> Publisher::editConfiguration(Road& road) {
     return std::nullopt;
 }
 
+// The new configuration waits in a file beside the old one before the share
+// is touched, so that a full or refusing folder stops the publish in time.
+std::optional<Publisher::Refusal> Publisher::stageConfiguration(Road& road) {
+    return stage(road.entry, road.newIni, road.iniTemp);
+}
+
+std::optional<Publisher::Refusal> Publisher::unchangedConfiguration(Road& road) {
+    return unchanged(road.entry);
+}
+
+std::optional<Publisher::Refusal> Publisher::stage(const Entry& entry, const std::string& bytes,
+                                                   const std::string& temp) {
+    system_.Remove(temp); // one a crashed publish of this process number left
+    if (const Status written = system_.WriteNew(temp, bytes); !written.ok())
+        return Refusal{kRefused,
+                       "Die Konfiguration " + entry.iniPath +
+                           " l\u00E4sst sich nicht schreiben: " + win::SystemText(written.error)};
+    return std::nullopt;
+}
+
+std::optional<Publisher::Refusal> Publisher::unchanged(const Entry& entry) {
+    if (system_.ReadAll(entry.iniPath) != entry.snapshot)
+        return Refusal{kRefused, "Die Konfiguration " + entry.iniPath +
+                                     " wurde inzwischen ge\u00E4ndert; sie bleibt, wie sie ist. "
+                                     "Bitte erneut aufrufen."};
+    return std::nullopt;
+}
+
+// ReplaceFileW as Windows documents its failures when a backup is named:
+// both files keep their names, or the replaced one already carries the
+// backup's name (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) and is moved back.
+// Readers holding the replaced file are waited for.
+Publisher::Replaced Publisher::replaceWaiting(const std::string& replaced,
+                                              const std::string& replacement,
+                                              const std::string& backup,
+                                              const std::string& readers) {
+    for (DWORD waited = 0;; waited += kStep) {
+        const DWORD error = system_.Replace(replaced, replacement, backup).error;
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !system_.Move(backup, replaced).ok())
+            return {error, true};
+        if (error == ERROR_SUCCESS || !retryable(error) || waited >= kPatience)
+            return {error, false};
+        if (waited % kSayEvery == 0)
+            say_("Warte: " + readers + " (" + std::to_string(waited / 1000) + " s von " +
+                 std::to_string(kPatience / 1000) + " s) ...");
+        system_.Pause(host_, kStep);
+    }
+}
+
 std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
     const std::string& central = road.entry.central;
     road.vorher = central + ".vorher";
@@ -259,59 +322,81 @@ std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
         if (const Status moved = system_.Move(road.vorher, road.aside); !moved.ok())
             return Refusal{kRefused, road.vorher + " kann nicht beiseitegelegt werden: " +
                                          win::SystemText(moved.error)};
-    DWORD error = ERROR_SUCCESS;
-    for (DWORD waited = 0;; waited += kStep) {
-        error = (road.hadCentral ? system_.Replace(central, road.partial, road.vorher)
-                                 : system_.Move(road.partial, central))
-                    .error;
-        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) // the old copy went to .vorher
-            system_.Move(road.vorher, central);
-        if (error == ERROR_SUCCESS || !retryable(error) || waited >= kPatience)
-            break;
-        if (waited % kSayEvery == 0)
-            say_("Warte: Arbeitspl\u00E4tze lesen gerade die zentrale Kopie (" +
-                 std::to_string(waited / 1000) + " s von " + std::to_string(kPatience / 1000) +
-                 " s) ...");
-        system_.Pause(host_, kStep);
-    }
-    if (error == ERROR_SUCCESS)
+    const Replaced replaced =
+        road.hadCentral ? replaceWaiting(central, road.partial, road.vorher,
+                                         "Arbeitspl\u00E4tze lesen gerade die zentrale Kopie")
+                        : Replaced{RetryWhileLocked(
+                              host_, system_, [&] { return system_.Move(road.partial, central); })};
+    if (replaced.stranded)
+        return Refusal{kRefused,
+                       "ACHTUNG: die zentrale Kopie " + central + " liegt jetzt als " +
+                           road.vorher + " (" + win::SystemText(replaced.error) +
+                           "); bitte von Hand in " + central + " umbenennen.",
+                       true};
+    if (replaced.error == ERROR_SUCCESS)
         return std::nullopt;
     if (road.hadVorher)
         system_.Move(road.aside, road.vorher);
-    return Refusal{kRefused, "Die zentrale Kopie " + central +
-                                 " l\u00E4sst sich nicht ersetzen: " + win::SystemText(error)};
+    return Refusal{kRefused, "Die zentrale Kopie " + central + " l\u00E4sst sich nicht ersetzen: " +
+                                 win::SystemText(replaced.error)};
 }
 
-void Publisher::undoReplace(const Road& road) {
+// The configuration could not take the new version: the central copy it
+// names comes back, waiting for workstations that opened the new one
+// meanwhile. What could not be undone is said, with what to do by hand.
+std::optional<std::string> Publisher::undoReplace(const Road& road) {
     const std::string& central = road.entry.central;
-    const Status undone =
-        road.hadCentral ? system_.Replace(central, road.vorher, "") : system_.Remove(central);
-    if (undone.ok() && road.hadVorher)
+    if (!road.hadCentral) {
+        if (const DWORD error =
+                RetryWhileLocked(host_, system_, [&] { return system_.Remove(central); }))
+            return "ACHTUNG: die neue zentrale Kopie " + central +
+                   " lie\u00DF sich nicht entfernen (" + win::SystemText(error) +
+                   "); bitte von Hand l\u00F6schen.";
+        return std::nullopt;
+    }
+    // The new copy steps aside under the partial name and goes.
+    const Replaced undone = replaceWaiting(central, road.vorher, road.partial,
+                                           "Arbeitspl\u00E4tze lesen gerade die neue zentrale "
+                                           "Kopie; sie wird zur\u00FCckgenommen");
+    if (undone.stranded)
+        return "ACHTUNG: es gibt keine zentrale Kopie " + central + " mehr (" +
+               win::SystemText(undone.error) + "); die bisherige liegt als " + road.vorher +
+               ", bitte von Hand in " + central + " umbenennen.";
+    if (undone.error != ERROR_SUCCESS)
+        return "ACHTUNG: die zentrale Kopie lie\u00DF sich nicht zur\u00FCcksetzen (" +
+               win::SystemText(undone.error) +
+               "); sie ist die neue, die Konfiguration die alte. "
+               "Die bisherige liegt als " +
+               road.vorher +
+               " daneben; bitte von Hand zur\u00FCckkopieren oder erneut ver\u00F6ffentlichen.";
+    system_.Remove(road.partial);
+    if (road.hadVorher)
         system_.Move(road.aside, road.vorher);
-    if (!undone.ok())
-        say_("ACHTUNG: die zentrale Kopie lie\u00DF sich nicht zur\u00FCcksetzen (" +
-             win::SystemText(undone.error) + "). Die bisherige liegt als " + road.vorher +
-             " daneben; bitte von Hand zur\u00FCckkopieren.");
+    return std::nullopt;
 }
 
-// Like a document, in one step that keeps the file's permissions; never
-// over a change someone saved meanwhile.
-std::optional<Publisher::Refusal> Publisher::writeConfiguration(const Entry& entry,
-                                                                const std::string& bytes) {
-    if (system_.ReadAll(entry.iniPath) != entry.snapshot)
-        return Refusal{kRefused, "Die Konfiguration " + entry.iniPath +
-                                     " wurde inzwischen ge\u00E4ndert; sie bleibt, wie sie ist. "
-                                     "Bitte erneut aufrufen."};
-    const std::string temp = entry.iniPath + "." + std::to_string(GetCurrentProcessId()) + ".neu";
-    Status written = system_.WriteNew(temp, bytes);
-    if (written.ok())
-        written = system_.Replace(entry.iniPath, temp, "");
-    if (written.ok())
-        return std::nullopt;
-    system_.Remove(temp);
-    return Refusal{kRefused,
-                   "Die Konfiguration " + entry.iniPath +
-                       " l\u00E4sst sich nicht schreiben: " + win::SystemText(written.error)};
+// In one step that keeps the file's permissions, its old text kept aside
+// until the new one stands; never over a change someone saved meanwhile.
+std::optional<Publisher::Refusal> Publisher::placeConfiguration(const Entry& entry,
+                                                                const std::string& temp) {
+    if (std::optional<Refusal> r = unchanged(entry))
+        return r;
+    const std::string backup = entry.iniPath + "." + std::to_string(GetCurrentProcessId()) + ".alt";
+    system_.Remove(backup);
+    const Replaced replaced =
+        replaceWaiting(entry.iniPath, temp, backup, "die Konfiguration wird gerade gelesen");
+    if (replaced.stranded)
+        return Refusal{kRefused,
+                       "ACHTUNG: die Konfiguration " + entry.iniPath + " liegt jetzt als " +
+                           backup + " (" + win::SystemText(replaced.error) +
+                           "); bitte von Hand in " + entry.iniPath + " umbenennen.",
+                       true};
+    if (replaced.error != ERROR_SUCCESS)
+        return Refusal{kRefused,
+                       "Die Konfiguration " + entry.iniPath +
+                           " l\u00E4sst sich nicht schreiben: " + win::SystemText(replaced.error)};
+    system_.Remove(backup);
+    return std::nullopt;
 }
 
 void Publisher::log(const Road& road) {
@@ -330,7 +415,7 @@ void Publisher::log(const Road& road) {
 }
 
 int Publisher::publish(const PublishRequest& request, const std::string& iniPath) {
-    Road road{request, {}, {}, {}, 0, {}, {}, 0, {}, {}, {}, false, false};
+    Road road{request, {}, {}, {}, 0, {}, {}, 0, {}, {}, {}, {}, false, false};
     win::File held;
     if (std::optional<Refusal> r = lock(iniPath, held))
         return refuse(*r);
@@ -344,21 +429,31 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
     if (!request.version && now == INT32_MAX)
         return refuse({kFaultyCall, "version ist schon die h\u00F6chste Zahl."});
     road.newVersion = request.version.value_or(now + 1);
-    const DWORD attributes = GetFileAttributesW(win::Wide(iniPath).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    if (readOnly(iniPath))
         return refuse({kRefused, "Die Konfiguration " + iniPath + " ist schreibgesch\u00FCtzt."});
+    if (readOnly(road.entry.central))
+        return refuse(
+            {kRefused, "Die zentrale Kopie " + road.entry.central + " ist schreibgesch\u00FCtzt."});
     road.source =
         request.kind == PublishRequest::Back ? road.entry.central + ".vorher" : request.source;
-    PartialFile partial(system_, PartialCopyPath(road.entry.central)); // goes on every failure
+    road.iniTemp = iniPath + "." + std::to_string(GetCurrentProcessId()) + ".neu";
+    // Both go on every failure.
+    PartialFile partial(system_, PartialCopyPath(road.entry.central));
+    PartialFile iniTemp(system_, road.iniTemp);
     for (auto step : {&Publisher::checkSource, &Publisher::copyToPartial,
-                      &Publisher::editConfiguration, &Publisher::replaceCentral})
+                      &Publisher::editConfiguration, &Publisher::stageConfiguration,
+                      &Publisher::unchangedConfiguration, &Publisher::replaceCentral})
         if (std::optional<Refusal> r = (this->*step)(road))
             return refuse(*r);
     partial.Placed();
-    if (std::optional<Refusal> r = writeConfiguration(road.entry, road.newIni)) {
-        undoReplace(road);
+    if (std::optional<Refusal> r = placeConfiguration(road.entry, road.iniTemp)) {
+        if (std::optional<std::string> left = undoReplace(road)) {
+            r->text += "\r\n" + *left;
+            r->changed = true;
+        }
         return refuse(*r);
     }
+    iniTemp.Placed();
     if (road.hadVorher)
         system_.Remove(road.aside);
     log(road);
@@ -391,8 +486,13 @@ int Publisher::setLock(const PublishRequest& request, const std::string& iniPath
              (global ? " Aber gesperrt= in [SETUP] sperrt alle Anwendungen." : ""));
         return kDone;
     }
-    if (std::optional<Refusal> r = writeConfiguration(entry, doc.Bytes()))
+    const std::string temp = iniPath + "." + std::to_string(GetCurrentProcessId()) + ".neu";
+    PartialFile staged(system_, temp);
+    if (std::optional<Refusal> r = stage(entry, doc.Bytes(), temp))
         return refuse(*r);
+    if (std::optional<Refusal> r = placeConfiguration(entry, temp))
+        return refuse(*r);
+    staged.Placed();
     say_(quoted(entry.displayName) +
          (request.kind == PublishRequest::Lock
               ? " ist gesperrt: " + request.text

@@ -11,6 +11,7 @@
 #include "publish/PublishSystem.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vorlund::publish {
@@ -31,6 +32,13 @@ class Publisher {
     struct Refusal {
         int code;
         std::string text;
+        bool changed = false; // the text says what was left changed, and how to mend it
+    };
+    // What a replace left: done, refused with both files where they were, or
+    // the replaced file stranded under the backup's name.
+    struct Replaced {
+        DWORD error = ERROR_SUCCESS;
+        bool stranded = false;
     };
     struct Entry;
     struct Road;
@@ -42,9 +50,16 @@ class Publisher {
     std::optional<Refusal> checkSource(Road& road);
     std::optional<Refusal> copyToPartial(Road& road);
     std::optional<Refusal> editConfiguration(Road& road);
+    std::optional<Refusal> stageConfiguration(Road& road);
+    std::optional<Refusal> unchangedConfiguration(Road& road);
     std::optional<Refusal> replaceCentral(Road& road);
-    std::optional<Refusal> writeConfiguration(const Entry& entry, const std::string& bytes);
-    void undoReplace(const Road& road);
+    Replaced replaceWaiting(const std::string& replaced, const std::string& replacement,
+                            const std::string& backup, const std::string& readers);
+    std::optional<Refusal> stage(const Entry& entry, const std::string& bytes,
+                                 const std::string& temp);
+    std::optional<Refusal> unchanged(const Entry& entry);
+    std::optional<Refusal> placeConfiguration(const Entry& entry, const std::string& temp);
+    std::optional<std::string> undoReplace(const Road& road);
     int publish(const PublishRequest& request, const std::string& iniPath);
     int setLock(const PublishRequest& request, const std::string& iniPath);
     void log(const Road& road);

@@ -9,10 +9,11 @@ enum class PublishOp { None, CreatePartial, Write, Flush, HashOf, Replace, Move,
 
 class FailingPublish : public publish::PublishSystem {
   public:
-    // op fails at its nth call (and only then), with the given error.
+    // op fails at its nth call and the times - 1 calls after it (and only
+    // then), with the given error.
     explicit FailingPublish(PublishOp op = PublishOp::None, int nth = 1,
-                            DWORD error = ERROR_DISK_FULL)
-        : op_(op), nth_(nth), error_(error) {}
+                            DWORD error = ERROR_DISK_FULL, int times = 1)
+        : op_(op), nth_(nth), error_(error), times_(times) {}
 
     Opened CreatePartial(const std::string& path) override {
         return fails(PublishOp::CreatePartial) ? Opened{win::File(), error_}
@@ -30,10 +31,19 @@ class FailingPublish : public publish::PublishSystem {
         return fails(PublishOp::HashOf) ? std::optional<std::string>(std::string(64, '0'))
                                         : PublishSystem::HashOf(path);
     }
+    // A refused replace leaves the files as Windows documents for its code:
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT without a backup named takes the
+    // replaced file away, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves it under
+    // the backup's name; any other refusal changes nothing.
     Status Replace(const std::string& replaced, const std::string& replacement,
                    const std::string& backup) override {
-        return fails(PublishOp::Replace) ? Status{error_}
-                                         : PublishSystem::Replace(replaced, replacement, backup);
+        if (!fails(PublishOp::Replace))
+            return PublishSystem::Replace(replaced, replacement, backup);
+        if (error_ == ERROR_UNABLE_TO_MOVE_REPLACEMENT && backup.empty())
+            DeleteFileA(replaced.c_str());
+        if (error_ == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !backup.empty())
+            MoveFileA(replaced.c_str(), backup.c_str());
+        return Status{error_};
     }
     Status Move(const std::string& from, const std::string& to) override {
         return fails(PublishOp::Move) ? Status{error_} : PublishSystem::Move(from, to);
@@ -50,11 +60,13 @@ class FailingPublish : public publish::PublishSystem {
         if (op != op_)
             return false;
         SetLastError(ERROR_ALREADY_EXISTS); // a stale last error: the result carries the reason
-        return ++calls_ == nth_;
+        ++calls_;
+        return calls_ >= nth_ && calls_ < nth_ + times_;
     }
     PublishOp op_;
     int nth_;
     DWORD error_;
+    int times_;
     int calls_ = 0;
 };
 

@@ -73,6 +73,8 @@ TEST_F(PublisherTest, AFailureAtAnyStepLeavesTheShareAndTheConfigurationAsTheyWe
         const char* name;
         PublishOp op;
         int nth;
+        DWORD error = ERROR_DISK_FULL;
+        int times = 1;
     } cases[] = {
         {"the partial file cannot be made", PublishOp::CreatePartial, 1},
         {"the share is full", PublishOp::Write, 2},
@@ -80,34 +82,96 @@ TEST_F(PublisherTest, AFailureAtAnyStepLeavesTheShareAndTheConfigurationAsTheyWe
         {"the copy reads back other than written", PublishOp::HashOf, 1},
         {"the .vorher cannot be put aside", PublishOp::Move, 1},
         {"the central copy cannot be replaced", PublishOp::Replace, 1},
+        {"the central copy went to .vorher", PublishOp::Replace, 1,
+         ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
         {"the configuration's new file cannot be written", PublishOp::WriteNew, 1},
         {"the configuration cannot be replaced", PublishOp::Replace, 2},
+        {"the configuration's new file cannot take its place", PublishOp::Replace, 2,
+         ERROR_UNABLE_TO_MOVE_REPLACEMENT, 61},
+        {"the configuration went to its backup", PublishOp::Replace, 2,
+         ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
     };
     const std::map<std::string, std::string> before = state();
     PublishRequest request;
     request.kind = PublishRequest::Publish;
     for (const auto& c : cases) {
-        FailingPublish failing(c.op, c.nth);
+        FailingPublish failing(c.op, c.nth, c.error, c.times);
         said.clear();
         EXPECT_EQ(run(failing, request), kRefused) << c.name << "\n" << said;
         EXPECT_TRUE(state() == before) << c.name << ": " << state().size() << " files\n" << said;
         EXPECT_NE(said.find("Nichts ge\u00E4ndert."), std::string::npos) << c.name;
     }
-    // Changed meanwhile: someone's save is never written over.
+    // Changed meanwhile, during the copy or after the central copy was
+    // replaced: someone's save is never written over.
     struct SavedMeanwhile : PublishSystem {
         std::string ini;
-        int reads = 0;
+        int reads = 0, savedAt = 0;
         std::optional<std::string> ReadAll(const std::string& path) override {
-            if (path == ini && ++reads == 2)
+            if (path == ini && ++reads == savedAt)
                 WriteFileBytes(ini, "[Lager]\r\nversion=99\r\n");
             return PublishSystem::ReadAll(path);
         }
-    } meanwhile;
-    meanwhile.ini = ini;
-    EXPECT_EQ(run(meanwhile, request), kRefused) << said;
-    std::map<std::string, std::string> expected = before;
-    expected["INI"] = "[Lager]\r\nversion=99\r\n";
-    EXPECT_TRUE(state() == expected) << said;
+    };
+    for (const int savedAt : {2, 3}) {
+        const std::string original = before.at("INI");
+        WriteFileBytes(ini, original);
+        SavedMeanwhile meanwhile;
+        meanwhile.ini = ini;
+        meanwhile.savedAt = savedAt;
+        EXPECT_EQ(run(meanwhile, request), kRefused) << said;
+        std::map<std::string, std::string> expected = before;
+        expected["INI"] = "[Lager]\r\nversion=99\r\n";
+        EXPECT_TRUE(state() == expected) << "saved at read " << savedAt << "\n" << said;
+    }
+}
+
+// The configuration cannot take the new version while workstations have
+// opened the new central copy: taking it back waits for them, and what
+// cannot be undone is said as such, never as "nothing changed".
+TEST_F(PublisherTest, ACentralCopyTakenBackWaitsForItsReaders) {
+    struct ReadersOfTheNewCopy : PublishSystem {
+        std::string central;
+        win::File reading;
+        int replaces = 0;
+        DWORD paused = 0, letGoAfter = 0;
+        Status Replace(const std::string& replaced, const std::string& replacement,
+                       const std::string& backup) override {
+            if (++replaces != 2)
+                return PublishSystem::Replace(replaced, replacement, backup);
+            reading = win::File(CreateFileA(central.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+            return Status{ERROR_DISK_FULL}; // the configuration's folder
+        }
+        void Pause(PrepareHost&, DWORD ms) override {
+            if ((paused += ms) >= letGoAfter)
+                reading.close();
+        }
+    };
+    const std::map<std::string, std::string> before = state();
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    ReadersOfTheNewCopy letGo;
+    letGo.central = share + "lager.mdb";
+    letGo.letGoAfter = 3000;
+    EXPECT_EQ(run(letGo, request), kRefused) << said;
+    EXPECT_TRUE(state() == before) << said;
+    EXPECT_GE(letGo.paused, 3000u);
+    EXPECT_NE(said.find("Nichts ge\u00E4ndert."), std::string::npos) << said;
+
+    said.clear();
+    ReadersOfTheNewCopy holdOn;
+    holdOn.central = share + "lager.mdb";
+    holdOn.letGoAfter = 3600000;
+    EXPECT_EQ(run(holdOn, request), kRefused) << said;
+    holdOn.reading.close();
+    EXPECT_GE(holdOn.paused, 60000u);
+    EXPECT_EQ(said.find("Nichts ge\u00E4ndert"), std::string::npos) << said;
+    EXPECT_NE(said.find("ACHTUNG: die zentrale Kopie lie\u00DF sich nicht zur\u00FCcksetzen"),
+              std::string::npos)
+        << said;
+    EXPECT_TRUE(ReadFileBytes(share + "lager.mdb") == ReadFileBytes(source));
+    EXPECT_EQ(ReadFileBytes(share + "lager.mdb.vorher"), kJet + "version 12");
+    EXPECT_EQ(ReadFileBytes(ini), before.at("INI"));
 }
 
 TEST_F(PublisherTest, WrongSourcesAndCallsAreRefusedBeforeAnythingChanges) {
@@ -137,6 +201,16 @@ TEST_F(PublisherTest, WrongSourcesAndCallsAreRefusedBeforeAnythingChanges) {
     EXPECT_EQ(publishing(held), kRefused);
     EXPECT_NE(said.find("daneben liegt " + dir / "offen.ldb"), std::string::npos) << said;
     EXPECT_EQ(publishing(dir / "neu.mdb", 12), kFaultyCall); // not higher than today's
+    const std::string ini12 = ReadFileBytes(ini);
+    for (const char* version : {"12.1", "12 ; vom 3.5."}) {
+        std::string faulty = ini12;
+        faulty.replace(faulty.find("version=12"), 10, std::string("version=") + version);
+        WriteFileBytes(ini, faulty);
+        EXPECT_EQ(publishing(dir / "neu.mdb"), kFaultyCall) << version; // it reads as 0
+        EXPECT_NE(said.find("keine ganze Zahl"), std::string::npos) << said;
+        EXPECT_EQ(ReadFileBytes(ini), faulty);
+    }
+    WriteFileBytes(ini, ini12);
     EXPECT_EQ(publishing(share + "lager.mdb"), kFaultyCall); // the central copy itself
     PublishRequest back;
     back.kind = PublishRequest::Back;
@@ -151,8 +225,8 @@ TEST_F(PublisherTest, WrongSourcesAndCallsAreRefusedBeforeAnythingChanges) {
 }
 
 // A second publisher waits for the first and refuses after a minute; a
-// read-only configuration is refused at once.
-TEST_F(PublisherTest, AnotherPublishOrAReadOnlyConfigurationIsWaitedForOrRefused) {
+// read-only configuration or central copy is refused at once.
+TEST_F(PublisherTest, AnotherPublishOrAReadOnlyFileIsWaitedForOrRefused) {
     const std::map<std::string, std::string> before = state();
     PublishRequest request;
     request.kind = PublishRequest::Publish;
@@ -165,11 +239,16 @@ TEST_F(PublisherTest, AnotherPublishOrAReadOnlyConfigurationIsWaitedForOrRefused
         EXPECT_NE(said.find("Eine andere Ver\u00F6ffentlichung"), std::string::npos) << said;
     }
     DeleteFileA((ini + ".vorlundpublish").c_str());
-    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(run(PublishSystem::Real(), request), kRefused);
-    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_NE(said.find("schreibgesch\u00FCtzt"), std::string::npos) << said;
-    EXPECT_TRUE(state() == before);
+    for (const std::string& file : {ini, share + "lager.mdb"}) {
+        said.clear();
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+        FailingPublish impatient;
+        EXPECT_EQ(run(impatient, request), kRefused);
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_NE(said.find("schreibgesch\u00FCtzt"), std::string::npos) << file << "\n" << said;
+        EXPECT_EQ(impatient.paused, 0u) << file; // refused at once, not waited for
+        EXPECT_TRUE(state() == before);
+    }
 }
 
 // Workstations read the central copy while the publish wants to replace it:
