@@ -283,8 +283,9 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.dataSourceKey = std::string(kOdbcIniKey + 1) + e.dataSourceName;
     e.dataSource = dataSource(list, driverPath);
     e.extension = ExtensionOf(paths.mdbName);
-    e.runsAsProgram = !e.extension.empty() && (AssocIsDangerous(win::Wide(e.extension).c_str()) ||
-                                               RunsAsProgram(e.extension));
+    e.runsAsProgram =
+        !e.extension.empty() &&
+        RunsAsProgram(e.extension, AssocIsDangerous(win::Wide(e.extension).c_str()) != FALSE);
     e.opener = shellOpener(e.extension);
     e.cuts = cutValues(ini, section);
     e.missingKeys = MissingRequiredKeys(list);

@@ -145,8 +145,9 @@ void LaunchStep(PrepareHost& host, RunState& run) {
             error = shellStart(L"open", run.localPath, "", run.workingDir);
         else if (target.found.empty())
             error = ERROR_FILE_NOT_FOUND;
-        else // as named: the shell finds a bare name as it found it, with its App Paths
-            error = shellStart(nullptr, target.program, target.parameters, run.workingDir);
+        else // the program found, by its full path: what the check names is what starts,
+             // and no file of that name in the working directory or on PATH comes first
+            error = shellStart(nullptr, target.found, target.parameters, run.workingDir);
         if (error == ERROR_SUCCESS) {
             NoteOutcome(run, RunResult::Started);
         } else {

@@ -44,10 +44,21 @@ std::string ExtensionOf(const std::string& fileName) {
     return fileName.substr(dot);
 }
 
-bool RunsAsProgram(const std::string& extension) {
-    // Windows' own answer is AssocIsDangerous, which the check asks as well;
-    // these are the types its list holds that open by running. A .ps1 opens
-    // in Notepad by default.
+bool IsAccessExtension(const std::string& extension) {
+    const std::string upper = asciiUpper(extension);
+    for (std::string_view access : {".MDB", ".MDE", ".ACCDB", ".ACCDE", ".ACCDR"})
+        if (upper == access)
+            return true;
+    return false;
+}
+
+bool RunsAsProgram(const std::string& extension, bool shellCallsItDangerous) {
+    if (IsAccessExtension(extension))
+        return false;
+    if (shellCallsItDangerous)
+        return true;
+    // The types of Windows' list that open by running, for a system whose
+    // answer is missing. A .ps1 opens in Notepad by default.
     constexpr std::array<std::string_view, 19> kPrograms{
         ".EXE", ".COM", ".BAT", ".CMD", ".LNK", ".URL", ".SCR", ".PIF", ".VBS", ".VBE",
         ".JS",  ".JSE", ".WSF", ".WSH", ".MSI", ".HTA", ".CPL", ".MSC", ".REG"};

@@ -17,8 +17,13 @@ std::string LaunchCommandLine(const std::string& program, const std::string& par
 std::string MaskPasswords(std::string_view commandLine);
 // ".mdb" of "C:\Apps\lager.mdb"; empty when the name has no extension.
 std::string ExtensionOf(const std::string& fileName);
+// One of the extensions Access opens as a database or an application.
+bool IsAccessExtension(const std::string& extension);
 // An extension that Windows runs as a program (or a script, a control
-// panel, a registry import), so that opening the "copy" would run it.
-bool RunsAsProgram(const std::string& extension);
+// panel, a registry import), so that opening the "copy" would run it;
+// `shellCallsItDangerous` is Windows' own answer (AssocIsDangerous), which
+// names Access's files too, for the macros they may hold: those are never
+// counted, being what the launcher is for.
+bool RunsAsProgram(const std::string& extension, bool shellCallsItDangerous = false);
 
 } // namespace vorlund

@@ -45,7 +45,7 @@ std::string lockFileOf(const std::string& path) {
 }
 
 bool isAccessFile(const std::string& path) {
-    return !lockFileOf(path).empty();
+    return IsAccessExtension(ExtensionOf(path));
 }
 
 // A Jet (.mdb) or ACE (.accdb) database names itself at byte 4.

@@ -1080,21 +1080,28 @@ TEST_F(LauncherTest, AccessexeAndAccessargsStartTheProgramWithTheCopyAndTheSwitc
 // program found there, as the shell finds it.
 TEST_F(LauncherTest, ABareProgramNameStartsWhatAppPathsNames) {
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\MSACCESS.EXE";
-    HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &h, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(recorder.c_str()),
-                   static_cast<DWORD>(recorder.size() + 1));
-    RegCloseKey(h);
     installedLocally("One");
+    // A file of that name where the copy lies is no program, and never runs.
+    WriteFileBytes(local + "MSACCESS.EXE", "kein Programm");
     ini(entry("One", "Eins", "E2E_ONE") + "accessexe=MSACCESS.EXE\r\naccessargs=/runtime\r\n");
-    const Outcome r = run();
-    DeleteRegTree(HKEY_LOCAL_MACHINE, key);
-    EXPECT_TRUE(r.dialogs.empty()) << (r.dialogs.empty() ? "" : r.dialogs[0].text);
-    const std::vector<std::string> lines = opened();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE(lines[0].find("\"" + local + "One.mdb\" /runtime"), std::string::npos) << lines[0];
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) { // a per-user Office, a machine's
+        HKEY h = nullptr;
+        ASSERT_EQ(
+            RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+        RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(recorder.c_str()),
+                       static_cast<DWORD>(recorder.size() + 1));
+        RegCloseKey(h);
+        DeleteFileA((app + "opened.txt").c_str());
+        const Outcome r = run();
+        DeleteRegTree(root, key);
+        EXPECT_TRUE(r.dialogs.empty()) << (r.dialogs.empty() ? "" : r.dialogs[0].text);
+        const std::vector<std::string> lines = opened();
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_NE(lines[0].find("\"" + local + "One.mdb\" /runtime"), std::string::npos)
+            << lines[0];
+    }
+    DeleteFileA((local + "MSACCESS.EXE").c_str());
 }
 
 // A front-end that temporary objects blew up is copied afresh and opened in

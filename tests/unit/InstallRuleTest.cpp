@@ -84,6 +84,11 @@ TEST(LaunchCommand, TheProgramTheCopyAndTheArgumentsAsWritten) {
         EXPECT_TRUE(RunsAsProgram(program)) << program;
     for (const char* document : {".mdb", ".accdb", ".mde", "", ".exe.mdb", ".ps1"})
         EXPECT_FALSE(RunsAsProgram(document)) << document;
+    // Windows calls Access's own files dangerous too (macros); they are what
+    // the launcher opens, and what it refuses to run stays refused.
+    for (const char* access : {".mdb", ".MDE", ".accdb", ".accde", ".accdr"})
+        EXPECT_FALSE(RunsAsProgram(access, true)) << access;
+    EXPECT_TRUE(RunsAsProgram(".xyz", true));
     EXPECT_EQ(ExtensionOf("C:\\a.b\\lager"), "");
     EXPECT_EQ(ExtensionOf("lager.MDB"), ".MDB");
 }
