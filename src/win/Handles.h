@@ -61,6 +61,14 @@ struct FindTraits {
 };
 using UniqueFind = Unique<FindTraits>;
 
+// Pages from VirtualAlloc: null when empty.
+struct PagesTraits {
+    using Type = void*;
+    static Type empty() { return nullptr; }
+    static void close(Type p) { VirtualFree(p, 0, MEM_RELEASE); }
+};
+using UniquePages = Unique<PagesTraits>;
+
 // A file handle: INVALID_HANDLE_VALUE when empty. close() reports whether the
 // close succeeded, which a destructor cannot.
 class File {

@@ -1,12 +1,11 @@
 #include "win/Sha256.h"
 
 #include "win/DllSearch.h"
+#include "win/Handles.h"
 #include "win/Unicode.h"
 
 #include <windows.h>
 #include <bcrypt.h>
-
-#include <memory>
 
 namespace vorlund::win {
 namespace {
@@ -75,18 +74,23 @@ std::optional<std::string> Sha256::HexDigest() {
 }
 
 std::optional<std::string> FileSha256(const std::string& path) {
+    // Unbuffered reads take whole sectors into page-aligned memory; the
+    // file's end may come in the middle of a block.
     const File file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_BUFFERING);
     if (!file)
         return std::nullopt;
-    Sha256 hash;
     constexpr DWORD kBlock = 1 << 20;
-    const std::unique_ptr<char[]> block(new (std::nothrow) char[kBlock]);
+    const UniquePages block(
+        VirtualAlloc(nullptr, kBlock, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!block)
+        return std::nullopt;
+    Sha256 hash;
     DWORD n = 0;
     bool read = true;
-    while (block && (read = ReadFile(file.get(), block.get(), kBlock, &n, nullptr)) && n > 0)
+    while ((read = ReadFile(file.get(), block.get(), kBlock, &n, nullptr)) && n > 0)
         hash.Update(block.get(), n);
-    if (!block || !read)
+    if (!read)
         return std::nullopt;
     return hash.HexDigest();
 }

@@ -27,8 +27,9 @@ class Sha256 {
     bool ok_ = false;
 };
 
-// The hash of a whole file, read once from start to end; nothing when it
-// cannot be read.
+// The hash of a whole file, read once from start to end past this PC's
+// cache, so that what a server holds is hashed, not what was just written
+// to it; nothing when it cannot be read.
 std::optional<std::string> FileSha256(const std::string& path);
 
 } // namespace vorlund::win

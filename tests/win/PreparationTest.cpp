@@ -721,6 +721,14 @@ TEST(Sha256, WindowsOwnHashGivesTheKnownDigests) {
     EXPECT_EQ(win::FileSha256(dir / "x"),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     EXPECT_EQ(win::FileSha256(dir / "fehlt"), std::nullopt);
+    // Read in whole sectors past the cache: ends anywhere in a block count.
+    for (const size_t size : {0u, 1u, 4095u, 4096u, 4097u, (1u << 20) + 1, 3u << 20}) {
+        const std::string bytes = PatternBytes(size, 5);
+        win::Sha256 expected;
+        expected.Update(bytes.data(), bytes.size());
+        WriteFileBytes(dir / "y", bytes);
+        EXPECT_EQ(win::FileSha256(dir / "y"), expected.HexDigest()) << size;
+    }
 }
 
 // A copy is installed only when it is the one published. One that is not
