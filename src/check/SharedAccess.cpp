@@ -1,5 +1,6 @@
 #include "check/SharedAccess.h"
 
+#include "win/SystemText.h"
 #include "win/Unicode.h"
 
 #include <windows.h>
@@ -11,8 +12,17 @@
 namespace vorlund::check {
 namespace {
 
-constexpr ACCESS_MASK kChanging = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE |
-                                  WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+constexpr ACCESS_MASK kChanging =
+    FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+
+// Generic rights as the specific rights of a file they stand for, so that a
+// deny of one takes away the other.
+ACCESS_MASK specific(ACCESS_MASK mask) {
+    GENERIC_MAPPING files{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                          FILE_ALL_ACCESS};
+    MapGenericMask(&mask, &files);
+    return mask;
+}
 
 bool isOneOf(PSID sid, std::initializer_list<WELL_KNOWN_SID_TYPE> types) {
     for (const WELL_KNOWN_SID_TYPE type : types)
@@ -56,13 +66,14 @@ struct Denied {
 
 } // namespace
 
-std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self) {
+std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self, PSID owner) {
     if (!dacl)
         return {"Jeder (keine Zugriffsliste)"};
     // Windows reads the entries in order: a deny before an allow takes its
     // rights away, one after it does not.
     std::vector<Denied> denied;
     std::vector<std::string> who;
+    bool ownerRightsListed = false; // OWNER RIGHTS replaces the owner's own
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         void* entry = nullptr;
         if (!GetAce(const_cast<ACL*>(dacl), i, &entry))
@@ -76,38 +87,45 @@ std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self) {
         // Both kinds share the layout: header, mask, the SID's first word.
         const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
         const PSID sid = const_cast<DWORD*>(&ace->SidStart);
+        ownerRightsListed = ownerRightsListed || IsWellKnownSid(sid, WinCreatorOwnerRightsSid);
         if (!allows) {
-            denied.push_back({sid, ace->Mask});
+            denied.push_back({sid, specific(ace->Mask)});
             continue;
         }
         if (trusted(sid, self))
             continue;
-        ACCESS_MASK rights = ace->Mask;
+        ACCESS_MASK rights = specific(ace->Mask);
         for (const Denied& d : denied)
             if (everybody(d.sid) || EqualSid(d.sid, sid))
                 rights &= ~d.mask;
         if (rights & kChanging)
             who.push_back(nameOf(sid));
     }
+    // The owner may always change the list itself, and with it the file.
+    if (owner && !ownerRightsListed && !trusted(owner, self))
+        who.push_back(nameOf(owner) + " (Besitzer)");
     return who;
 }
 
 std::vector<std::string> OthersWhoMayChange(const std::string& path) {
     PACL dacl = nullptr;
+    PSID fileOwner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(win::Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                              nullptr, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
-        return {};
+    if (const DWORD error =
+            GetNamedSecurityInfoW(win::Wide(path).c_str(), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION,
+                                  &fileOwner, nullptr, &dacl, nullptr, &descriptor))
+        return {"unbekannt (Zugriffsliste nicht lesbar: " + win::SystemText(error) + ")"};
     const std::unique_ptr<void, decltype(&LocalFree)> owner(descriptor, &LocalFree);
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return OthersWhoMayChange(dacl, nullptr);
+        return OthersWhoMayChange(dacl, nullptr, fileOwner);
     const win::UniqueKernel tokenOwner(token);
     alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof buffer;
     const bool known = GetTokenInformation(token, TokenUser, buffer, size, &size);
-    return OthersWhoMayChange(dacl,
-                              known ? reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid : nullptr);
+    return OthersWhoMayChange(
+        dacl, known ? reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid : nullptr, fileOwner);
 }
 
 } // namespace vorlund::check

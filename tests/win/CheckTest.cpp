@@ -335,6 +335,8 @@ TEST(SharedAccess, AnyoneButTheUserWhoMayChangeItIsFoundAfterTheDenyEntries) {
         {{{false, &users, write}, {true, &domainUsers, write}}, 0},
         {{{false, &domainUsers, write}, {true, &interactive, write}}, 1}, // not all of them
         {{{true, &world, write}, {false, &world, write}}, 1}, // a deny after it comes too late
+        {{{false, &users, GENERIC_WRITE}, {true, &users, write}}, 0}, // generic rights mapped
+        {{{true, &users, GENERIC_WRITE}}, 1},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const BuiltAcl acl(cases[i].entries);
@@ -344,4 +346,12 @@ TEST(SharedAccess, AnyoneButTheUserWhoMayChangeItIsFoundAfterTheDenyEntries) {
     const BuiltAcl domain({{true, &domainUsers, write}});
     EXPECT_EQ(check::OthersWhoMayChange(domain.get(), self.get()),
               (std::vector<std::string>{"S-1-5-21-1-2-3-513"}));
+    // The owner may always rewrite the list, unless OWNER RIGHTS says otherwise.
+    Sid stranger("S-1-5-21-1-2-3-1002"), ownerRights(WinCreatorOwnerRightsSid);
+    const BuiltAcl mine({{true, &self, write}});
+    EXPECT_EQ(check::OthersWhoMayChange(mine.get(), self.get(), stranger.get()),
+              (std::vector<std::string>{"S-1-5-21-1-2-3-1002 (Besitzer)"}));
+    EXPECT_TRUE(check::OthersWhoMayChange(mine.get(), self.get(), self.get()).empty());
+    const BuiltAcl limited({{true, &self, write}, {true, &ownerRights, FILE_GENERIC_READ}});
+    EXPECT_TRUE(check::OthersWhoMayChange(limited.get(), self.get(), stranger.get()).empty());
 }
