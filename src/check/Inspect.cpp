@@ -182,20 +182,22 @@ std::optional<DWORD> dword(const std::string& key, const wchar_t* name) {
     return value;
 }
 
-// What Access of one version makes of the location: the policies first,
-// then the user's own setting for network locations.
+// A setting of Access's trusted locations: the policy's when there is one,
+// else the user's own (the Trust Center's boxes).
+bool trustSetting(const std::string& version, const wchar_t* name) {
+    const std::optional<DWORD> policy = dword(TrustedLocationsAccessPolicyKey(version), name);
+    return policy ? *policy == 1 : dword(TrustedLocationsKey(version), name) == DWORD{1};
+}
+
+// What Access of one version makes of the location.
 EntryFacts::Trust trustFacts(const std::string& version, const std::string& path) {
     EntryFacts::Trust t;
     t.version = version;
     t.location = FindLocation(TrustedLocationStore::Real(), TrustedLocationsKey(version), path);
     t.userLocationsOff =
         dword(TrustedLocationsPolicyKey(version), L"allow user locations") == DWORD{0};
-    const std::string accessPolicy = TrustedLocationsAccessPolicyKey(version);
-    t.allLocationsDisabled = dword(accessPolicy, L"AllLocationsDisabled") == DWORD{1};
-    const std::optional<DWORD> network = dword(accessPolicy, L"AllowNetworkLocations");
-    t.networkAllowed =
-        network ? *network == 1
-                : dword(TrustedLocationsKey(version), L"AllowNetworkLocations") == DWORD{1};
+    t.allLocationsDisabled = trustSetting(version, L"AllLocationsDisabled");
+    t.networkAllowed = trustSetting(version, L"AllowNetworkLocations");
     return t;
 }
 

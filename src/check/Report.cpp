@@ -215,8 +215,8 @@ void trustLines(Lines& out, const EntryFacts& e) {
                          "(allow user locations = 0, Access " +
                              t.version + ")");
         if (t.allLocationsDisabled)
-            warning(out, "eine Richtlinie schaltet alle vertrauensw\u00FCrdigen Speicherorte ab "
-                         "(AllLocationsDisabled = 1, Access " +
+            warning(out, "alle vertrauensw\u00FCrdigen Speicherorte sind abgeschaltet, durch eine "
+                         "Richtlinie oder im Trust Center (AllLocationsDisabled = 1, Access " +
                              t.version + ")");
         if (e.trustOnNetwork && !t.networkAllowed)
             warning(out, "ein Netzwerkpfad: Access " + t.version +

@@ -137,6 +137,10 @@ TEST_F(CheckTest, TheTrustedLocationsPoliciesAndNetworkSettingsAreRead) {
     set(TrustedLocationsKey("14.0"), "AllowNetworkLocations", on);
     set(TrustedLocationsKey("15.0"), "AllowNetworkLocations", on);
     set(TrustedLocationsAccessPolicyKey("15.0"), "AllowNetworkLocations", off);
+    // The Trust Center's own box, and a policy that overrules it.
+    set(TrustedLocationsKey("14.0"), "AllLocationsDisabled", on);
+    set(TrustedLocationsKey("16.0"), "AllLocationsDisabled", on);
+    set(TrustedLocationsAccessPolicyKey("16.0"), "AllLocationsDisabled", off);
     ini(0, "\\\\vorlund-kein-server\\apps\\lager\\");
     WriteFileBytes(path, ReadFileBytes(path) + "trustedlocation=1\r\n");
     check();
@@ -148,7 +152,9 @@ TEST_F(CheckTest, TheTrustedLocationsPoliciesAndNetworkSettingsAreRead) {
     const auto& trust = facts.entries.at(0).trust;
     ASSERT_EQ(trust.size(), 4u);
     EXPECT_TRUE(facts.entries.at(0).trustOnNetwork);
-    EXPECT_TRUE(trust[0].allLocationsDisabled);
+    EXPECT_EQ((std::vector<bool>{trust[0].allLocationsDisabled, trust[1].allLocationsDisabled,
+                                 trust[2].allLocationsDisabled, trust[3].allLocationsDisabled}),
+              (std::vector<bool>{true, true, false, false}));
     EXPECT_EQ((std::vector<bool>{trust[0].networkAllowed, trust[1].networkAllowed,
                                  trust[2].networkAllowed, trust[3].networkAllowed}),
               (std::vector<bool>{false, true, false, false}));
