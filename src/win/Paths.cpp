@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace vorlund::win {
@@ -27,16 +31,46 @@ File openForIdentity(const std::string& path) {
                     FILE_FLAG_BACKUP_SEMANTICS);
 }
 
+// A file's identity: its volume and its id there, the 128-bit id where the
+// system has one (ReFS needs it; from Windows 8), else the 64-bit index.
+// Empty where the file system gives none (some servers answer 0).
+struct Identity {
+    uint64_t volume = 0;
+    uint8_t id[16] = {};
+    bool known = false;
+    bool operator==(const Identity&) const = default;
+};
+
+Identity identityOf(HANDLE file) {
+    struct IdInfo { // FILE_ID_INFO, which the headers give from Windows 8 on
+        ULONGLONG volume;
+        BYTE id[16];
+    } info{};
+    constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+    Identity identity;
+    if (GetFileInformationByHandleEx(file, kFileIdInfo, &info, sizeof info)) {
+        identity.volume = info.volume;
+        std::memcpy(identity.id, info.id, sizeof identity.id);
+    } else if (BY_HANDLE_FILE_INFORMATION old{}; GetFileInformationByHandle(file, &old)) {
+        identity.volume = old.dwVolumeSerialNumber;
+        const uint64_t index = (uint64_t{old.nFileIndexHigh} << 32) | old.nFileIndexLow;
+        std::memcpy(identity.id, &index, sizeof index);
+    } else {
+        return {};
+    }
+    identity.known = std::any_of(std::begin(identity.id), std::end(identity.id),
+                                 [](uint8_t b) { return b != 0; });
+    return identity;
+}
+
 } // namespace
 
 bool SameFile(HANDLE file, const std::string& path) {
     const File other = openForIdentity(path);
-    BY_HANDLE_FILE_INFORMATION x{}, y{};
-    if (!other || !GetFileInformationByHandle(file, &x) ||
-        !GetFileInformationByHandle(other.get(), &y))
+    if (!other)
         return false;
-    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
-           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+    const Identity x = identityOf(file), y = identityOf(other.get());
+    return x.known && x == y;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

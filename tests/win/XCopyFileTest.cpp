@@ -80,8 +80,9 @@ TEST_F(XCopyFileTest, MissingSourceOrDirectoryFails) {
 
 TEST_F(XCopyFileTest, TheSourceUnderAnySpellingFailsBeforeCopyingAndStaysUnchanged) {
     WriteFileBytes(source, PatternBytes(100000, 4));
+    ASSERT_TRUE(CreateHardLinkA((dir / "link.mdb").c_str(), source.c_str(), nullptr));
     for (const std::string& spelling :
-         {source, dir / "CENTRAL.MDB", dir / "elsewhere\\..\\central.mdb"}) {
+         {source, dir / "CENTRAL.MDB", dir / "elsewhere\\..\\central.mdb", dir / "link.mdb"}) {
         RecordingHost h;
         EXPECT_FALSE(XCopyFile(h, source, spelling)) << spelling;
         EXPECT_TRUE(h.barPositions.empty()) << spelling; // known by identity, not by trying
