@@ -3,7 +3,8 @@
 // user means it: blanks between arguments, quotes around one with blanks,
 // and every backslash as it stands. Windows' own rules take a backslash
 // before a quote for a quote, so that "C:\Logs\" swallows the arguments
-// after it; no Windows path holds a quote, so here a quote only groups.
+// after it; no Windows path holds a quote, so here a quote only groups, and
+// a text that needs one doubles it inside quotes ("Bitte ""Lager"" ...").
 #include <string>
 #include <string_view>
 #include <vector>
