@@ -18,6 +18,17 @@ inline std::string asciiUpper(std::string_view text) {
     return out;
 }
 
+inline char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+inline std::string asciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = asciiLower(c);
+    return out;
+}
+
 inline bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;

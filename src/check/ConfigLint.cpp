@@ -2,9 +2,11 @@
 
 #include "base/AsciiText.h"
 #include "config/IntParse.h"
+#include "config/ProfileText.h"
 #include "config/ProgramList.h"
 #include "config/ReadProgramm.h"
 #include "prepare/LaunchCommand.h"
+#include "prepare/Messages.h"
 
 #include <algorithm>
 #include <map>
@@ -12,16 +14,7 @@
 namespace vorlund::check {
 namespace {
 
-std::string quoted(std::string_view text) {
-    return "\u201E" + std::string(text) + "\u201C";
-}
-
-std::string folded(std::string_view name) {
-    std::string out(name);
-    for (char& c : out)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
-    return out;
-}
+using texts::quoted;
 
 std::string lineList(const std::vector<size_t>& lines) {
     std::string out;
@@ -33,7 +26,7 @@ std::string lineList(const std::vector<size_t>& lines) {
 std::vector<const ProfileText::Section*> sectionsNamed(const ProfileText& text,
                                                        std::string_view name) {
     std::vector<const ProfileText::Section*> found;
-    const std::string wanted = folded(name);
+    const std::string wanted = FoldedProfileName(name);
     for (const ProfileText::Section& s : text.Sections())
         if (!s.folded.empty() && s.folded == wanted)
             found.push_back(&s);
@@ -87,7 +80,7 @@ void keyNotes(std::vector<ConfigNote>& notes, const ProfileText::Section& sectio
     }
     for (const ProfileText::Key* k : firsts) {
         const bool isKnown = std::any_of(known.begin(), known.end(), [&](const std::string& name) {
-            return folded(name) == k->name;
+            return FoldedProfileName(name) == k->name;
         });
         if (!isKnown) {
             const std::string meant = nearestKnown(k->name, known);
@@ -167,7 +160,7 @@ std::vector<std::string> knownEntryKeys() {
 } // namespace
 
 size_t EditDistance(std::string_view a, std::string_view b) {
-    const std::string x = folded(a), y = folded(b);
+    const std::string x = FoldedProfileName(a), y = FoldedProfileName(b);
     std::vector<size_t> row(y.size() + 1);
     for (size_t j = 0; j <= y.size(); ++j)
         row[j] = j;

@@ -20,14 +20,11 @@ std::string shown(const std::string& text) {
 }
 
 Cells cells(const FleetRow& r) {
-    const auto number = [](const std::optional<int32_t>& v) {
-        return v ? std::to_string(*v) : std::string("-");
-    };
     return {shown(r.last.computer),
             shown(r.last.user),
             shown(r.last.time),
             shown(r.last.application),
-            number(r.last.installed) + "/" + number(r.last.configured),
+            VersionText(r.last.installed) + "/" + VersionText(r.last.configured),
             std::string(Keyword(r.last.result)),
             std::to_string(r.failures)};
 }
@@ -83,17 +80,11 @@ std::string counted(size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// Workstations are log files: one per computer and user.
 std::string heading(const Fleet& fleet, const std::string& folder) {
-    std::set<std::string> stations, failing;
-    for (const FleetRow& r : fleet.rows) {
-        stations.insert(r.file);
-        if (failed(r))
-            failing.insert(r.file);
-    }
+    const StationCounts counts = CountStations(fleet);
     std::string out = "Protokolle in " + folder + ": " +
-                      counted(stations.size(), "Arbeitsplatz", "Arbeitspl\u00E4tze") + ", " +
-                      std::to_string(failing.size()) + " mit Fehler im letzten Lauf";
+                      counted(counts.stations, "Arbeitsplatz", "Arbeitspl\u00E4tze") + ", " +
+                      std::to_string(counts.failing) + " mit Fehler im letzten Lauf";
     if (!fleet.passedOver.empty()) {
         out += "; " + counted(fleet.passedOver.size(), "Datei", "Dateien") +
                " ohne eine Zeile eines Laufs \u00FCbergangen: ";
@@ -107,6 +98,20 @@ std::string heading(const Fleet& fleet, const std::string& folder) {
 }
 
 } // namespace
+
+StationCounts CountStations(const Fleet& fleet) {
+    std::set<std::string> stations, failing;
+    for (const FleetRow& r : fleet.rows) {
+        stations.insert(r.file);
+        if (failed(r))
+            failing.insert(r.file);
+    }
+    return {stations.size(), failing.size()};
+}
+
+std::string VersionText(const std::optional<int32_t>& version) {
+    return version ? std::to_string(*version) : std::string("-");
+}
 
 std::vector<FleetRow> RowsInOrder(const Fleet& fleet) {
     std::vector<FleetRow> rows = fleet.rows;

@@ -56,6 +56,16 @@ struct Fleet {
     std::vector<std::string> passedOver; // files without a single run line
 };
 
+// Workstations are log files, one per computer and user: how many the rows
+// come from, and how many of them had a last run fail.
+struct StationCounts {
+    size_t stations = 0, failing = 0;
+};
+StationCounts CountStations(const Fleet& fleet);
+
+// A version as every output shows it; "-" for none.
+std::string VersionText(const std::optional<int32_t>& version);
+
 // The rows as every output lists them: failures first, then by computer,
 // user and application.
 std::vector<FleetRow> RowsInOrder(const Fleet& fleet);

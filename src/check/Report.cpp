@@ -3,6 +3,7 @@
 #include "base/Utf8.h"
 #include "check/Verdict.h"
 #include "prepare/LaunchCommand.h"
+#include "prepare/Messages.h"
 
 #include <algorithm>
 #include <sstream>
@@ -10,6 +11,8 @@
 
 namespace vorlund::check {
 namespace {
+
+using texts::quoted;
 
 // Umlauts and typographic marks as universal character names, which the
 // compiler writes as UTF-8.
@@ -37,10 +40,6 @@ std::string labelled(const std::string& label, const std::string& text, int inde
     const size_t width = utf8Length(line); // a column of characters, not of bytes
     line.append(width < 23 ? 23 - width : 1, ' ');
     return line + text;
-}
-
-std::string quoted(const std::string& text) {
-    return "\u201E" + text + "\u201C";
 }
 
 std::string lineList(const std::vector<int>& lines) {

@@ -30,33 +30,20 @@ const char kStyle[] =
     "@media print{body{margin:0}section,tr{break-inside:avoid}}\n"
     "</style>\n";
 
-std::string versionText(const std::optional<int32_t>& v) {
-    return v ? std::to_string(*v) : std::string("-");
-}
-
-std::set<std::string> failingStations(const Fleet& fleet) {
-    std::set<std::string> files;
-    for (const FleetRow& r : fleet.rows)
-        if (LastRunFailed(r))
-            files.insert(r.file);
-    return files;
-}
-
 void heading(PageWriter& page, const Fleet& fleet, const std::string& folder,
              const std::string& now) {
-    std::set<std::string> stations, applications;
-    for (const FleetRow& r : fleet.rows) {
-        stations.insert(r.file);
+    const StationCounts counts = CountStations(fleet);
+    std::set<std::string> applications;
+    for (const FleetRow& r : fleet.rows)
         if (!r.last.application.empty())
             applications.insert(r.last.application);
-    }
     page.Markup("<h1>Verteilung: ").Text(folder).Markup("</h1>\n<p>Bericht vom ").Text(now);
     page.Markup("</p>\n<ul class=\"zahlen\">\n<li>Arbeitspl\u00E4tze: <b id=\"arbeitsplaetze\">")
-        .Number(static_cast<int64_t>(stations.size()))
+        .Number(static_cast<int64_t>(counts.stations))
         .Markup("</b></li>\n<li>Anwendungen: <b id=\"anwendungen\">")
         .Number(static_cast<int64_t>(applications.size()))
         .Markup("</b></li>\n<li>Letzter Lauf fehlgeschlagen: <b id=\"fehlerhaft\">")
-        .Number(static_cast<int64_t>(failingStations(fleet).size()))
+        .Number(static_cast<int64_t>(counts.failing))
         .Markup("</b></li>\n</ul>\n");
     if (!fleet.passedOver.empty())
         page.Markup("<p class=\"leer\">")
@@ -127,7 +114,7 @@ void applications(PageWriter& page, const Rollout& rollout) {
         page.Markup("<p class=\"leer\">Keine.</p>\n");
     for (const Rollout::Application& a : apps) {
         page.Markup("<section class=\"anwendung\">\n<h3>").Text(a.name).Markup("</h3>\n");
-        page.Markup("<p>Neueste Version: <b class=\"neueste\">").Text(versionText(a.newest));
+        page.Markup("<p>Neueste Version: <b class=\"neueste\">").Text(VersionText(a.newest));
         page.Markup("</b>; auf ihr <b class=\"auf\">").Number(static_cast<int64_t>(a.counts[0]));
         page.Markup("</b>, eine zur\u00FCck <b class=\"eine\">");
         page.Number(static_cast<int64_t>(a.counts[1]));
@@ -218,7 +205,7 @@ void everyStation(PageWriter& page, const std::vector<FleetRow>& rows) {
         else
             page.Markup("<tr>");
         const std::string versions =
-            versionText(r.last.installed) + "/" + versionText(r.last.configured);
+            VersionText(r.last.installed) + "/" + VersionText(r.last.configured);
         cells(page, {r.last.computer, r.last.user, r.last.time, r.last.application, versions,
                      Keyword(r.last.result)});
         page.Markup("<td class=\"zahl\">").Number(r.failures).Markup("</td></tr>\n");

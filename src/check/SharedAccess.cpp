@@ -7,8 +7,6 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <memory>
-
 namespace vorlund::check {
 namespace {
 
@@ -55,7 +53,7 @@ std::string nameOf(PSID sid) {
     wchar_t* text = nullptr;
     if (!ConvertSidToStringSidW(sid, &text))
         return "?";
-    const std::unique_ptr<wchar_t, decltype(&LocalFree)> owner(text, &LocalFree);
+    const win::UniqueLocal owner(text);
     return win::Narrow(text);
 }
 
@@ -116,7 +114,7 @@ std::vector<std::string> OthersWhoMayChange(const std::string& path) {
                                   DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION,
                                   &fileOwner, nullptr, &dacl, nullptr, &descriptor))
         return {"unbekannt (Zugriffsliste nicht lesbar: " + win::SystemText(error) + ")"};
-    const std::unique_ptr<void, decltype(&LocalFree)> owner(descriptor, &LocalFree);
+    const win::UniqueLocal owner(descriptor);
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return OthersWhoMayChange(dacl, nullptr, fileOwner);

@@ -9,7 +9,6 @@
 #include "check/RolloutReport.h"
 #include "check/Report.h"
 #include "check/Verdict.h"
-#include "base/CommandLine.h"
 #include "config/ConfigPath.h"
 #include "version.h"
 #include "win/Console.h"
@@ -40,14 +39,6 @@ constexpr const char* kUsage =
     "Ordner. Exit-Code 0: jeder letzte Lauf ohne Fehler; 1: ein letzter Lauf\r\n"
     "scheiterte; 2: der Ordner ist nicht lesbar.\r\n"
     "/bericht schreibt dazu eine Seite f\u00FCr den Browser, /csv eine Datei f\u00FCr Excel.\r\n";
-
-// The arguments as typed, in whatever script, split as paths are meant.
-std::vector<std::string> arguments() {
-    std::vector<std::string> args = SplitCommandLine(win::Narrow(GetCommandLineW()));
-    if (!args.empty())
-        args.erase(args.begin()); // the program itself
-    return args;
-}
 
 // /protokolle Ordner [/bericht Datei.html] [/csv Datei.csv], in any order.
 struct FleetCall {
@@ -106,7 +97,7 @@ int fleet(const FleetCall& call) {
 
 int main() {
     win::RestrictDllSearch();
-    const std::vector<std::string> args = arguments();
+    const std::vector<std::string> args = win::Arguments();
     if (!args.empty() &&
         (equalsIgnoreAsciiCase(args[0], "/protokolle") ||
          equalsIgnoreAsciiCase(args[0], "/bericht") || equalsIgnoreAsciiCase(args[0], "/csv"))) {

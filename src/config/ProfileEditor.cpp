@@ -2,6 +2,7 @@
 
 #include "base/Cp1252.h"
 #include "base/Utf8.h"
+#include "config/ProfileText.h"
 
 #include <initializer_list>
 
@@ -25,13 +26,6 @@ std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlank(static_cast<unsigned char>(text.back())))
         text.remove_suffix(1);
     return text;
-}
-
-std::string folded(std::string_view name) {
-    std::string out(name.substr(0, name.find('\0')));
-    for (char& c : out)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
-    return out;
 }
 
 std::u16string widened(std::string_view bytes) {
@@ -134,19 +128,19 @@ ProfileDocument::Parsed ProfileDocument::parse(const Line& line) const {
     const size_t close = content.rfind(']');
     if (content.front() == '[' && close != std::string_view::npos) {
         p.kind = Parsed::Header;
-        p.name = folded(trimmed(content.substr(1, close - 1)));
+        p.name = FoldedProfileName(trimmed(content.substr(1, close - 1)));
     } else if (content.front() == ';') {
         p.kind = Parsed::Comment;
     } else {
         p.kind = Parsed::Key;
-        p.name = folded(trimmed(content.substr(0, content.find('='))));
+        p.name = FoldedProfileName(trimmed(content.substr(0, content.find('='))));
     }
     return p;
 }
 
 std::optional<std::pair<size_t, size_t>>
 ProfileDocument::sectionRange(std::string_view section) const {
-    const std::string wanted = folded(trimmed(section));
+    const std::string wanted = FoldedProfileName(trimmed(section));
     std::optional<size_t> header;
     for (size_t i = 0; i < lines_.size(); ++i) {
         const Parsed p = parse(lines_[i]);
@@ -199,7 +193,7 @@ bool ProfileDocument::setLine(std::string_view section, std::string_view key,
     const std::optional<std::pair<size_t, size_t>> range = sectionRange(section);
     if (!units || !name || !range || !oddByte_.empty())
         return false; // half a UTF-16 unit at the end: a damaged file, read as U+FFFD
-    const std::string wanted = folded(key);
+    const std::string wanted = FoldedProfileName(key);
     size_t lastKey = range->first;
     for (size_t i = range->first + 1; i < range->second; ++i) {
         const Parsed p = parse(lines_[i]);
@@ -243,7 +237,7 @@ bool ProfileDocument::removeLines(std::string_view section, std::string_view key
     const std::optional<std::pair<size_t, size_t>> range = sectionRange(section);
     if (!range || !oddByte_.empty())
         return false;
-    const std::string wanted = folded(key);
+    const std::string wanted = FoldedProfileName(key);
     bool removed = false;
     for (size_t i = range->second; i-- > range->first + 1;) {
         const Parsed p = parse(lines_[i]);

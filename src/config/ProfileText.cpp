@@ -1,6 +1,6 @@
 #include "config/ProfileText.h"
 
-#include <algorithm>
+#include "base/AsciiText.h"
 
 namespace vorlund {
 namespace {
@@ -21,18 +21,6 @@ std::string_view trimmed(std::string_view text) {
 // What the profile functions store ends at a zero byte.
 std::string_view upToZero(std::string_view text) {
     return text.substr(0, text.find('\0'));
-}
-
-// Names compare without regard to case in the letters A to Z only, as the
-// profile functions compare them: an upper-case umlaut is not its lower-case one.
-char folded(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c;
-}
-
-std::string foldedName(std::string_view name) {
-    std::string out(upToZero(name));
-    std::transform(out.begin(), out.end(), out.begin(), folded);
-    return out;
 }
 
 // A value with matching quotes loses them, unless the buffer cut off the
@@ -56,6 +44,12 @@ std::string_view withoutTrailingSpaces(std::string_view text) {
 }
 
 } // namespace
+
+// Names compare without regard to case in the letters A to Z only, as the
+// profile functions compare them: an upper-case umlaut is not its lower-case one.
+std::string FoldedProfileName(std::string_view name) {
+    return asciiLower(upToZero(name));
+}
 
 ProfileText::ProfileText(std::string_view text) {
     std::string_view rest = text;
@@ -81,7 +75,7 @@ void ProfileText::parseLine(std::string_view line, size_t number) {
     const size_t close = line.rfind(']');
     if (line.front() == '[' && close != std::string_view::npos) {
         const std::string_view name = upToZero(trimmed(line.substr(1, close - 1)));
-        sections_.push_back({std::string(name), foldedName(name), {}, number});
+        sections_.push_back({std::string(name), FoldedProfileName(name), {}, number});
         if (!name.empty())
             firstSection_.emplace(sections_.back().folded, sections_.size() - 1);
         return;
@@ -92,7 +86,7 @@ void ProfileText::parseLine(std::string_view line, size_t number) {
     key.line = number;
     const size_t equals = line.find('=');
     key.written = std::string(upToZero(trimmed(line.substr(0, equals))));
-    key.name = foldedName(key.written);
+    key.name = FoldedProfileName(key.written);
     if (equals != std::string_view::npos) {
         key.value = upToZero(trimmed(line.substr(equals + 1)));
         key.hasValue = true;
@@ -102,8 +96,8 @@ void ProfileText::parseLine(std::string_view line, size_t number) {
 }
 
 const ProfileText::Key* ProfileText::find(std::string_view section, std::string_view key) const {
-    const std::string wantedSection = foldedName(trimmed(section));
-    const std::string wantedKey = foldedName(trimmed(key));
+    const std::string wantedSection = FoldedProfileName(trimmed(section));
+    const std::string wantedKey = FoldedProfileName(trimmed(key));
     const auto first = firstSection_.find(wantedSection);
     if (first == firstSection_.end())
         return nullptr;

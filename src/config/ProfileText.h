@@ -13,6 +13,10 @@
 
 namespace vorlund {
 
+// A section or key name as the profile functions compare it: up to a zero
+// byte, with A to Z as a to z and every other byte as it is.
+std::string FoldedProfileName(std::string_view name);
+
 class ProfileText {
   public:
     // A buffer as large as any text: nothing is cut.

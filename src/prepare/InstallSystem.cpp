@@ -116,6 +116,18 @@ Status InstallSystem::Remove(const std::string& path) {
     return Status::Of(DeleteFileW(win::Wide(path).c_str()));
 }
 
+Status InstallSystem::WriteNew(const std::string& path, const std::string& bytes) {
+    win::File file = OpenFile(path, GENERIC_WRITE, 0, CREATE_NEW);
+    if (!file)
+        return Status::Of(false);
+    if (const Status written = Write(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()));
+        !written.ok())
+        return written;
+    if (const Status flushed = Flush(file.get()); !flushed.ok())
+        return flushed;
+    return Status::Of(file.close());
+}
+
 Status InstallSystem::WriteMarker(const std::string& path, int32_t version) {
     win::File file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!file)

@@ -78,6 +78,8 @@ class InstallSystem {
     // in one step.
     virtual Status Rename(HANDLE partial, const std::string& to);
     virtual Status Remove(const std::string& path);
+    // A new file with these bytes, flushed to the disk before it is closed.
+    virtual Status WriteNew(const std::string& path, const std::string& bytes);
     virtual Status WriteMarker(const std::string& path, int32_t version);
     virtual std::optional<int32_t> ReadMarker(const std::string& path);
     // The installed version, nothing when none is recorded; a value of the

@@ -8,6 +8,13 @@ namespace vorlund::texts {
 
 inline constexpr char CR = '\r';
 
+// A name or a value in German quotation marks: „text“.
+inline std::string quoted(std::string_view text) {
+    std::string out("\u201E");
+    out.append(text).append("\u201C");
+    return out;
+}
+
 inline constexpr std::string_view kApplicationTitle = "Vorlund with Version Control";
 
 inline constexpr std::string_view kFaultyConfiguration =

@@ -1,6 +1,7 @@
 #include "prepare/PublishedCopy.h"
 
 #include "base/AsciiText.h"
+#include "prepare/Messages.h"
 
 #include <algorithm>
 
@@ -19,13 +20,6 @@ std::optional<int64_t> byteCount(std::string_view text) {
     return value;
 }
 
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = (c >= 'A' && c <= 'F') ? static_cast<char>(c + 0x20) : c;
-    return out;
-}
-
 } // namespace
 
 bool IsSha256(std::string_view text) {
@@ -39,14 +33,14 @@ PublishedCopy ReadPublished(std::string_view groesse, std::string_view pruefsumm
     if (!groesse.empty()) {
         p.size = byteCount(groesse);
         if (!p.size)
-            p.fault = "groesse=\u201E" + std::string(groesse) + "\u201C ist keine Anzahl Bytes";
+            p.fault = "groesse=" + texts::quoted(groesse) + " ist keine Anzahl Bytes";
     }
     if (!pruefsumme.empty()) {
         if (IsSha256(pruefsumme))
-            p.sha256 = lower(pruefsumme);
+            p.sha256 = asciiLower(pruefsumme);
         else if (p.fault.empty())
-            p.fault = "pruefsumme=\u201E" + std::string(pruefsumme) +
-                      "\u201C ist keine SHA-256 (64 Hexadezimalziffern)";
+            p.fault = "pruefsumme=" + texts::quoted(pruefsumme) +
+                      " ist keine SHA-256 (64 Hexadezimalziffern)";
     }
     return p;
 }

@@ -26,18 +26,6 @@ std::optional<std::string> PublishSystem::ReadAll(const std::string& path) {
     return win::ReadWholeFile(path);
 }
 
-Status PublishSystem::WriteNew(const std::string& path, const std::string& bytes) {
-    win::File file = win::OpenFile(path, GENERIC_WRITE, 0, CREATE_NEW);
-    if (!file)
-        return Status::Of(false);
-    if (const Status written = Write(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()));
-        !written.ok())
-        return written;
-    if (const Status flushed = Flush(file.get()); !flushed.ok())
-        return flushed;
-    return Status::Of(file.close());
-}
-
 Opened PublishSystem::Lock(const std::string& path) {
     return Opened::Of(win::OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE));

@@ -23,8 +23,6 @@ class PublishSystem : public InstallSystem {
     // The SHA-256 of the file, read anew through a handle of its own.
     virtual std::optional<std::string> HashOf(const std::string& path);
     virtual std::optional<std::string> ReadAll(const std::string& path);
-    // A new file with these bytes, flushed to the disk before it is closed.
-    virtual Status WriteNew(const std::string& path, const std::string& bytes);
     // Held while one publish works on an INI; refused with
     // ERROR_SHARING_VIOLATION while another holds it. Goes when closed.
     virtual Opened Lock(const std::string& path);

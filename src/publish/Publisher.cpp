@@ -8,6 +8,7 @@
 #include "config/ProfileReader.h"
 #include "config/ReadProgramm.h"
 #include "prepare/LaunchCommand.h"
+#include "prepare/Messages.h"
 #include "prepare/PartialFiles.h"
 #include "prepare/Preparation.h"
 #include "prepare/Retry.h"
@@ -25,13 +26,11 @@
 namespace vorlund::publish {
 namespace {
 
+using texts::quoted;
+
 constexpr DWORD kPatience = 60000; // for workstations reading the central copy
 constexpr DWORD kStep = 1000;
 constexpr DWORD kSayEvery = 5000;
-
-std::string quoted(const std::string& text) {
-    return "\u201E" + text + "\u201C";
-}
 
 // Access holds an open database with a lock file beside it.
 std::string lockFileOf(const std::string& path) {

@@ -1,7 +1,6 @@
 // vorlundpublish: puts a new front-end out in one command, so that no order
 // of copying and raising the version, no replicated share, no database
 // still open and no wrong file can send a wrong front-end to the desks.
-#include "base/CommandLine.h"
 #include "config/ConfigPath.h"
 #include "publish/ConsoleHost.h"
 #include "publish/PublishArguments.h"
@@ -21,14 +20,6 @@ namespace {
 
 using namespace vorlund;
 
-// The arguments as typed, in whatever script, split as paths are meant.
-std::vector<std::string> arguments() {
-    std::vector<std::string> args = SplitCommandLine(win::Narrow(GetCommandLineW()));
-    if (!args.empty())
-        args.erase(args.begin()); // the program itself
-    return args;
-}
-
 void say(const std::string& line) {
     win::WriteOut(line + "\r\n");
 }
@@ -37,7 +28,7 @@ void say(const std::string& line) {
 
 int main() {
     win::RestrictDllSearch();
-    const publish::ParsedArguments parsed = publish::ParsePublishArguments(arguments());
+    const publish::ParsedArguments parsed = publish::ParsePublishArguments(win::Arguments());
     if (!parsed.request) {
         say(parsed.error);
         win::WriteOut(publish::kUsage);

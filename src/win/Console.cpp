@@ -1,10 +1,19 @@
 #include "win/Console.h"
 
+#include "base/CommandLine.h"
 #include "base/Utf8.h"
+#include "win/Unicode.h"
 
 #include <windows.h>
 
 namespace vorlund::win {
+
+std::vector<std::string> Arguments() {
+    std::vector<std::string> args = SplitCommandLine(Narrow(GetCommandLineW()));
+    if (!args.empty())
+        args.erase(args.begin()); // the program itself
+    return args;
+}
 
 void WriteOut(std::string_view text) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);

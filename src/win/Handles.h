@@ -52,6 +52,7 @@ using UniqueIcon = Unique<NullTraits<HICON, &DestroyIcon>>;
 using UniqueEnhMetaFile = Unique<NullTraits<HENHMETAFILE, &DeleteEnhMetaFile>>;
 using UniqueMemoryDc = Unique<NullTraits<HDC, &DeleteDC>>;
 using UniqueWindow = Unique<NullTraits<HWND, &DestroyWindow>>;
+using UniqueLocal = Unique<NullTraits<HLOCAL, &LocalFree>>; // what the system allocated for us
 
 // A directory search: INVALID_HANDLE_VALUE when empty.
 struct FindTraits {

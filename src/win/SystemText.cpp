@@ -2,8 +2,6 @@
 
 #include "win/Unicode.h"
 
-#include <memory>
-
 namespace vorlund::win {
 
 std::string SystemText(DWORD error) {
@@ -11,7 +9,7 @@ std::string SystemText(DWORD error) {
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    const std::unique_ptr<wchar_t, decltype(&LocalFree)> owner(text, &LocalFree);
+    const UniqueLocal owner(text);
     std::string out = n ? Narrow(std::wstring_view(text, n)) : "Fehler " + std::to_string(error);
     while (!out.empty() && (out.back() == ' ' || out.back() == '\r' || out.back() == '\n'))
         out.pop_back();
