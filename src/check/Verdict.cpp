@@ -1,5 +1,6 @@
 #include "check/Verdict.h"
 
+#include "config/ReadProgramm.h"
 #include "prepare/InstallRule.h"
 
 namespace vorlund::check {
@@ -42,17 +43,15 @@ std::optional<Verdict> refused(const EntryFacts& e) {
     Verdict v;
     v.outcome = Outcome::Fails;
     if (!e.missingKeys.empty()) {
-        std::string keys;
-        for (const std::string& key : e.missingKeys)
-            keys += (keys.empty() ? "" : ", ") + key;
         v.reasons.push_back(
-            "es fehlt: " + keys + "; Vorlund richtet nichts ein und startet nichts" +
+            "es fehlt: " + ListedKeys(e.missingKeys) +
+            "; Vorlund richtet nichts ein und startet nichts" +
             (e.meantAsSetup ? " (ist [" + e.section + "] als [SETUP] gemeint?)" : ""));
         return v;
     }
     if (e.installDirFault != InstallDirFault::None) {
         v.reasons.push_back(InstallDirFaultText(e.installDirFault, e.installDir) +
-                            "; Vorlund installiert nichts und öffnet nichts");
+                            "; Vorlund installiert nichts und \u00F6ffnet nichts");
         return v;
     }
     return std::nullopt;

@@ -38,6 +38,13 @@ std::vector<std::string> MissingRequiredKeys(const ProgramList& programs) {
     return missing;
 }
 
+std::string ListedKeys(const std::vector<std::string>& keys) {
+    std::string out;
+    for (const std::string& key : keys)
+        out += (out.empty() ? "" : ", ") + key;
+    return out;
+}
+
 std::vector<std::string>
 LoadProgramEntries(const std::vector<std::string>& sections,
                    const std::function<void(const std::string& section)>& read) {

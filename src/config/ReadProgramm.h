@@ -22,6 +22,8 @@ void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std:
 // lacks (or gives empty): without them it can neither be registered nor
 // installed nor named. In that order.
 std::vector<std::string> MissingRequiredKeys(const ProgramList& programs);
+// Keys as a message names them: "odbcname, mdbname".
+std::string ListedKeys(const std::vector<std::string>& keys);
 
 // The configuration's program entries, for the launcher and the check alike:
 // one record per section other than SETUP (in any letter case), in file

@@ -9,20 +9,13 @@
 namespace vorlund {
 namespace {
 
-std::string listed(const std::vector<std::string>& keys) {
-    std::string out;
-    for (const std::string& key : keys)
-        out += (out.empty() ? "" : ", ") + key;
-    return out;
-}
-
 // An entry that names no data source, no database file or no name can be
 // neither registered nor installed: nothing is written and nothing starts.
 bool refusedForMissingKeys(PrepareHost& host, const ProgramList& programs, RunState& run) {
     const std::vector<std::string> missing = MissingRequiredKeys(programs);
     if (missing.empty())
         return false;
-    const std::string detail = "fehlt in der Konfiguration: " + listed(missing);
+    const std::string detail = "fehlt in der Konfiguration: " + ListedKeys(missing);
     ++run.errorCount;
     if (missing.front() == "odbcname") {
         NoteOutcome(run, RunResult::OdbcFailed, detail);
