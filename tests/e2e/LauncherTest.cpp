@@ -26,8 +26,19 @@ constexpr DWORD kTimeout = 30000;
 struct Outcome {
     std::vector<Dialog> dialogs;
     std::optional<DWORD> exitCode;
+    bool started = false;
     bool selectionSeen = false;
 };
+
+// What a run did, for the message of a failed expectation.
+std::string Describe(const Outcome& r) {
+    std::string text = r.exitCode ? "exit code " + std::to_string(*r.exitCode) : "still running";
+    if (!r.started)
+        text = "not started";
+    for (const Dialog& d : r.dialogs)
+        text += "; dialog \"" + d.exactText + "\"";
+    return text;
+}
 
 class LauncherTest : public ::testing::Test {
   protected:
@@ -97,6 +108,7 @@ class LauncherTest : public ::testing::Test {
                 const std::function<void(LauncherProcess&)>& act = {}) {
         LauncherProcess launcher(program.empty() ? exe : program);
         Outcome r;
+        r.started = launcher.Pid() != 0;
         if (act)
             act(launcher);
         const ULONGLONG end = GetTickCount64() + kTimeout;
@@ -980,12 +992,13 @@ TEST_F(LauncherTest, NamesAndPathsInAnyScriptArriveExactly) {
         WriteFileBytes(share + s + ".mdb", s);
     ini(bom + entry("A", "Склад", "E2E_ONE", 1, "D:\\Данные\\склад.gdb"));
     const Outcome shop = run();
-    ASSERT_EQ(shop.dialogs.size(), 2u);
+    ASSERT_EQ(shop.dialogs.size(), 2u) << Describe(shop);
     EXPECT_EQ(shop.dialogs[1].exactText,
               "NEUE Version von Склад wurde\r\rERFOLGREICH "
               "INSTALLIERT!!\r\rBitte starten Sie die Anwendung erneut!");
     ini(bom + entry("B", "Касса", "E2E_TWO", 1));
-    EXPECT_EQ(run().dialogs.size(), 2u);
+    const Outcome till = run();
+    EXPECT_EQ(till.dialogs.size(), 2u) << Describe(till);
     EXPECT_EQ(VersionOf("Склад"), 1u); // a key each, not one "?????" for both
     EXPECT_EQ(VersionOf("Касса"), 1u);
     EXPECT_EQ(RegTextUtf8(kDsnKey + "E2E_ONE", "Database"), "D:\\Данные\\склад.gdb");
@@ -993,7 +1006,7 @@ TEST_F(LauncherTest, NamesAndPathsInAnyScriptArriveExactly) {
     // Saved as ANSI on a Czech PC, the code page named in the file.
     ini("[SETUP]\r\ncodepage=1250\r\n" + InCodePage(entry("C", "Dvořák", "E2E_THREE", 1), 1250));
     const Outcome czech = run();
-    ASSERT_EQ(czech.dialogs.size(), 2u);
+    ASSERT_EQ(czech.dialogs.size(), 2u) << Describe(czech);
     const std::string announce = "ACHTUNG! NEUE Version von Dvořák gefunden!";
     EXPECT_EQ(czech.dialogs[0].exactText.substr(0, announce.size()), announce);
 
@@ -1008,11 +1021,11 @@ TEST_F(LauncherTest, NamesAndPathsInAnyScriptArriveExactly) {
     const Outcome installs = run();
     const Outcome opens = run();
     SetEnvironmentVariableW(L"LOCALAPPDATA", saved);
-    ASSERT_EQ(installs.dialogs.size(), 2u);
+    ASSERT_EQ(installs.dialogs.size(), 2u) << Describe(installs);
     EXPECT_EQ(installs.dialogs[1].exactText.substr(0, 28), "NEUE Version von Lager wurde");
     EXPECT_NE(GetFileAttributesW(Wide(profile + "\\Firma\\App\\D.mdb").c_str()),
               INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(opens.dialogs.empty());
+    EXPECT_TRUE(opens.dialogs.empty()) << Describe(opens);
     opened();
     EXPECT_NE(ReadFileBytes(app + "opened-utf8.txt").find("CWD " + profile + "\\Firma\\App\r\n"),
               std::string::npos)
