@@ -6,12 +6,14 @@
 #include "ui/fCtrls.h"
 #include "win/CommonControls.h"
 #include "win/DllSearch.h"
+#include "win/Heap.h"
 
 #include <objbase.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace vorlund;
     win::RestrictDllSearch();
+    win::UseLowFragmentationHeaps();
     // The shell's open may go through COM (a shell extension, DDE): it wants
     // an apartment on this thread before any shell call.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

@@ -14,6 +14,7 @@
 #include "win/Console.h"
 #include "win/Clock.h"
 #include "win/DllSearch.h"
+#include "win/Heap.h"
 #include "win/Paths.h"
 #include "win/SystemText.h"
 #include "win/Unicode.h"
@@ -97,6 +98,7 @@ int fleet(const FleetCall& call) {
 
 int main() {
     win::RestrictDllSearch();
+    win::UseLowFragmentationHeaps();
     const std::vector<std::string> args = win::Arguments();
     if (!args.empty() &&
         (equalsIgnoreAsciiCase(args[0], "/protokolle") ||

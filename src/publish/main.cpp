@@ -8,6 +8,7 @@
 #include "version.h"
 #include "win/Console.h"
 #include "win/DllSearch.h"
+#include "win/Heap.h"
 #include "win/Paths.h"
 #include "win/Unicode.h"
 
@@ -28,6 +29,7 @@ void say(const std::string& line) {
 
 int main() {
     win::RestrictDllSearch();
+    win::UseLowFragmentationHeaps();
     const publish::ParsedArguments parsed = publish::ParsePublishArguments(win::Arguments());
     if (!parsed.request) {
         say(parsed.error);
