@@ -1,25 +1,36 @@
 #include "win/Heap.h"
 
+#include "win/DllSearch.h"
+
 #include <windows.h>
 
-#include <algorithm>
-#include <vector>
-
 namespace vorlund::win {
+namespace {
 
-void UseLowFragmentationHeaps() {
-    std::vector<HANDLE> heaps(16);
-    DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
-    if (count > heaps.size()) { // more than room for: ask again with room for all
-        heaps.resize(count);
-        count = GetProcessHeaps(count, heaps.data());
-    }
-    heaps.resize(std::min<size_t>(count, heaps.size()));
-    for (HANDLE heap : heaps) {
-        ULONG lowFragmentation = 2;
+void useLowFragmentation(HANDLE heap) {
+    ULONG lowFragmentation = 2;
+    if (heap)
         HeapSetInformation(heap, HeapCompatibilityInformation, &lowFragmentation,
                            sizeof lowFragmentation);
-    }
+}
+
+// The heap msvcrt.dll allocates from, looked up so that a runtime without
+// the export costs nothing but this one heap.
+HANDLE runtimeHeap() {
+    using GetHeapHandleFn = intptr_t(__cdecl*)();
+    const auto get = Function<GetHeapHandleFn>(GetModuleHandleA("msvcrt.dll"), "_get_heap_handle");
+    return get ? reinterpret_cast<HANDLE>(get()) : nullptr;
+}
+
+} // namespace
+
+void UseLowFragmentationHeaps() {
+    // Only heaps this process owns for its whole life: another module's
+    // heap may be destroyed at any moment.
+    const HANDLE process = GetProcessHeap();
+    useLowFragmentation(process);
+    if (const HANDLE runtime = runtimeHeap(); runtime != process)
+        useLowFragmentation(runtime);
 }
 
 } // namespace vorlund::win
