@@ -38,26 +38,14 @@ std::string besideThisProgram(const char* name) {
     return dir.substr(0, dir.find_last_of('\\') + 1) + name;
 }
 
-// The selection, looked for every millisecond: the tests' driver looks every
-// 20, which is about what 2,000 entries cost.
-HWND visibleSelection(const LauncherProcess& launcher, ULONGLONG deadline) {
-    while (GetTickCount64() < deadline) {
-        const HWND form = launcher.MainWindow();
-        const HWND grid = form ? Control(form, 14) : nullptr;
-        if (form && IsWindowVisible(form) && grid && IsWindowVisible(grid))
-            return form;
-        Sleep(1);
-    }
-    return nullptr;
-}
-
 // Milliseconds from CreateProcess to the visible selection.
 double startToSelection(const std::string& exe) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
     LauncherProcess launcher(exe);
-    const HWND form = visibleSelection(launcher, GetTickCount64() + 60000);
+    // Looked for every millisecond: the tests' 20 are about what 2,000 entries cost.
+    const HWND form = launcher.WaitForSelection(60000, 1);
     QueryPerformanceCounter(&end);
     const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                       static_cast<double>(frequency.QuadPart);

@@ -32,9 +32,9 @@ struct Outcome {
 
 // What a run did, for the message of a failed expectation.
 std::string Describe(const Outcome& r) {
-    std::string text = r.exitCode ? "exit code " + std::to_string(*r.exitCode) : "still running";
-    if (!r.started)
-        text = "not started";
+    std::string text = !r.started   ? "not started"
+                       : r.exitCode ? "exit code " + std::to_string(*r.exitCode)
+                                    : "still running";
     for (const Dialog& d : r.dialogs)
         text += "; dialog \"" + d.exactText + "\"";
     return text;

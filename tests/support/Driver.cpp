@@ -43,14 +43,14 @@ HWND findTopLevel(DWORD pid, const char* className) {
     return s.found;
 }
 
-template <typename F> auto poll(DWORD timeoutMs, F f) -> decltype(f()) {
+template <typename F> auto poll(DWORD timeoutMs, F f, DWORD pollMs = 20) -> decltype(f()) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     while (true) {
         if (auto r = f())
             return r;
         if (GetTickCount64() >= end)
             return decltype(f()){};
-        Sleep(20);
+        Sleep(pollMs);
     }
 }
 
@@ -165,12 +165,16 @@ HWND LauncherProcess::MainWindow() const {
     return s.found;
 }
 
-HWND LauncherProcess::WaitForSelection(DWORD timeoutMs) const {
-    return poll(timeoutMs, [&]() -> HWND {
-        HWND form = MainWindow();
-        HWND grid = form ? Control(form, 14) : nullptr;
-        return (form && IsWindowVisible(form) && grid && IsWindowVisible(grid)) ? form : nullptr;
-    });
+HWND LauncherProcess::WaitForSelection(DWORD timeoutMs, DWORD pollMs) const {
+    return poll(
+        timeoutMs,
+        [&]() -> HWND {
+            HWND form = MainWindow();
+            HWND grid = form ? Control(form, 14) : nullptr;
+            return (form && IsWindowVisible(form) && grid && IsWindowVisible(grid)) ? form
+                                                                                    : nullptr;
+        },
+        pollMs);
 }
 
 Dialog ReadDialog(HWND dialog) {

@@ -36,8 +36,9 @@ class LauncherProcess {
     HWND WaitForWindow(const char* className, DWORD timeoutMs) const;
     // The next visible message dialog or default error box.
     std::optional<Dialog> WaitForDialog(DWORD timeoutMs) const;
-    // Waits until the main window shows its selection (the grid is visible).
-    HWND WaitForSelection(DWORD timeoutMs) const;
+    // Waits until the main window shows its selection (the grid is visible),
+    // looking every `pollMs`.
+    HWND WaitForSelection(DWORD timeoutMs, DWORD pollMs = 20) const;
     HWND MainWindow() const;
 
   private:
