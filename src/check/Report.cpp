@@ -233,9 +233,11 @@ void publishedLines(Lines& out, const EntryFacts& e) {
         if (e.published.sha256)
             what += (what.empty() ? "" : ", ") + ("SHA-256 " + *e.published.sha256);
         const std::string why = NotPublished(e);
-        std::string state = e.central != FileState::Readable ? "nicht pr\u00FCfbar"
-                            : why.empty()                    ? "stimmt"
-                                                             : "STIMMT NICHT: " + why;
+        const std::string unknown = PublishedUnknown(e);
+        std::string state = !why.empty()                       ? "STIMMT NICHT: " + why
+                            : !unknown.empty()                 ? "UNBEKANNT: " + unknown
+                            : e.central != FileState::Readable ? "nicht pr\u00FCfbar"
+                                                               : "stimmt";
         if (e.centralSha256)
             state += " (gelesen in " + std::to_string(e.hashMilliseconds) + " ms)";
         out(labelled("Ver\u00F6ffentlicht",

@@ -71,6 +71,18 @@ std::string NotPublished(const EntryFacts& e) {
     return {};
 }
 
+std::string PublishedUnknown(const EntryFacts& e) {
+    if (!e.published.sha256 || !NotPublished(e).empty())
+        return {};
+    if (e.central == FileState::Missing)
+        return {};
+    if (e.central != FileState::Readable)
+        return "die zentrale Kopie l\u00E4sst sich nicht lesen, ihre SHA-256 nicht berechnen";
+    if (!e.centralSha256)
+        return "ihre SHA-256 lie\u00DF sich nicht berechnen (Lesefehler, Sperre oder CNG)";
+    return {};
+}
+
 Verdict Judge(const EntryFacts& e) {
     if (!e.locked.empty()) // before anything else, the launcher shows the lock
         return Verdict{Outcome::Locked, {}};
@@ -107,6 +119,9 @@ Verdict Judge(const EntryFacts& e) {
     if (const std::string why = NotPublished(e); !why.empty())
         v.reasons.push_back("die zentrale Kopie ist nicht die ver\u00F6ffentlichte (" + why +
                             "); Vorlund installiert sie nicht");
+    else if (const std::string unknown = PublishedUnknown(e); !unknown.empty())
+        v.reasons.push_back("ob die zentrale Kopie die ver\u00F6ffentlichte ist, ist unbekannt: " +
+                            unknown);
     if (!v.reasons.empty())
         v.outcome = Outcome::Fails;
     return v;

@@ -21,6 +21,10 @@ bool CopyNeeded(const EntryFacts& entry);
 // Why the central copy is not the published one; empty when it is, or when
 // nothing was published.
 std::string NotPublished(const EntryFacts& entry);
+// Why it is not known whether the central copy is the published one: a
+// hash was published, but the central copy's could not be computed.
+// Empty when it is known.
+std::string PublishedUnknown(const EntryFacts& entry);
 // Whether the next start copies a bloated local copy afresh.
 bool RefreshesNext(const EntryFacts& entry);
 // The local copy's type as the report names it.

@@ -54,8 +54,10 @@ Status InstallSystem::ClearReadOnly(const std::string& path) {
 
 Opened InstallSystem::OpenSource(const std::string& path) {
     // Read once from start to end: the cache may read ahead and drop behind.
-    return Opened::Of(OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
+    // A publish may rename it meanwhile: this handle keeps reading the bytes
+    // it opened, and their hash proves them.
+    return Opened::Of(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
 }
 
 bool InstallSystem::NamesSameFile(HANDLE file, const std::string& path) {

@@ -59,7 +59,8 @@ class InstallSystem {
     // replace; success when the file is writable now or is not there.
     virtual Status ClearReadOnly(const std::string& path);
     // The central copy, for reading. Other launchers may read it at the same
-    // time; nobody may write it while it is open here.
+    // time, and a publish may rename it; nobody may write it while it is
+    // open here.
     virtual Opened OpenSource(const std::string& path);
     // Whether the path names the open file under another spelling.
     virtual bool NamesSameFile(HANDLE file, const std::string& path);

@@ -13,14 +13,15 @@ namespace {
 
 constexpr std::string_view kSuffix = ".partial";
 
-// "<name>.partial" (an earlier release's) or "<name>.<digits>.partial".
-bool isPartialOf(std::string_view name, std::string_view candidate) {
-    if (candidate.size() < name.size() + kSuffix.size() ||
+// "<name><suffix>" (an earlier release's) or "<name>.<digits><suffix>".
+bool isPerProcessFileOf(std::string_view name, std::string_view candidate,
+                        std::string_view suffix) {
+    if (candidate.size() < name.size() + suffix.size() ||
         !equalsIgnoreAsciiCase(candidate.substr(0, name.size()), name) ||
-        !equalsIgnoreAsciiCase(candidate.substr(candidate.size() - kSuffix.size()), kSuffix))
+        !equalsIgnoreAsciiCase(candidate.substr(candidate.size() - suffix.size()), suffix))
         return false;
     std::string_view middle = candidate.substr(name.size());
-    middle.remove_suffix(kSuffix.size());
+    middle.remove_suffix(suffix.size());
     if (middle.empty())
         return true;
     return middle.size() > 1 && middle[0] == '.' &&
@@ -28,19 +29,66 @@ bool isPartialOf(std::string_view name, std::string_view candidate) {
                        [](char c) { return c >= '0' && c <= '9'; });
 }
 
+std::string directoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+// The full paths of the per-process files of `path` with the suffix.
+std::vector<std::string> perProcessFiles(InstallSystem& system, const std::string& path,
+                                         std::string_view suffix) {
+    const std::string dir = directoryOf(path);
+    const std::string name = path.substr(dir.size());
+    std::vector<std::string> found;
+    for (const std::string& file : system.FindFiles(path + "*" + std::string(suffix)))
+        if (isPerProcessFileOf(name, file, suffix))
+            found.push_back(dir + file);
+    return found;
+}
+
+std::string perProcess(const std::string& path, std::string_view suffix) {
+    return path + "." + std::to_string(GetCurrentProcessId()) + std::string(suffix);
+}
+
 } // namespace
 
 std::string PartialCopyPath(const std::string& destination) {
-    return destination + "." + std::to_string(GetCurrentProcessId()) + std::string(kSuffix);
+    return perProcess(destination, kSuffix);
 }
 
 void RemoveLeftoverPartials(InstallSystem& system, const std::string& destination) {
-    const size_t slash = destination.find_last_of('\\');
-    const std::string dir = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
-    const std::string name = destination.substr(dir.size());
-    for (const std::string& file : system.FindFiles(destination + "*" + std::string(kSuffix)))
-        if (isPartialOf(name, file))
-            system.Remove(dir + file); // one still being written refuses: it is not a leftover
+    for (const std::string& file : perProcessFiles(system, destination, kSuffix))
+        system.Remove(file); // one still being written refuses: it is not a leftover
+}
+
+std::string VorherPath(const std::string& central) {
+    return central + ".vorher";
+}
+
+std::string AsidePath(const std::string& central) {
+    return perProcess(VorherPath(central), ".alt");
+}
+
+std::string StagedConfigurationPath(const std::string& ini) {
+    return perProcess(ini, ".neu");
+}
+
+std::string KeptConfigurationPath(const std::string& ini) {
+    return perProcess(ini, ".alt");
+}
+
+PublishLeftovers FindPublishLeftovers(InstallSystem& system, const std::string& ini,
+                                      const std::string& central) {
+    return {perProcessFiles(system, central, kSuffix), perProcessFiles(system, ini, ".neu"),
+            perProcessFiles(system, ini, ".alt"),
+            perProcessFiles(system, VorherPath(central), ".alt")};
+}
+
+std::vector<std::string> PublishLeftovers::All() const {
+    std::vector<std::string> all = partials;
+    for (const auto* more : {&staged, &kept, &asides})
+        all.insert(all.end(), more->begin(), more->end());
+    return all;
 }
 
 PartialFile::~PartialFile() {

@@ -3,6 +3,7 @@
 // per process beside the local copy, so that no two launchers ever write
 // the same one, and removed on every path that does not put it in place.
 #include <string>
+#include <vector>
 
 namespace vorlund {
 
@@ -14,6 +15,27 @@ std::string PartialCopyPath(const std::string& destination);
 // Removes what killed runs left beside the local copy. A partial file that a
 // running copy still writes is held without sharing and stays.
 void RemoveLeftoverPartials(InstallSystem& system, const std::string& destination);
+
+// The files a publish works with beside the central copy and the
+// configuration, the per-process ones named like the partial copy: the
+// release before (<mdbname>.vorher), an older one set aside while the
+// publish runs, and the configuration's new text and its kept old one.
+std::string VorherPath(const std::string& central);
+std::string AsidePath(const std::string& central);
+std::string StagedConfigurationPath(const std::string& ini);
+std::string KeptConfigurationPath(const std::string& ini);
+
+// What publishes that were ended midway left, by full path; the next
+// publish clears them, the check names them.
+struct PublishLeftovers {
+    std::vector<std::string> partials; // copies beside the central copy
+    std::vector<std::string> staged;   // new configurations never placed
+    std::vector<std::string> kept;     // old configurations kept by copy
+    std::vector<std::string> asides;   // releases before .vorher, set aside
+    std::vector<std::string> All() const;
+};
+PublishLeftovers FindPublishLeftovers(InstallSystem& system, const std::string& ini,
+                                      const std::string& central);
 
 // Removes the partial file when it goes, unless it was put in place.
 class PartialFile {

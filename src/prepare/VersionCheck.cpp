@@ -84,8 +84,29 @@ void notPublished(PrepareHost& host, RunState& run, InstallSystem& system, const
                          MessageType::Warning);
 }
 
+// What the configuration already shows of the central copy, before a byte
+// moves: a value that no copy can match, or a size other than published.
+std::optional<std::string> knownNotPublished(const RunState& run, const std::string& central,
+                                             InstallSystem& system) {
+    if (!run.published.fault.empty())
+        return run.published.fault;
+    if (!run.published.size)
+        return std::nullopt;
+    const std::optional<int64_t> size = system.FileSize(central);
+    if (size && *size != *run.published.size)
+        return SizeMismatch(*run.published.size, *size);
+    return std::nullopt;
+}
+
 void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallSystem& system,
              InstallLock& lock) {
+    // No install is announced that cannot happen.
+    if (const std::optional<std::string> why = knownNotPublished(run, paths.Central(), system)) {
+        run.centralPath = paths.Central();
+        run.localPath = paths.Local();
+        lock.Release();
+        return notPublished(host, run, system, *why);
+    }
     host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
     const CopyResult copy = copyIntoPlace(host, run, paths, system);
     run.log.bytes = copy.bytes;

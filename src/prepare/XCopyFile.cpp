@@ -46,6 +46,18 @@ std::optional<CopyResult> notThePublishedSize(InstallSystem& system, HANDLE sour
     return std::nullopt;
 }
 
+// A publish renames the central copy aside and the new one into its place:
+// between the two renames it is missing for a moment.
+Opened openSourceAppearing(PrepareHost& host, InstallSystem& system, const std::string& source) {
+    constexpr DWORD kLookAgain = 100, kPatience = 2000;
+    for (DWORD waited = 0;; waited += kLookAgain) {
+        Opened opened = system.OpenSource(source);
+        if (opened.file || opened.error != ERROR_FILE_NOT_FOUND || waited >= kPatience)
+            return opened;
+        system.Pause(host, kLookAgain);
+    }
+}
+
 } // namespace
 
 DWORD CopyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE target,
@@ -80,7 +92,7 @@ DWORD CopyChunks(PrepareHost& host, InstallSystem& system, HANDLE source, HANDLE
 
 CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::string& destination,
                      InstallSystem& system, const PublishedCopy& published) {
-    Opened src = system.OpenSource(source);
+    Opened src = openSourceAppearing(host, system, source);
     if (!src.file)
         return CopyResult::Failed(src.error);
     // The source under another spelling: the copy would replace it with itself.

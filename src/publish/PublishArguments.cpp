@@ -17,8 +17,8 @@ ParsedArguments wrong(std::string why) {
 } // namespace
 
 const char* const kUsage =
-    "Aufruf: vorlundpublish Anwendung NeueDatei [/version N]\r\n"
-    "        vorlundpublish /zurueck Anwendung [/version N]\r\n"
+    "Aufruf: vorlundpublish Anwendung NeueDatei [/version N] [/server Ordner]\r\n"
+    "        vorlundpublish /zurueck Anwendung [/version N] [/server Ordner]\r\n"
     "        vorlundpublish /sperren Anwendung \"Text\"\r\n"
     "        vorlundpublish /freigeben Anwendung\r\n"
     "        dazu jeweils /ini Datei (ohne: vorlund.INI neben vorlundpublish.exe)\r\n"
@@ -31,6 +31,9 @@ const char* const kUsage =
     "erst dann version, mit pruefsumme= (SHA-256) und groesse= in der INI.\r\n"
     "/zurueck holt <mdbname>.vorher ebenso zur\u00FCck, unter einer neuen, h\u00F6heren "
     "Version.\r\n"
+    "/server nennt f\u00FCr eine replizierte Freigabe (DFS) den Ordner der zentralen Kopie auf "
+    "einem Server,\r\n"
+    "z. B. \\\\SRV01\\Vorlund\\Lager; die INI nennt weiter den DFS-Pfad.\r\n"
     "/sperren und /freigeben setzen und entfernen gesperrt= im Abschnitt der Anwendung.\r\n"
     "Exit-Code 0: erledigt; 1: abgelehnt oder gescheitert, nichts ge\u00E4ndert; 2: Aufruf "
     "oder Konfiguration fehlerhaft.\r\n";
@@ -44,12 +47,12 @@ ParsedArguments ParsePublishArguments(const std::vector<std::string>& args) {
         const bool hasValue = i + 1 < args.size();
         if (is(a, "/?") || is(a, "-h") || is(a, "--help"))
             return {PublishRequest{}, {}};
-        if (is(a, "/ini") || is(a, "/version")) {
+        if (is(a, "/ini") || is(a, "/version") || is(a, "/server")) {
             if (!hasValue)
                 return wrong(a + " ohne Wert.");
             const std::string& value = args[++i];
-            if (is(a, "/ini")) {
-                r.ini = value;
+            if (is(a, "/ini") || is(a, "/server")) {
+                (is(a, "/ini") ? r.ini : r.server) = value;
                 continue;
             }
             r.version = parseDecimal32(value);
@@ -92,6 +95,8 @@ ParsedArguments ParsePublishArguments(const std::vector<std::string>& args) {
     }
     if (r.version && r.kind != PublishRequest::Publish && r.kind != PublishRequest::Back)
         return wrong("/version geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
+    if (!r.server.empty() && r.kind != PublishRequest::Publish && r.kind != PublishRequest::Back)
+        return wrong("/server geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
     return {r, {}};
 }
 

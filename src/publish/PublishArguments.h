@@ -15,6 +15,9 @@ struct PublishRequest {
     std::string text;               // the lock's words, for Lock
     std::string ini;                // empty: vorlund.INI beside the program
     std::optional<int32_t> version; // /version N: the new one, higher than today's
+    // /server Ordner: the central copy's folder on the one server of a
+    // replicated share that the publish writes to; the INI keeps its path.
+    std::string server;
 };
 
 // The request, or nothing with the German words why the call is wrong.

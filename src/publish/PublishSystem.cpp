@@ -1,5 +1,7 @@
 #include "publish/PublishSystem.h"
 
+#include "publish/ConsoleStop.h"
+#include "win/Dfs.h"
 #include "win/Sha256.h"
 #include "win/Unicode.h"
 
@@ -29,6 +31,28 @@ std::optional<std::string> PublishSystem::ReadAll(const std::string& path) {
 Opened PublishSystem::Lock(const std::string& path) {
     return Opened::Of(win::OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE));
+}
+
+uint64_t PublishSystem::Now() {
+    return GetTickCount64();
+}
+
+bool PublishSystem::StopRequested() {
+    return ConsoleStopRequested();
+}
+
+std::optional<FileLook> PublishSystem::Look(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(win::Wide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return FileLook{(static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                    (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                        data.ftLastWriteTime.dwLowDateTime};
+}
+
+std::optional<std::string> PublishSystem::DfsTarget(const std::string& path) {
+    return win::DfsTarget(path);
 }
 
 PublishSystem& PublishSystem::Real() {

@@ -10,6 +10,14 @@
 
 namespace vorlund::publish {
 
+// What lies under a name, enough to tell whether it is still the file it
+// was: a rename keeps both, a new file has its own time.
+struct FileLook {
+    int64_t size = 0;
+    uint64_t written = 0; // the last write, in 100 ns since 1601
+    bool operator==(const FileLook&) const = default;
+};
+
 class PublishSystem : public InstallSystem {
   public:
     // The replaced file takes the replacement's place in one step, keeping
@@ -26,6 +34,17 @@ class PublishSystem : public InstallSystem {
     // Held while one publish works on an INI; refused with
     // ERROR_SHARING_VIOLATION while another holds it. Goes when closed.
     virtual Opened Lock(const std::string& path);
+    // Milliseconds of a clock that only goes forward: patience is counted
+    // by it, so that slow attempts over a network count as the time they take.
+    virtual uint64_t Now();
+    // Whether the administrator asked the publish to stop (Ctrl+C, the
+    // console closed, logoff, shutdown).
+    virtual bool StopRequested();
+    // Nothing when there is no file of that name.
+    virtual std::optional<FileLook> Look(const std::string& path);
+    // Where a path of a DFS namespace leads now: nothing when it is none,
+    // an empty text when its target is unknown (a domain's namespace).
+    virtual std::optional<std::string> DfsTarget(const std::string& path);
 
     static PublishSystem& Real();
 };

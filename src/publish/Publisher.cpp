@@ -7,6 +7,7 @@
 #include "config/ProfileEditor.h"
 #include "config/ProfileReader.h"
 #include "config/ReadProgramm.h"
+#include "prepare/InstallRule.h"
 #include "prepare/LaunchCommand.h"
 #include "prepare/Messages.h"
 #include "prepare/PartialFiles.h"
@@ -28,9 +29,28 @@ namespace {
 
 using texts::quoted;
 
-constexpr DWORD kPatience = 60000; // for workstations reading the central copy
+constexpr uint64_t kPatience = 60000;       // for workstations reading the central copy
+constexpr uint64_t kScannerPatience = 8000; // for a scanner or backup agent holding a file
 constexpr DWORD kStep = 1000;
-constexpr DWORD kSayEvery = 5000;
+constexpr uint64_t kSayEvery = 5000;
+
+// A wait counted by the clock, telling every few seconds that it goes on.
+class Waiting {
+  public:
+    explicit Waiting(PublishSystem& system) : system_(system), start_(system.Now()) {}
+    uint64_t Waited() const { return system_.Now() - start_; }
+    bool TimeToSay() {
+        if (Waited() < nextSay_)
+            return false;
+        nextSay_ = Waited() + kSayEvery;
+        return true;
+    }
+
+  private:
+    PublishSystem& system_;
+    uint64_t start_;
+    uint64_t nextSay_ = 0;
+};
 
 // Access holds an open database with a lock file beside it.
 std::string lockFileOf(const std::string& path) {
@@ -58,6 +78,35 @@ bool readOnly(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+constexpr uint64_t kStopPatience = 3000; // of the few seconds Windows grants a closed console
+
+const char* const kStopped = "Abgebrochen (Strg+C, Konsole geschlossen, Abmelden oder "
+                             "Herunterfahren).";
+
+// The copy's writes refuse once the administrator asked to stop.
+class StoppableWrites : public InstallSystem {
+  public:
+    explicit StoppableWrites(PublishSystem& system) : system_(system) {}
+    Status Size(HANDLE file, int64_t& size) override { return system_.Size(file, size); }
+    Status Read(HANDLE file, char* buffer, DWORD length) override {
+        return system_.Read(file, buffer, length);
+    }
+    Status Write(HANDLE file, const char* buffer, DWORD length) override {
+        return system_.StopRequested() ? Status{ERROR_CANCELLED}
+                                       : system_.Write(file, buffer, length);
+    }
+
+  private:
+    PublishSystem& system_;
+};
+
+std::string joined(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : "; ") + part;
+    return text;
+}
+
 bool retryable(DWORD error) {
     return IsTransientLock(error) || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
@@ -68,11 +117,13 @@ bool retryable(DWORD error) {
 struct Publisher::Entry {
     std::string iniPath;
     std::string snapshot; // the configuration's bytes as this publish read them
-    std::string section, displayName, central, logDir;
+    std::string section, displayName, central, logDir, mdbName;
     int32_t version = 0;
+    PublishedCopy published; // groesse= and pruefsumme= as this publish read them
 };
 
 struct Publisher::Road {
+    explicit Road(const PublishRequest& r) : request(r) {}
     const PublishRequest& request;
     Entry entry;
     std::string source;
@@ -84,7 +135,71 @@ struct Publisher::Road {
     std::string newIni, iniTemp; // the new configuration, and the file it waits in
     std::string vorher, aside;   // the one before, and where an older one waits meanwhile
     bool hadCentral = false, hadVorher = false;
+    std::vector<std::optional<FileLook>> before; // of watched(), before anything changed
 };
+
+// The names a failure may leave changed; the partial copy and the staged
+// configuration go with the publish.
+std::vector<std::string> Publisher::watched(const Road& road) {
+    const std::string& central = road.entry.central;
+    return {central, VorherPath(central), AsidePath(central), road.entry.iniPath};
+}
+
+std::vector<std::optional<FileLook>> Publisher::lookAt(const Road& road) {
+    std::vector<std::optional<FileLook>> looks;
+    for (const std::string& name : watched(road))
+        looks.push_back(system_.Look(name));
+    return looks;
+}
+
+// What lies under each name now, read anew, and which file it was before.
+std::string Publisher::describeShare(const Road& road,
+                                     const std::vector<std::optional<FileLook>>& now) {
+    const std::vector<std::string> names = watched(road);
+    std::string text = "ACHTUNG: auf der Freigabe ist nicht mehr alles wie vorher. Jetzt liegt:";
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!now[i] && !road.before[i])
+            continue;
+        text += "\r\n  " + names[i] + ": ";
+        if (!now[i]) {
+            text += "fehlt (vorher da)";
+            continue;
+        }
+        text += std::to_string(now[i]->size) + " Bytes";
+        if (names[i] == road.entry.iniPath) {
+            text += system_.ReadAll(names[i]) == road.entry.snapshot ? ", unver\u00E4ndert"
+                                                                     : ", ge\u00E4ndert";
+            continue;
+        }
+        const std::optional<std::string> hash = system_.HashOf(names[i]);
+        text += ", SHA-256 " + hash.value_or("nicht lesbar");
+        if (hash && *hash == road.sha256)
+            text += " (die neue Datei)";
+        for (size_t j = 0; j < names.size(); ++j)
+            if (road.before[j] && *road.before[j] == *now[i])
+                text += " (bisher " + names[j] + ")";
+    }
+    return text;
+}
+
+// The configuration by its bytes: one put back from its kept copy is a
+// new file with the same text.
+bool Publisher::asBefore(const Road& road, const std::vector<std::optional<FileLook>>& now) {
+    const std::vector<std::string> names = watched(road);
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == road.entry.iniPath ? system_.ReadAll(names[i]) != road.entry.snapshot
+                                           : now[i] != road.before[i])
+            return false;
+    return true;
+}
+
+int Publisher::refuse(const Road& road, Refusal r) {
+    if (const std::vector<std::optional<FileLook>> now = lookAt(road); !asBefore(road, now)) {
+        r.text += "\r\n" + describeShare(road, now);
+        r.changed = true;
+    }
+    return refuse(r);
+}
 
 int Publisher::refuse(const Refusal& r) {
     say_(r.text);
@@ -97,20 +212,27 @@ int Publisher::refuse(const Refusal& r) {
 // One publish per configuration at a time: a second one waits for the first.
 std::optional<Publisher::Refusal> Publisher::lock(const std::string& iniPath, win::File& held) {
     const std::string path = iniPath + ".vorlundpublish";
-    for (DWORD waited = 0;; waited += kStep) {
+    for (Waiting waiting(system_);;) {
         Opened opened = system_.Lock(path);
         if (opened.file) {
             held = std::move(opened.file);
             return std::nullopt;
         }
-        if (opened.error != ERROR_SHARING_VIOLATION)
+        // The last publish's lock file, still held by a scanner, waits to go
+        // (delete pending) and refuses every open meanwhile.
+        const bool another =
+            opened.error == ERROR_SHARING_VIOLATION ||
+            (opened.error == ERROR_ACCESS_DENIED && !system_.FindFiles(path).empty());
+        if (!another)
             return Refusal{kRefused, "Neben der Konfiguration kann nicht geschrieben werden (" +
                                          path + "): " + win::SystemText(opened.error)};
-        if (waited >= kPatience)
+        if (waiting.Waited() >= kPatience)
             return Refusal{kRefused, "Eine andere Ver\u00F6ffentlichung auf " + iniPath +
                                          " l\u00E4uft seit einer Minute; bitte sp\u00E4ter "
                                          "erneut."};
-        if (waited % kSayEvery == 0)
+        if (system_.StopRequested())
+            return Refusal{kRefused, kStopped};
+        if (waiting.TimeToSay())
             say_("Warte: eine andere Ver\u00F6ffentlichung l\u00E4uft gerade ...");
         system_.Pause(host_, kStep);
     }
@@ -165,8 +287,44 @@ std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
     entry.logDir = reader.ReadString("SETUP", "logdir", "");
     if (list.FieldAsString("mdbname").empty())
         return Refusal{kFaultyCall, "[" + entry.section + "] nennt kein mdbname."};
-    entry.central = ExpandEntryPaths(list).Central();
+    const EntryPaths paths = ExpandEntryPaths(list);
+    entry.central = paths.Central();
+    entry.mdbName = paths.mdbName;
+    entry.published =
+        ReadPublished(list.FieldAsString("groesse"), list.FieldAsString("pruefsumme"));
     return std::nullopt;
+}
+
+// A replicated share is published on one server by its own path: through
+// the namespace, workstations would read whichever server they reach, and
+// replication brings a copy and its INI in no promised order.
+std::optional<Publisher::Refusal> Publisher::oneServer(const PublishRequest& request,
+                                                       Entry& entry) {
+    if (!request.server.empty()) {
+        std::string folder = request.server;
+        if (folder.back() != '\\')
+            folder += '\\';
+        if (!system_.IsDirectory(folder))
+            return Refusal{kFaultyCall, "Den Ordner " + folder + " (/server) gibt es nicht."};
+        if (system_.DfsTarget(folder))
+            return Refusal{kFaultyCall, folder + " (/server) liegt selbst in einem "
+                                                 "DFS-Namensraum; bitte den Ordner auf einem "
+                                                 "Server nennen (\\\\SERVER\\Freigabe\\...)."};
+        entry.central = folder + entry.mdbName;
+        return std::nullopt;
+    }
+    const std::optional<std::string> target = system_.DfsTarget(entry.central);
+    if (!target)
+        return std::nullopt;
+    return Refusal{kFaultyCall,
+                   entry.central +
+                       " liegt in einem DFS-Namensraum: Arbeitspl\u00E4tze lesen von "
+                       "verschiedenen Servern, und die Replikation bringt Kopie und INI in "
+                       "keiner festen Reihenfolge. Bitte auf einem Server ver\u00F6ffentlichen: "
+                       "/server und der Ordner dort" +
+                       (target->empty()
+                            ? " (\\\\SERVER\\Freigabe\\...)."
+                            : ", von diesem PC aus zurzeit /server " + DirectoryOf(*target) + ".")};
 }
 
 std::optional<Publisher::Refusal> Publisher::checkSource(Road& road) {
@@ -226,13 +384,16 @@ std::optional<Publisher::Refusal> Publisher::copyToPartial(Road& road) {
         HashPipeline hashing([&sha](const char* data, size_t size) { sha.Update(data, size); });
         int64_t copied = 0;
         say_("Kopiere " + road.source + " nach " + road.partial + " ...");
-        error = CopyChunks(host_, system_, road.sourceFile.get(), target.get(), copied, &hashing);
+        StoppableWrites writes(system_);
+        error = CopyChunks(host_, writes, road.sourceFile.get(), target.get(), copied, &hashing);
         if (error == ERROR_SUCCESS)
             error = system_.Flush(target.get()).error;
     }
     road.sourceFile.close();
     if (const Status closed = system_.Close(target); error == ERROR_SUCCESS)
         error = closed.error;
+    if (error == ERROR_CANCELLED)
+        return Refusal{kRefused, kStopped};
     if (error != ERROR_SUCCESS)
         return Refusal{kRefused,
                        "Das Kopieren auf die Freigabe ist gescheitert: " + win::SystemText(error)};
@@ -282,7 +443,11 @@ std::optional<Publisher::Refusal> Publisher::stage(const Entry& entry, const std
 }
 
 std::optional<Publisher::Refusal> Publisher::unchanged(const Entry& entry) {
-    if (system_.ReadAll(entry.iniPath) != entry.snapshot)
+    const std::optional<std::string> now = system_.ReadAll(entry.iniPath);
+    if (!now)
+        return Refusal{kRefused, "Die Konfiguration " + entry.iniPath +
+                                     " ist nicht mehr erreichbar (die Freigabe, das Netz?)."};
+    if (*now != entry.snapshot)
         return Refusal{kRefused, "Die Konfiguration " + entry.iniPath +
                                      " wurde inzwischen ge\u00E4ndert; sie bleibt, wie sie ist. "
                                      "Bitte erneut aufrufen."};
@@ -295,25 +460,44 @@ std::optional<Publisher::Refusal> Publisher::unchanged(const Entry& entry) {
 // Readers holding the replaced file are waited for.
 Publisher::Replaced Publisher::replaceWaiting(const std::string& replaced,
                                               const std::string& replacement,
-                                              const std::string& backup,
-                                              const std::string& readers) {
-    for (DWORD waited = 0;; waited += kStep) {
+                                              const std::string& backup, const std::string& readers,
+                                              bool stoppable) {
+    for (Waiting waiting(system_);;) {
         const DWORD error = system_.Replace(replaced, replacement, backup).error;
         if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !system_.Move(backup, replaced).ok())
             return {error, true};
-        if (error == ERROR_SUCCESS || !retryable(error) || waited >= kPatience)
-            return {error, false};
-        if (waited % kSayEvery == 0)
-            say_("Warte: " + readers + " (" + std::to_string(waited / 1000) + " s von " +
+        if (const std::optional<DWORD> end = endOfWait(error, waiting.Waited(), stoppable))
+            return {*end, false};
+        if (error != ERROR_ACCESS_DENIED && waiting.TimeToSay())
+            say_("Warte: " + readers + " (" + std::to_string(waiting.Waited() / 1000) + " s von " +
                  std::to_string(kPatience / 1000) + " s) ...");
         system_.Pause(host_, kStep);
     }
 }
 
+// Whether a replace that gave `error` is tried again: not after success or
+// a lasting refusal, nor past its patience. A refused access is a scanner's
+// moment or a lasting right, never a reader (only sharing keeps readers
+// out). A stop ends a wait that may end at once, and shortens one that must
+// bring something back.
+std::optional<DWORD> Publisher::endOfWait(DWORD error, uint64_t waited, bool stoppable) {
+    if (error == ERROR_SUCCESS || !retryable(error))
+        return error;
+    const bool stop = system_.StopRequested();
+    if (stop && stoppable)
+        return ERROR_CANCELLED;
+    uint64_t patience = error == ERROR_ACCESS_DENIED ? kScannerPatience : kPatience;
+    if (stop)
+        patience = std::min(patience, kStopPatience);
+    if (waited >= patience)
+        return error;
+    return std::nullopt;
+}
+
 std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
     const std::string& central = road.entry.central;
-    road.vorher = central + ".vorher";
-    road.aside = road.vorher + "." + std::to_string(GetCurrentProcessId()) + ".alt";
+    road.vorher = VorherPath(central);
+    road.aside = AsidePath(central);
     road.hadCentral = system_.IsFile(central);
     road.hadVorher = system_.IsFile(road.vorher);
     // The one before the one before waits aside until the publish is done.
@@ -323,7 +507,7 @@ std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
                                          win::SystemText(moved.error)};
     const Replaced replaced =
         road.hadCentral ? replaceWaiting(central, road.partial, road.vorher,
-                                         "Arbeitspl\u00E4tze lesen gerade die zentrale Kopie")
+                                         "Arbeitspl\u00E4tze lesen gerade die zentrale Kopie", true)
                         : Replaced{RetryWhileLocked(
                               host_, system_, [&] { return system_.Move(road.partial, central); })};
     if (replaced.stranded)
@@ -335,9 +519,17 @@ std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
     if (replaced.error == ERROR_SUCCESS)
         return std::nullopt;
     if (road.hadVorher)
-        system_.Move(road.aside, road.vorher);
+        system_.Move(road.aside, road.vorher); // a refusal shows in the look at the share
+    if (replaced.error == ERROR_CANCELLED)
+        return Refusal{kRefused, kStopped};
+    const std::string lockFile = lockFileOf(central);
+    const bool inAccess =
+        replaced.error == ERROR_SHARING_VIOLATION && !lockFile.empty() && system_.IsFile(lockFile);
     return Refusal{kRefused, "Die zentrale Kopie " + central + " l\u00E4sst sich nicht ersetzen: " +
-                                 win::SystemText(replaced.error)};
+                                 win::SystemText(replaced.error) +
+                                 (inAccess ? " Daneben liegt " + lockFile +
+                                                 ": hat jemand sie in Access ge\u00F6ffnet?"
+                                           : "")};
 }
 
 // The configuration could not take the new version: the central copy it
@@ -356,7 +548,8 @@ std::optional<std::string> Publisher::undoReplace(const Road& road) {
     // The new copy steps aside under the partial name and goes.
     const Replaced undone = replaceWaiting(central, road.vorher, road.partial,
                                            "Arbeitspl\u00E4tze lesen gerade die neue zentrale "
-                                           "Kopie; sie wird zur\u00FCckgenommen");
+                                           "Kopie; sie wird zur\u00FCckgenommen",
+                                           false);
     if (undone.stranded)
         return "ACHTUNG: es gibt keine zentrale Kopie " + central + " mehr (" +
                win::SystemText(undone.error) + "); die bisherige liegt als " + road.vorher +
@@ -374,28 +567,56 @@ std::optional<std::string> Publisher::undoReplace(const Road& road) {
     return std::nullopt;
 }
 
-// In one step that keeps the file's permissions, its old text kept aside
-// until the new one stands; never over a change someone saved meanwhile.
+// In one step that keeps the file's permissions, never over a change
+// someone saved meanwhile. The old text is kept by copy, so that the replace
+// is one rename: a launcher starting at any moment finds a configuration.
 std::optional<Publisher::Refusal> Publisher::placeConfiguration(const Entry& entry,
                                                                 const std::string& temp) {
     if (std::optional<Refusal> r = unchanged(entry))
         return r;
-    const std::string backup = entry.iniPath + "." + std::to_string(GetCurrentProcessId()) + ".alt";
-    system_.Remove(backup);
-    const Replaced replaced =
-        replaceWaiting(entry.iniPath, temp, backup, "die Konfiguration wird gerade gelesen");
-    if (replaced.stranded)
-        return Refusal{kRefused,
-                       "ACHTUNG: die Konfiguration " + entry.iniPath + " liegt jetzt als " +
-                           backup + " (" + win::SystemText(replaced.error) +
-                           "); bitte von Hand in " + entry.iniPath + " umbenennen.",
-                       true};
-    if (replaced.error != ERROR_SUCCESS)
-        return Refusal{kRefused,
-                       "Die Konfiguration " + entry.iniPath +
-                           " l\u00E4sst sich nicht schreiben: " + win::SystemText(replaced.error)};
-    system_.Remove(backup);
-    return std::nullopt;
+    const std::string kept = KeptConfigurationPath(entry.iniPath);
+    PartialFile keeping(system_, kept);
+    const auto keep = [&]() -> std::optional<Refusal> {
+        system_.Remove(kept); // one a killed publish of this process number left
+        if (const Status written = system_.WriteNew(kept, entry.snapshot); !written.ok())
+            return Refusal{kRefused, "Neben der Konfiguration kann nicht geschrieben werden (" +
+                                         kept + "): " + win::SystemText(written.error)};
+        return std::nullopt;
+    };
+    if (std::optional<Refusal> r = keep())
+        return r;
+    for (Waiting waiting(system_);;) {
+        const DWORD error = system_.Replace(entry.iniPath, temp, "").error;
+        // Without a backup named, Windows has then taken the old one away.
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && !system_.IsFile(entry.iniPath)) {
+            if (!system_.Move(kept, entry.iniPath).ok()) {
+                keeping.Placed();
+                return Refusal{kRefused,
+                               "ACHTUNG: die Konfiguration " + entry.iniPath + " liegt jetzt als " +
+                                   kept + " (" + win::SystemText(error) + "); bitte von Hand in " +
+                                   entry.iniPath + " umbenennen.",
+                               true};
+            }
+            if (std::optional<Refusal> r = keep())
+                return r;
+        }
+        const std::optional<DWORD> end = endOfWait(error, waiting.Waited(), true);
+        if (end == ERROR_SUCCESS)
+            return std::nullopt;
+        if (end == ERROR_CANCELLED)
+            return Refusal{kRefused, std::string(kStopped) +
+                                         " Die Konfiguration wurde gerade gelesen; die zentrale "
+                                         "Kopie wird zur\u00FCckgenommen."};
+        if (end)
+            return Refusal{kRefused,
+                           "Die Konfiguration " + entry.iniPath +
+                               " l\u00E4sst sich nicht schreiben: " + win::SystemText(*end)};
+        if (error != ERROR_ACCESS_DENIED && waiting.TimeToSay())
+            say_("Warte: die Konfiguration wird gerade gelesen (" +
+                 std::to_string(waiting.Waited() / 1000) + " s von " +
+                 std::to_string(kPatience / 1000) + " s) ...");
+        system_.Pause(host_, kStep);
+    }
 }
 
 void Publisher::log(const Road& road) {
@@ -414,11 +635,13 @@ void Publisher::log(const Road& road) {
 }
 
 int Publisher::publish(const PublishRequest& request, const std::string& iniPath) {
-    Road road{request, {}, {}, {}, 0, {}, {}, 0, {}, {}, {}, {}, false, false};
+    Road road(request);
     win::File held;
     if (std::optional<Refusal> r = lock(iniPath, held))
         return refuse(*r);
     if (std::optional<Refusal> r = load(iniPath, request.application, road.entry))
+        return refuse(*r);
+    if (std::optional<Refusal> r = oneServer(request, road.entry))
         return refuse(*r);
     const int32_t now = road.entry.version;
     if (request.version && *request.version <= now)
@@ -433,24 +656,30 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
     if (readOnly(road.entry.central))
         return refuse(
             {kRefused, "Die zentrale Kopie " + road.entry.central + " ist schreibgesch\u00FCtzt."});
+    clearLeftovers(road.entry);
+    // A refusal from here on says "nothing changed" only where that is so.
+    road.before = lookAt(road);
     road.source =
-        request.kind == PublishRequest::Back ? road.entry.central + ".vorher" : request.source;
-    road.iniTemp = iniPath + "." + std::to_string(GetCurrentProcessId()) + ".neu";
+        request.kind == PublishRequest::Back ? VorherPath(road.entry.central) : request.source;
+    road.iniTemp = StagedConfigurationPath(iniPath);
     // Both go on every failure.
     PartialFile partial(system_, PartialCopyPath(road.entry.central));
     PartialFile iniTemp(system_, road.iniTemp);
     for (auto step : {&Publisher::checkSource, &Publisher::copyToPartial,
                       &Publisher::editConfiguration, &Publisher::stageConfiguration,
-                      &Publisher::unchangedConfiguration, &Publisher::replaceCentral})
+                      &Publisher::unchangedConfiguration, &Publisher::replaceCentral}) {
+        if (system_.StopRequested())
+            return refuse(road, {kRefused, kStopped});
         if (std::optional<Refusal> r = (this->*step)(road))
-            return refuse(*r);
+            return refuse(road, *r);
+    }
     partial.Placed();
     if (std::optional<Refusal> r = placeConfiguration(road.entry, road.iniTemp)) {
         if (std::optional<std::string> left = undoReplace(road)) {
             r->text += "\r\n" + *left;
             r->changed = true;
         }
-        return refuse(*r);
+        return refuse(road, *r);
     }
     iniTemp.Placed();
     if (road.hadVorher)
@@ -460,8 +689,56 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
          quoted(road.entry.displayName) + " [" + road.entry.section + "] Version " +
          std::to_string(road.newVersion) + " (vorher " + std::to_string(now) + "), " +
          std::to_string(road.size) + " Bytes, SHA-256 " + road.sha256 + ".");
-    say_("Die bisherige zentrale Kopie liegt als " + road.vorher + " daneben.");
+    if (road.hadCentral)
+        say_("Die bisherige zentrale Kopie liegt als " + road.vorher + " daneben.");
     return kDone;
+}
+
+// Whether the file under `path` is the one the configuration names: by its
+// size, then its hash. Unknown (nothing published) counts as yes.
+bool Publisher::isPublished(const Entry& entry, const std::string& path) {
+    const PublishedCopy& p = entry.published;
+    if (!p.fault.empty())
+        return false;
+    if (p.size && system_.FileSize(path) != p.size)
+        return false;
+    return !p.sha256 || system_.HashOf(path) == p.sha256;
+}
+
+// What a publish that was ended midway left (killed, a power cut, a PC
+// that froze): the share comes back to a state the configuration names, and
+// the leftovers go, in one line. Ended between the central copy's replace
+// and the configuration's, the central copy is no release the configuration
+// names and the one it names lies as .vorher: it comes back.
+void Publisher::clearLeftovers(const Entry& entry) {
+    const PublishLeftovers left = FindPublishLeftovers(system_, entry.iniPath, entry.central);
+    if (left.All().empty())
+        return;
+    const std::string vorher = VorherPath(entry.central);
+    std::vector<std::string> done;
+    const bool ended = !left.staged.empty() || !left.kept.empty() || !left.asides.empty();
+    if (ended && entry.published.Checked() && system_.IsFile(vorher) &&
+        !isPublished(entry, entry.central) && isPublished(entry, vorher) &&
+        system_.Replace(entry.central, vorher, "").ok())
+        done.push_back("die ver\u00F6ffentlichte Kopie aus " + vorher + " zur\u00FCck nach " +
+                       entry.central);
+    std::vector<std::string> leftover = left.partials;
+    leftover.insert(leftover.end(), left.staged.begin(), left.staged.end());
+    const std::pair<const std::vector<std::string>*, std::string> restorable[] = {
+        {&left.kept, entry.iniPath}, {&left.asides, vorher}};
+    for (const auto& [files, name] : restorable)
+        for (const std::string& file : *files) {
+            if (!system_.IsFile(name) && system_.Move(file, name).ok())
+                done.push_back(file + " zur\u00FCck nach " + name);
+            else
+                leftover.push_back(file);
+        }
+    for (const std::string& file : leftover)
+        if (system_.Remove(file).ok()) // one still held refuses, and waits for the next time
+            done.push_back(file + " entfernt");
+    if (!done.empty())
+        say_("Aufger\u00E4umt, was eine abgebrochene Ver\u00F6ffentlichung hinterlie\u00DF: " +
+             joined(done) + ".");
 }
 
 int Publisher::setLock(const PublishRequest& request, const std::string& iniPath) {
@@ -485,7 +762,7 @@ int Publisher::setLock(const PublishRequest& request, const std::string& iniPath
              (global ? " Aber gesperrt= in [SETUP] sperrt alle Anwendungen." : ""));
         return kDone;
     }
-    const std::string temp = iniPath + "." + std::to_string(GetCurrentProcessId()) + ".neu";
+    const std::string temp = StagedConfigurationPath(iniPath);
     PartialFile staged(system_, temp);
     if (std::optional<Refusal> r = stage(entry, doc.Bytes(), temp))
         return refuse(*r);

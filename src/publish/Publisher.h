@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vorlund::publish {
 
@@ -44,17 +45,29 @@ class Publisher {
     struct Road;
 
     int refuse(const Refusal& r);
+    // The refusal, with what lies on the share now where that is not what
+    // lay there before.
+    int refuse(const Road& road, Refusal r);
+    std::vector<std::string> watched(const Road& road);
+    std::vector<std::optional<FileLook>> lookAt(const Road& road);
+    bool asBefore(const Road& road, const std::vector<std::optional<FileLook>>& now);
+    std::string describeShare(const Road& road, const std::vector<std::optional<FileLook>>& now);
     std::optional<Refusal> lock(const std::string& iniPath, win::File& held);
     std::optional<Refusal> load(const std::string& iniPath, const std::string& application,
                                 Entry& entry);
+    std::optional<Refusal> oneServer(const PublishRequest& request, Entry& entry);
+    bool isPublished(const Entry& entry, const std::string& path);
+    void clearLeftovers(const Entry& entry);
     std::optional<Refusal> checkSource(Road& road);
     std::optional<Refusal> copyToPartial(Road& road);
     std::optional<Refusal> editConfiguration(Road& road);
     std::optional<Refusal> stageConfiguration(Road& road);
     std::optional<Refusal> unchangedConfiguration(Road& road);
     std::optional<Refusal> replaceCentral(Road& road);
+    // `stoppable`: a stop ends the wait at once, with ERROR_CANCELLED.
     Replaced replaceWaiting(const std::string& replaced, const std::string& replacement,
-                            const std::string& backup, const std::string& readers);
+                            const std::string& backup, const std::string& readers, bool stoppable);
+    std::optional<DWORD> endOfWait(DWORD error, uint64_t waited, bool stoppable);
     std::optional<Refusal> stage(const Entry& entry, const std::string& bytes,
                                  const std::string& temp);
     std::optional<Refusal> unchanged(const Entry& entry);

@@ -3,6 +3,7 @@
 // still open and no wrong file can send a wrong front-end to the desks.
 #include "config/ConfigPath.h"
 #include "publish/ConsoleHost.h"
+#include "publish/ConsoleStop.h"
 #include "publish/PublishArguments.h"
 #include "publish/Publisher.h"
 #include "version.h"
@@ -39,11 +40,16 @@ int main() {
     publish::PublishRequest request = *parsed.request;
     if (!request.source.empty())
         request.source = win::FullPath(request.source);
+    if (!request.server.empty())
+        request.server = win::FullPath(request.server);
     const std::string ini = request.ini.empty()
                                 ? programDirectory(win::ModuleFileName()) + "vorlund.INI"
                                 : win::FullPath(request.ini);
     publish::ConsoleHost host(say);
     publish::Publisher publisher(publish::PublishSystem::Real(), host, say,
                                  std::string("vorlundpublish ") + VORLUND_VERSION_STRING);
-    return publisher.Run(request, ini);
+    publish::HandleConsoleStops();
+    const int code = publisher.Run(request, ini);
+    publish::ConsoleWorkDone();
+    return code;
 }

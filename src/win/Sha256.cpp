@@ -1,5 +1,6 @@
 #include "win/Sha256.h"
 
+#include "base/BlockReads.h"
 #include "win/DllSearch.h"
 #include "win/Handles.h"
 #include "win/Unicode.h"
@@ -86,10 +87,15 @@ std::optional<std::string> FileSha256(const std::string& path) {
     if (!block)
         return std::nullopt;
     Sha256 hash;
-    DWORD n = 0;
-    bool read = true;
-    while ((read = ReadFile(file.get(), block.get(), kBlock, &n, nullptr)) && n > 0)
-        hash.Update(block.get(), n);
+    const bool read = ReadBlocksToEnd(
+        kBlock,
+        [&]() -> std::optional<size_t> {
+            DWORD n = 0;
+            if (!ReadFile(file.get(), block.get(), kBlock, &n, nullptr))
+                return std::nullopt;
+            return n;
+        },
+        [&](size_t n) { hash.Update(block.get(), n); });
     if (!read)
         return std::nullopt;
     return hash.HexDigest();

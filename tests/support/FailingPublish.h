@@ -1,11 +1,12 @@
 #pragma once
 // The publish's operations with one of them failing the way a share would,
-// its reason in the result only; pauses pass at once but are added up.
+// its reason in the result only; pauses pass at once but are added up,
+// and they are the clock.
 #include "publish/PublishSystem.h"
 
 namespace vorlund::testing {
 
-enum class PublishOp { None, CreatePartial, Write, Flush, HashOf, Replace, Move, WriteNew };
+enum class PublishOp { None, CreatePartial, Write, Flush, HashOf, Replace, Move, WriteNew, Lock };
 
 class FailingPublish : public publish::PublishSystem {
   public:
@@ -51,7 +52,12 @@ class FailingPublish : public publish::PublishSystem {
     Status WriteNew(const std::string& path, const std::string& bytes) override {
         return fails(PublishOp::WriteNew) ? Status{error_} : PublishSystem::WriteNew(path, bytes);
     }
+    Opened Lock(const std::string& path) override {
+        return fails(PublishOp::Lock) ? Opened{win::File(), error_} : PublishSystem::Lock(path);
+    }
     void Pause(PrepareHost&, DWORD milliseconds) override { paused += milliseconds; }
+    // The clock goes only by the pauses: patience is the same in every run.
+    uint64_t Now() override { return paused; }
 
     DWORD paused = 0;
 

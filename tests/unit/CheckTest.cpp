@@ -80,6 +80,22 @@ TEST(Verdict, EachReasonToFailAndTheWaysToSucceed) {
     masterItself.installDirFault = InstallDirFault::CentralCopy;
     EXPECT_EQ(Judge(masterItself).outcome, Outcome::Fails);
 
+    // A published hash that the central copy's cannot be compared with is
+    // no "stimmt": whether it would install is unknown.
+    EntryFacts hashed = ok;
+    hashed.central = FileState::Readable;
+    hashed.published.sha256 = std::string(64, 'a');
+    hashed.centralSha256 = std::string(64, 'a');
+    EXPECT_EQ(Judge(hashed).outcome, Outcome::Starts);
+    for (const FileState unreadable : {FileState::Readable, FileState::Locked}) {
+        EntryFacts unknown = hashed;
+        unknown.central = unreadable;
+        unknown.centralSha256.reset();
+        ASSERT_EQ(Judge(unknown).reasons.size(), 1u);
+        EXPECT_NE(Judge(unknown).reasons[0].find("ist unbekannt"), std::string::npos);
+        EXPECT_EQ(Judge(unknown).outcome, Outcome::Fails);
+    }
+
     ConfigFacts config;
     EXPECT_EQ(ExitCodeFor(config), kFaultyConfiguration);
     config.entries = {ok, newer};

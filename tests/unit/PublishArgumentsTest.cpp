@@ -18,6 +18,9 @@ TEST(PublishArguments, EachCommandWithItsValuesAndEveryWrongCallNamed) {
     EXPECT_EQ(lock.request->kind, PublishRequest::Lock);
     EXPECT_EQ(lock.request->text, "Wartung bis 14 Uhr");
     EXPECT_EQ(ParsePublishArguments({"/Zurueck", "Lager"}).request->kind, PublishRequest::Back);
+    EXPECT_EQ(
+        ParsePublishArguments({"/zurueck", "Lager", "/server", "\\\\SRV01\\V"}).request->server,
+        "\\\\SRV01\\V");
     EXPECT_EQ(ParsePublishArguments({"/freigeben", "Lager"}).request->kind, PublishRequest::Unlock);
     EXPECT_EQ(ParsePublishArguments({"/?"}).request->kind, PublishRequest::Help);
     for (const std::vector<std::string>& wrong :
@@ -29,6 +32,8 @@ TEST(PublishArguments, EachCommandWithItsValuesAndEveryWrongCallNamed) {
                                                {"/sperren", "Lager"},
                                                {"/sperren", "Lager", ""},
                                                {"/freigeben", "Lager", "/version", "3"},
+                                               {"/sperren", "Lager", "x", "/server", "\\\\S\\V"},
+                                               {"Lager", "a.mdb", "/server"},
                                                {"/zurueck", "/freigeben", "Lager"},
                                                {"/neu", "Lager", "a.mdb"}}) {
         const ParsedArguments p = ParsePublishArguments(wrong);

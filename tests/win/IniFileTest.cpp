@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace vorlund;
 using namespace vorlund::testing;
 
@@ -91,6 +93,17 @@ TEST_F(IniFileTest, AFileHeldWithoutSharingReadsAsMissing) {
     ASSERT_TRUE(held);
     EXPECT_EQ(IniFile(path).ReadString("A", "k", "d"), "d");
     EXPECT_TRUE(sections().empty());
+}
+
+// Missing for a moment (put back by hand, restored after a refused
+// replace): found once it is there again.
+TEST_F(IniFileTest, AFileMissingForAMomentIsReadOnceItIsBack) {
+    std::thread putBack([&] {
+        Sleep(300);
+        write("[A]\r\nk=v\r\n");
+    });
+    EXPECT_EQ(IniFile(path).ReadString("A", "k", "d"), "v");
+    putBack.join();
 }
 
 // The table the host checks the reader against is what the profile functions

@@ -129,11 +129,11 @@ TEST_F(PublisherTest, AFailureAtAnyStepLeavesTheShareAndTheConfigurationAsTheyWe
 // opened the new central copy: taking it back waits for them, and what
 // cannot be undone is said as such, never as "nothing changed".
 TEST_F(PublisherTest, ACentralCopyTakenBackWaitsForItsReaders) {
-    struct ReadersOfTheNewCopy : PublishSystem {
+    struct ReadersOfTheNewCopy : FailingPublish {
         std::string central;
         win::File reading;
         int replaces = 0;
-        DWORD paused = 0, letGoAfter = 0;
+        DWORD letGoAfter = 0;
         Status Replace(const std::string& replaced, const std::string& replacement,
                        const std::string& backup) override {
             if (++replaces != 2)
@@ -142,8 +142,9 @@ TEST_F(PublisherTest, ACentralCopyTakenBackWaitsForItsReaders) {
                                             OPEN_EXISTING, 0, nullptr));
             return Status{ERROR_DISK_FULL}; // the configuration's folder
         }
-        void Pause(PrepareHost&, DWORD ms) override {
-            if ((paused += ms) >= letGoAfter)
+        void Pause(PrepareHost& h, DWORD ms) override {
+            FailingPublish::Pause(h, ms);
+            if (paused >= letGoAfter)
                 reading.close();
         }
     };
@@ -256,11 +257,11 @@ TEST_F(PublisherTest, AnotherPublishOrAReadOnlyFileIsWaitedForOrRefused) {
 TEST_F(PublisherTest, APublishWaitsWhileWorkstationsReadTheCentralCopy) {
     win::File reading(CreateFileA((share + "lager.mdb").c_str(), GENERIC_READ, FILE_SHARE_READ,
                                   nullptr, OPEN_EXISTING, 0, nullptr));
-    struct LetsGo : PublishSystem {
+    struct LetsGo : FailingPublish {
         win::File* reading = nullptr;
-        DWORD paused = 0;
-        void Pause(PrepareHost&, DWORD ms) override {
-            if ((paused += ms) >= 3000)
+        void Pause(PrepareHost& h, DWORD ms) override {
+            FailingPublish::Pause(h, ms);
+            if (paused >= 3000)
                 reading->close();
         }
     } system;
