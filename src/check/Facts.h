@@ -61,6 +61,11 @@ struct EntryFacts {
     std::optional<std::string> centralSha256; // read when a hash was published
     int64_t hashMilliseconds = 0;
     bool vorherPresent = false; // <mdbname>.vorher beside the central copy
+    // The central copy is not the published one, but .vorher is: an editor
+    // still open on the INI saved its old text over a publish.
+    bool vorherIsPublished = false;
+    // What publishes ended midway left of this entry and of the INI.
+    std::vector<std::string> leftovers;
     // gesperrt= of the entry, else of [SETUP]: the launcher starts nothing.
     std::string locked;
     bool lockedForAll = false;

@@ -3,6 +3,7 @@
 #include "base/Utf8.h"
 #include "check/Executable.h"
 #include "check/SharedAccess.h"
+#include "check/Verdict.h"
 #include "config/Banner.h"
 #include "config/ConfigPath.h"
 #include "config/Environment.h"
@@ -13,6 +14,7 @@
 #include "prepare/InstallRule.h"
 #include "prepare/InstallTarget.h"
 #include "prepare/LaunchCommand.h"
+#include "prepare/PartialFiles.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/Registry.h"
@@ -213,13 +215,17 @@ bool onNetwork(const std::string& path) {
 // lock of the entry or of [SETUP].
 void publishedFacts(EntryFacts& e, const ProgramList& list, const IniFile& ini) {
     e.published = ReadPublished(list.FieldAsString("groesse"), list.FieldAsString("pruefsumme"));
-    e.vorherPresent = win::IsFile(e.centralPath + ".vorher");
+    e.vorherPresent = win::IsFile(VorherPath(e.centralPath));
     if (e.published.sha256 && e.central == FileState::Readable &&
         (!e.published.size || *e.published.size == e.centralSize)) {
         const ULONGLONG start = GetTickCount64();
         e.centralSha256 = win::FileSha256(e.centralPath);
         e.hashMilliseconds = static_cast<int64_t>(GetTickCount64() - start);
     }
+    if (e.vorherPresent && !NotPublished(e).empty() && e.published.sha256 &&
+        InstallSystem::Real().FileSize(VorherPath(e.centralPath)) == e.published.size.value_or(-1))
+        e.vorherIsPublished = win::FileSha256(VorherPath(e.centralPath)) == e.published.sha256;
+    e.leftovers = FindPublishLeftovers(InstallSystem::Real(), ini.FileName(), e.centralPath).All();
     e.locked = list.FieldAsString("gesperrt");
     if (e.locked.empty()) {
         e.locked = ini.ReadString("SETUP", "gesperrt", "");

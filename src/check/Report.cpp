@@ -243,9 +243,17 @@ void publishedLines(Lines& out, const EntryFacts& e) {
         out(labelled("Ver\u00F6ffentlicht",
                      (what.empty() ? e.published.fault : what) + kDash + state));
     }
+    if (e.vorherIsPublished)
+        warning(out, "die Konfiguration nennt die vorherige Kopie (.vorher), nicht die zentrale: "
+                     "hat ein Editor, der w\u00E4hrend der Ver\u00F6ffentlichung offen war, die "
+                     "alte INI zur\u00FCckgeschrieben? Dann vorlundpublish erneut aufrufen, oder "
+                     "/zurueck");
     if (e.vorherPresent)
         out(labelled("Vorherige", e.centralPath + ".vorher" + kDash +
                                       "vorhanden (vorlundpublish /zurueck holt sie zur\u00FCck)"));
+    for (const std::string& file : e.leftovers)
+        warning(out, "\u00FCbrig von einer abgebrochenen Ver\u00F6ffentlichung: " + file +
+                         " (vorlundpublish r\u00E4umt sie beim n\u00E4chsten Mal auf)");
 }
 
 // Remarks on the keys of one group, under the line that shows them: what

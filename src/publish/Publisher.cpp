@@ -639,6 +639,7 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
     win::File held;
     if (std::optional<Refusal> r = lock(iniPath, held))
         return refuse(*r);
+    restoreKeptConfiguration(iniPath);
     if (std::optional<Refusal> r = load(iniPath, request.application, road.entry))
         return refuse(*r);
     if (std::optional<Refusal> r = oneServer(request, road.entry))
@@ -692,6 +693,19 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
     if (road.hadCentral)
         say_("Die bisherige zentrale Kopie liegt als " + road.vorher + " daneben.");
     return kDone;
+}
+
+// A publish ended while Windows had taken the old configuration away and
+// before it came back from its kept copy: it comes back now.
+void Publisher::restoreKeptConfiguration(const std::string& iniPath) {
+    if (system_.IsFile(iniPath))
+        return;
+    for (const std::string& kept : FindPublishLeftovers(system_, iniPath, iniPath).kept)
+        if (system_.Move(kept, iniPath).ok()) {
+            say_("Die Konfiguration fehlte; sie kommt zur\u00FCck aus " + kept +
+                 ", wo eine abgebrochene Ver\u00F6ffentlichung sie lie\u00DF.");
+            return;
+        }
 }
 
 // Whether the file under `path` is the one the configuration names: by its

@@ -58,6 +58,7 @@ class Publisher {
     std::optional<Refusal> oneServer(const PublishRequest& request, Entry& entry);
     bool isPublished(const Entry& entry, const std::string& path);
     void clearLeftovers(const Entry& entry);
+    void restoreKeptConfiguration(const std::string& iniPath);
     std::optional<Refusal> checkSource(Road& road);
     std::optional<Refusal> copyToPartial(Road& road);
     std::optional<Refusal> editConfiguration(Road& road);

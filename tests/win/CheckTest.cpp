@@ -273,6 +273,17 @@ TEST_F(CheckTest, TheCentralCopyIsCheckedAgainstWhatWasPublished) {
     EXPECT_EQ(with("pruefsumme=" + right + "\r\n"), 1) << report;
     EXPECT_EQ(with("pruefsumme=12ab\r\n"), 1);
     EXPECT_NE(report.find("ist keine SHA-256"), std::string::npos) << report;
+    // An editor still open during a publish saved the old INI: it names .vorher.
+    const std::string before = *win::FileSha256(share + "db.vorlundchk.vorher");
+    EXPECT_EQ(with("groesse=6\r\npruefsumme=" + before + "\r\n"), 1);
+    EXPECT_NE(report.find("nennt die vorherige Kopie (.vorher)"), std::string::npos) << report;
+    WriteFileBytes(share + "db.vorlundchk.4711.partial", "halb");
+    EXPECT_EQ(with("groesse=7\r\npruefsumme=" + hash + "\r\n"), 0) << report;
+    EXPECT_NE(report.find("\u00FCbrig von einer abgebrochenen Ver\u00F6ffentlichung: " + share +
+                          "db.vorlundchk.4711.partial (vorlundpublish r\u00E4umt"),
+              std::string::npos)
+        << report;
+    DeleteFileA((share + "db.vorlundchk.4711.partial").c_str());
     EXPECT_EQ(with("gesperrt=Wartung\r\n"), 0);
     EXPECT_NE(report.find("  Gesperrt:            \u201EWartung\u201C"), std::string::npos)
         << report;

@@ -274,3 +274,224 @@ TEST_F(PublisherTest, APublishWaitsWhileWorkstationsReadTheCentralCopy) {
         << said;
     EXPECT_GE(system.paused, 3000u);
 }
+
+// Asked to stop (Ctrl+C, the console closed, logoff, shutdown) at each of
+// its waits and in the copy: before the central copy is replaced it stops
+// and clears up; after it, the replace is taken back. Either way the share
+// and the configuration are as they were, and the words say it stopped.
+TEST_F(PublisherTest, AStopAtAnyWaitLeavesTheShareAsItWas) {
+    struct StopsAt : FailingPublish {
+        enum Point { AnotherPublish, Copy, CentralReaders, IniReaders } point = AnotherPublish;
+        std::string central, ini;
+        win::File reader;
+        int writes = 0;
+        bool stop = false;
+        bool StopRequested() override { return stop; }
+        Opened Lock(const std::string& path) override {
+            if (point != AnotherPublish)
+                return FailingPublish::Lock(path);
+            stop = paused >= 2000; // asked while another publish runs
+            return {win::File(), ERROR_SHARING_VIOLATION};
+        }
+        Status Write(HANDLE file, const char* buffer, DWORD length) override {
+            stop = stop || (point == Copy && ++writes == 2);
+            return FailingPublish::Write(file, buffer, length);
+        }
+        Status Replace(const std::string& replaced, const std::string& replacement,
+                       const std::string& backup) override {
+            const bool held = (point == CentralReaders && replaced == central) ||
+                              (point == IniReaders && replaced == ini);
+            if (!held || reader)
+                return FailingPublish::Replace(replaced, replacement, backup);
+            stop = true; // asked while it waits for readers
+            return Status{ERROR_SHARING_VIOLATION};
+        }
+    };
+    const std::map<std::string, std::string> before = state();
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    for (const auto point :
+         {StopsAt::AnotherPublish, StopsAt::Copy, StopsAt::CentralReaders, StopsAt::IniReaders}) {
+        StopsAt stopping;
+        stopping.point = point;
+        stopping.central = share + "lager.mdb";
+        stopping.ini = ini;
+        said.clear();
+        EXPECT_EQ(run(stopping, request), kRefused) << point << "\n" << said;
+        EXPECT_TRUE(state() == before) << point << "\n" << said;
+        EXPECT_NE(said.find("Abgebrochen (Strg+C"), std::string::npos) << point << "\n" << said;
+        EXPECT_NE(said.find("Nichts ge\u00E4ndert."), std::string::npos) << point << "\n" << said;
+        EXPECT_LT(stopping.paused, 10000u) << point; // well within the seconds Windows grants
+    }
+}
+
+// What a publish that was ended without a word (killed, a power cut) left
+// at each of its points: the next one brings the share back to what the
+// configuration names, says what it cleared, and goes on.
+TEST_F(PublisherTest, TheNextPublishClearsWhatAPublishEndedMidwayLeft) {
+    const std::string central = share + "lager.mdb", vorher = central + ".vorher";
+    const std::string published = ReadFileBytes(central);
+    const std::string sha = *win::FileSha256(central);
+    const std::string original = ReadFileBytes(ini);
+    const std::string iniPublished = original.substr(0, original.find("displayname=")) +
+                                     "groesse=" + std::to_string(published.size()) +
+                                     "\r\npruefsumme=" + sha + "\r\n" +
+                                     original.substr(original.find("displayname="));
+    const struct {
+        const char* name;
+        void (*leave)(const std::string& share, const std::string& ini);
+    } points[] = {
+        {"in the copy",
+         [](const std::string& s, const std::string&) {
+             WriteFileBytes(s + "lager.mdb.4711.partial", "halb");
+         }},
+        {"after the .vorher was set aside",
+         [](const std::string& s, const std::string& i) {
+             MoveFileA((s + "lager.mdb.vorher").c_str(), (s + "lager.mdb.vorher.4711.alt").c_str());
+             WriteFileBytes(i + ".4711.neu", "[Lager]\r\nversion=13\r\n");
+         }},
+        {"after the central copy was replaced",
+         [](const std::string& s, const std::string& i) {
+             MoveFileA((s + "lager.mdb.vorher").c_str(), (s + "lager.mdb.vorher.4711.alt").c_str());
+             MoveFileA((s + "lager.mdb").c_str(), (s + "lager.mdb.vorher").c_str());
+             WriteFileBytes(s + "lager.mdb", kJet + "nie ver\xC3\xB6"
+                                                    "ffentlicht");
+             WriteFileBytes(i + ".4711.neu", "[Lager]\r\nversion=13\r\n");
+         }},
+        {"while the configuration came back from its kept copy",
+         [](const std::string&, const std::string& i) {
+             MoveFileA(i.c_str(), (i + ".4711.alt").c_str());
+         }},
+    };
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    for (const auto& p : points) {
+        WriteFileBytes(ini, iniPublished);
+        WriteFileBytes(central, published);
+        WriteFileBytes(vorher, kJet + "version 11");
+        p.leave(share, ini);
+        said.clear();
+        ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << p.name << "\n" << said;
+        EXPECT_NE(said.find(std::string_view(p.name).starts_with("while")
+                                ? "Die Konfiguration fehlte"
+                                : "Aufger\u00E4umt"),
+                  std::string::npos)
+            << p.name << "\n"
+            << said;
+        // The release the configuration named is the one before now.
+        EXPECT_TRUE(ReadFileBytes(vorher) == published) << p.name << "\n" << said;
+        EXPECT_TRUE(ReadFileBytes(central) == ReadFileBytes(source)) << p.name;
+        EXPECT_NE(ReadFileBytes(ini).find("version=13"), std::string::npos) << p.name;
+        EXPECT_EQ(state().size(), 3u) << p.name << "\n" << said; // nothing left beside them
+    }
+}
+
+// A failure whose undo fails too is no "nothing changed": what lies under
+// each name is read and said, and the next /zurueck finds the .vorher that
+// could not be moved back.
+TEST_F(PublisherTest, AFailedUndoSaysWhatLiesOnTheShareAndZurueckFindsTheVorher) {
+    struct NeitherReplacesNorRestores : FailingPublish {
+        int moves = 0;
+        Status Replace(const std::string&, const std::string&, const std::string&) override {
+            return Status{ERROR_DISK_FULL};
+        }
+        Status Move(const std::string& from, const std::string& to) override {
+            return ++moves == 2 ? Status{ERROR_NETWORK_BUSY} : FailingPublish::Move(from, to);
+        }
+    } failing;
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    EXPECT_EQ(run(failing, request), kRefused);
+    EXPECT_EQ(said.find("Nichts ge\u00E4ndert"), std::string::npos) << said;
+    EXPECT_NE(said.find("ACHTUNG: auf der Freigabe ist nicht mehr alles wie vorher"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("lager.mdb.vorher: fehlt (vorher da)"), std::string::npos) << said;
+    EXPECT_NE(said.find("(bisher " + share + "lager.mdb.vorher)"), std::string::npos) << said;
+    said.clear();
+    PublishRequest back;
+    back.kind = PublishRequest::Back;
+    EXPECT_EQ(run(PublishSystem::Real(), back), kDone) << said;
+    EXPECT_EQ(ReadFileBytes(share + "lager.mdb"), kJet + "version 11");
+}
+
+// The smaller faults of waiting: a lock file that a scanner keeps from
+// going is waited for like a second publisher; a refused access to the
+// central copy is a scanner's moment, not readers for a minute; a share
+// gone after the replace is said as such.
+TEST_F(PublisherTest, ARefusedAccessIsWaitedForOnlyAsLongAsAScanner) {
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    const std::string lockFile = ini + ".vorlundpublish";
+    WriteFileBytes(lockFile, ""); // delete pending: every open is refused
+    FailingPublish pending(PublishOp::Lock, 1, ERROR_ACCESS_DENIED, 3);
+    EXPECT_EQ(run(pending, request), kDone) << said;
+    EXPECT_EQ(pending.paused, 3000u);
+    DeleteFileA(lockFile.c_str());
+    FailingPublish noRight(PublishOp::Lock, 1, ERROR_ACCESS_DENIED, 3);
+    EXPECT_EQ(run(noRight, request), kRefused) << said; // no lock file: no right to write there
+    EXPECT_EQ(noRight.paused, 0u);
+
+    said.clear();
+    FailingPublish denied(PublishOp::Replace, 1, ERROR_ACCESS_DENIED, 100);
+    EXPECT_EQ(run(denied, request), kRefused);
+    EXPECT_EQ(denied.paused, 8000u);
+    EXPECT_EQ(said.find("Arbeitspl\u00E4tze lesen gerade"), std::string::npos) << said;
+
+    struct ShareGone : PublishSystem {
+        std::string ini;
+        int reads = 0;
+        std::optional<std::string> ReadAll(const std::string& path) override {
+            return path == ini && ++reads == 3 ? std::nullopt : PublishSystem::ReadAll(path);
+        }
+    } gone;
+    gone.ini = ini;
+    said.clear();
+    EXPECT_EQ(run(gone, request), kRefused);
+    EXPECT_NE(said.find("ist nicht mehr erreichbar"), std::string::npos) << said;
+    EXPECT_EQ(said.find("inzwischen ge\u00E4ndert"), std::string::npos) << said;
+}
+
+// A launcher reading the central copy shares its deletion: a rollback
+// replaces it at once, and the reader goes on with the bytes it opened.
+TEST_F(PublisherTest, ALauncherReadingTheCentralCopyDoesNotHoldUpTheReplace) {
+    Opened reading = InstallSystem::Real().OpenSource(share + "lager.mdb");
+    ASSERT_TRUE(reading.file);
+    FailingPublish patient;
+    PublishRequest back;
+    back.kind = PublishRequest::Back;
+    EXPECT_EQ(run(patient, back), kDone) << said;
+    EXPECT_EQ(patient.paused, 0u) << said;
+    char head[30] = {};
+    EXPECT_TRUE(InstallSystem::Real().Read(reading.file.get(), head, sizeof head).ok());
+    EXPECT_EQ(std::string(head, sizeof head), kJet + "version 12");
+}
+
+// Through a DFS namespace each workstation may read another server: such a
+// path is refused with the server path to use, and /server publishes there.
+TEST_F(PublisherTest, ADfsPathIsRefusedUnlessTheServerIsNamed) {
+    struct Namespace : FailingPublish {
+        std::optional<std::string> DfsTarget(const std::string& path) override {
+            if (path.starts_with("\\\\firma.local\\"))
+                return "\\\\SRV01\\Vorlund\\Lager\\lager.mdb";
+            return std::nullopt;
+        }
+    } dfs;
+    const std::string original = ReadFileBytes(ini);
+    std::string viaNamespace = original;
+    viaNamespace.replace(viaNamespace.find("mdbpath=") + 8, share.size(),
+                         "\\\\firma.local\\Vorlund\\Lager\\");
+    WriteFileBytes(ini, viaNamespace);
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    EXPECT_EQ(run(dfs, request), kFaultyCall);
+    EXPECT_NE(said.find("DFS-Namensraum"), std::string::npos) << said;
+    EXPECT_NE(said.find("/server \\\\SRV01\\Vorlund\\Lager\\."), std::string::npos) << said;
+    EXPECT_EQ(ReadFileBytes(ini), viaNamespace);
+    said.clear();
+    request.server = share;
+    EXPECT_EQ(run(dfs, request), kDone) << said;
+    EXPECT_TRUE(ReadFileBytes(share + "lager.mdb") == ReadFileBytes(source));
+    EXPECT_NE(ReadFileBytes(ini).find("mdbpath=\\\\firma.local\\Vorlund\\Lager\\"),
+              std::string::npos); // the workstations keep reading the namespace
+}
