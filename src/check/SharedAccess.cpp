@@ -32,8 +32,7 @@ bool isOneOf(PSID sid, std::initializer_list<WELL_KNOWN_SID_TYPE> types) {
 // Whoever may change the user's files anyway.
 bool trusted(PSID sid, PSID self) {
     return (self && EqualSid(sid, self)) ||
-           isOneOf(sid, {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinCreatorOwnerSid,
-                         WinCreatorOwnerRightsSid});
+           isOneOf(sid, {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinCreatorOwnerSid});
 }
 
 // Groups that every other user of the PC belongs to: a deny to them keeps
@@ -71,7 +70,8 @@ std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self, PSID own
     // rights away, one after it does not.
     std::vector<Denied> denied;
     std::vector<std::string> who;
-    bool ownerRightsListed = false; // OWNER RIGHTS replaces the owner's own
+    // OWNER RIGHTS replaces the owner's own rights with what it grants.
+    bool ownerRightsListed = false, ownerRightsChange = false;
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         void* entry = nullptr;
         if (!GetAce(const_cast<ACL*>(dacl), i, &entry))
@@ -79,28 +79,37 @@ std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self, PSID own
         const auto* header = static_cast<const ACE_HEADER*>(entry);
         if (header->AceFlags & INHERIT_ONLY_ACE) // for what is created inside only
             continue;
-        const bool allows = header->AceType == ACCESS_ALLOWED_ACE_TYPE;
+        // A conditional entry holds or not by claims this check cannot see:
+        // its allow is named as such, its deny keeps nobody out for sure.
+        const bool conditional = header->AceType == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
+        const bool allows = header->AceType == ACCESS_ALLOWED_ACE_TYPE || conditional;
         if (!allows && header->AceType != ACCESS_DENIED_ACE_TYPE)
             continue;
-        // Both kinds share the layout: header, mask, the SID's first word.
+        // All these kinds share the layout: header, mask, the SID's first word.
         const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
         const PSID sid = const_cast<DWORD*>(&ace->SidStart);
-        ownerRightsListed = ownerRightsListed || IsWellKnownSid(sid, WinCreatorOwnerRightsSid);
         if (!allows) {
             denied.push_back({sid, specific(ace->Mask)});
             continue;
         }
-        if (trusted(sid, self))
+        const bool ownerRights = IsWellKnownSid(sid, WinCreatorOwnerRightsSid);
+        if (!ownerRights && trusted(sid, self))
             continue;
         ACCESS_MASK rights = specific(ace->Mask);
         for (const Denied& d : denied)
             if (everybody(d.sid) || EqualSid(d.sid, sid))
                 rights &= ~d.mask;
-        if (rights & kChanging)
-            who.push_back(nameOf(sid));
+        ownerRightsListed = ownerRightsListed || ownerRights;
+        if (ownerRights)
+            ownerRightsChange = ownerRightsChange || (rights & kChanging);
+        else if (rights & kChanging)
+            who.push_back(nameOf(sid) + (conditional ? " (unter einer Bedingung, die die "
+                                                       "Pr\u00FCfung nicht beurteilen kann)"
+                                                     : ""));
     }
-    // The owner may always change the list itself, and with it the file.
-    if (owner && !ownerRightsListed && !trusted(owner, self))
+    // The owner may always change the list itself, and with it the file,
+    // unless OWNER RIGHTS grants it less.
+    if (owner && (!ownerRightsListed || ownerRightsChange) && !trusted(owner, self))
         who.push_back(nameOf(owner) + " (Besitzer)");
     return who;
 }

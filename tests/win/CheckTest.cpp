@@ -314,14 +314,32 @@ struct Entry {
     Sid* who;
     ACCESS_MASK rights;
     DWORD flags = 0;
+    bool conditional = false; // an allow under a condition (a callback entry)
 };
 
 struct BuiltAcl {
     explicit BuiltAcl(std::vector<Entry> entries) {
         InitializeAcl(reinterpret_cast<ACL*>(buffer), sizeof buffer, ACL_REVISION);
         for (Entry& e : entries)
-            (e.allow ? AddAccessAllowedAceEx : AddAccessDeniedAceEx)(
-                reinterpret_cast<ACL*>(buffer), ACL_REVISION, e.flags, e.rights, e.who->get());
+            if (e.conditional)
+                addConditional(e);
+            else
+                (e.allow ? AddAccessAllowedAceEx : AddAccessDeniedAceEx)(
+                    reinterpret_cast<ACL*>(buffer), ACL_REVISION, e.flags, e.rights, e.who->get());
+    }
+    // Header, mask, SID, and the condition's bytes ("artx" and a claim).
+    void addConditional(const Entry& e) {
+        alignas(DWORD) BYTE ace[128] = {};
+        const DWORD sidLength = GetLengthSid(e.who->get());
+        const DWORD size =
+            static_cast<DWORD>(sizeof(ACE_HEADER) + sizeof(ACCESS_MASK)) + sidLength + 8;
+        auto* header = reinterpret_cast<ACE_HEADER*>(ace);
+        header->AceType = ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
+        header->AceSize = static_cast<WORD>(size);
+        *reinterpret_cast<ACCESS_MASK*>(ace + sizeof(ACE_HEADER)) = e.rights;
+        CopySid(sidLength, ace + sizeof(ACE_HEADER) + sizeof(ACCESS_MASK), e.who->get());
+        memcpy(ace + size - 8, "artx\0\0\0\0", 8);
+        AddAce(reinterpret_cast<ACL*>(buffer), ACL_REVISION_DS, MAXDWORD, ace, size);
     }
     const ACL* get() const { return reinterpret_cast<const ACL*>(buffer); }
     alignas(DWORD) BYTE buffer[1024] = {};
@@ -371,4 +389,14 @@ TEST(SharedAccess, AnyoneButTheUserWhoMayChangeItIsFoundAfterTheDenyEntries) {
     EXPECT_TRUE(check::OthersWhoMayChange(mine.get(), self.get(), self.get()).empty());
     const BuiltAcl limited({{true, &self, write}, {true, &ownerRights, FILE_GENERIC_READ}});
     EXPECT_TRUE(check::OthersWhoMayChange(limited.get(), self.get(), stranger.get()).empty());
+    // OWNER RIGHTS that lets the owner change the file keeps the owner in.
+    const BuiltAcl owners({{true, &self, write}, {true, &ownerRights, FILE_GENERIC_WRITE}});
+    EXPECT_EQ(check::OthersWhoMayChange(owners.get(), self.get(), stranger.get()),
+              (std::vector<std::string>{"S-1-5-21-1-2-3-1002 (Besitzer)"}));
+    // A condition the check cannot judge is named as such.
+    const BuiltAcl conditional({{true, &domainUsers, write, 0, true}});
+    const std::vector<std::string> named = check::OthersWhoMayChange(conditional.get(), self.get());
+    ASSERT_EQ(named.size(), 1u);
+    EXPECT_EQ(named[0], "S-1-5-21-1-2-3-513 (unter einer Bedingung, die die Pr\u00FCfung nicht "
+                        "beurteilen kann)");
 }
