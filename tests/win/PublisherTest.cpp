@@ -437,6 +437,13 @@ TEST_F(PublisherTest, ARefusedAccessIsWaitedForOnlyAsLongAsAScanner) {
     EXPECT_EQ(run(denied, request), kRefused);
     EXPECT_EQ(denied.paused, 8000u);
     EXPECT_EQ(said.find("Arbeitspl\u00E4tze lesen gerade"), std::string::npos) << said;
+    // Held by Access itself: its lock file beside the central copy is named.
+    said.clear();
+    WriteFileBytes(share + "lager.ldb", "");
+    FailingPublish inAccess(PublishOp::Replace, 1, ERROR_SHARING_VIOLATION, 100);
+    EXPECT_EQ(run(inAccess, request), kRefused);
+    EXPECT_NE(said.find("Daneben liegt " + share + "lager.ldb"), std::string::npos) << said;
+    DeleteFileA((share + "lager.ldb").c_str());
 
     struct ShareGone : PublishSystem {
         std::string ini;
