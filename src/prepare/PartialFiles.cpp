@@ -1,6 +1,7 @@
 #include "prepare/PartialFiles.h"
 
 #include "base/AsciiText.h"
+#include "config/ReleaseHistory.h"
 #include "prepare/InstallSystem.h"
 
 #include <windows.h>
@@ -79,9 +80,12 @@ std::string KeptConfigurationPath(const std::string& ini) {
 
 PublishLeftovers FindPublishLeftovers(InstallSystem& system, const std::string& ini,
                                       const std::string& central) {
-    return {perProcessFiles(system, central, kSuffix), perProcessFiles(system, ini, ".neu"),
-            perProcessFiles(system, ini, ".alt"),
-            perProcessFiles(system, VorherPath(central), ".alt")};
+    PublishLeftovers left{
+        perProcessFiles(system, central, kSuffix), perProcessFiles(system, ini, ".neu"),
+        perProcessFiles(system, ini, ".alt"), perProcessFiles(system, VorherPath(central), ".alt")};
+    for (const std::string& record : perProcessFiles(system, ReleaseHistoryPath(central), ".neu"))
+        left.staged.push_back(record);
+    return left;
 }
 
 std::vector<std::string> PublishLeftovers::All() const {

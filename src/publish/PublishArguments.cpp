@@ -18,7 +18,8 @@ ParsedArguments wrong(std::string why) {
 
 const char* const kUsage =
     "Aufruf: vorlundpublish Anwendung NeueDatei [/version N] [/server Ordner]\r\n"
-    "        vorlundpublish /zurueck Anwendung [/version N] [/server Ordner]\r\n"
+    "        vorlundpublish /zurueck Anwendung [Version] [/version N] [/server Ordner]\r\n"
+    "        vorlundpublish /versionen Anwendung\r\n"
     "        vorlundpublish /sperren Anwendung \"Text\"\r\n"
     "        vorlundpublish /freigeben Anwendung\r\n"
     "        dazu jeweils /ini Datei (ohne: vorlund.INI neben vorlundpublish.exe)\r\n"
@@ -29,8 +30,11 @@ const char* const kUsage =
     "ersetzt die zentrale Kopie in einem Schritt (die alte bleibt als <mdbname>.vorher) "
     "und erh\u00F6ht\r\n"
     "erst dann version, mit pruefsumme= (SHA-256) und groesse= in der INI.\r\n"
-    "/zurueck holt <mdbname>.vorher ebenso zur\u00FCck, unter einer neuen, h\u00F6heren "
-    "Version.\r\n"
+    "/zurueck holt die Version vor der jetzigen (oder die genannte) aus der Liste der "
+    "Versionen\r\n"
+    "(<mdbname>.versionen) ebenso zur\u00FCck, unter einer neuen, h\u00F6heren Version; ohne "
+    "Liste\r\n"
+    "<mdbname>.vorher. /versionen zeigt die Liste.\r\n"
     "/server nennt f\u00FCr eine replizierte Freigabe (DFS) den Ordner der zentralen Kopie auf "
     "einem Server,\r\n"
     "z. B. \\\\SRV01\\Vorlund\\Lager; die INI nennt weiter den DFS-Pfad.\r\n"
@@ -65,7 +69,8 @@ ParsedArguments ParsePublishArguments(const std::vector<std::string>& args) {
             PublishRequest::Kind kind;
         } commands[] = {{"/zurueck", PublishRequest::Back},
                         {"/sperren", PublishRequest::Lock},
-                        {"/freigeben", PublishRequest::Unlock}};
+                        {"/freigeben", PublishRequest::Unlock},
+                        {"/versionen", PublishRequest::Versions}};
         bool known = false;
         for (const auto& c : commands)
             if (is(a, c.name)) {
@@ -83,6 +88,12 @@ ParsedArguments ParsePublishArguments(const std::vector<std::string>& args) {
     r.kind = command.value_or(PublishRequest::Publish);
     const size_t wanted =
         r.kind == PublishRequest::Publish || r.kind == PublishRequest::Lock ? 2 : 1;
+    if (r.kind == PublishRequest::Back && rest.size() == 2) {
+        r.backTo = parseDecimal32(rest[1]);
+        if (!r.backTo)
+            return wrong("/zurueck " + rest[0] + " " + rest[1] + ": keine Versionsnummer.");
+        rest.pop_back();
+    }
     if (rest.size() != wanted)
         return wrong(rest.size() < wanted ? "Es fehlt eine Angabe." : "Eine Angabe zu viel.");
     r.application = rest[0];

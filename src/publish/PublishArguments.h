@@ -8,13 +8,14 @@
 namespace vorlund::publish {
 
 struct PublishRequest {
-    enum Kind { Help, Publish, Back, Lock, Unlock };
+    enum Kind { Help, Publish, Back, Lock, Unlock, Versions };
     Kind kind = Help;
     std::string application;        // a section's name or a displayname
     std::string source;             // the new database file, for Publish
     std::string text;               // the lock's words, for Lock
     std::string ini;                // empty: vorlund.INI beside the program
     std::optional<int32_t> version; // /version N: the new one, higher than today's
+    std::optional<int32_t> backTo;  // /zurueck Anwendung N: the release to go back to
     // /server Ordner: the central copy's folder on the one server of a
     // replicated share that the publish writes to; the INI keeps its path.
     std::string server;

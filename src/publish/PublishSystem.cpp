@@ -15,6 +15,10 @@ Status PublishSystem::Replace(const std::string& replaced, const std::string& re
                                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr));
 }
 
+Status PublishSystem::Copy(const std::string& from, const std::string& to) {
+    return Status::Of(CopyFileW(win::Wide(from).c_str(), win::Wide(to).c_str(), FALSE));
+}
+
 Status PublishSystem::Move(const std::string& from, const std::string& to) {
     return Status::Of(
         MoveFileExW(win::Wide(from).c_str(), win::Wide(to).c_str(), MOVEFILE_WRITE_THROUGH));

@@ -26,6 +26,8 @@ class PublishSystem : public InstallSystem {
     // already has the backup's name.
     virtual Status Replace(const std::string& replaced, const std::string& replacement,
                            const std::string& backup);
+    // A copy of a file on the share, replacing one of that name.
+    virtual Status Copy(const std::string& from, const std::string& to);
     // A rename that replaces nothing, written through.
     virtual Status Move(const std::string& from, const std::string& to);
     // The SHA-256 of the file, read anew through a handle of its own.

@@ -7,6 +7,7 @@
 #include "config/ProfileEditor.h"
 #include "config/ProfileReader.h"
 #include "config/ReadProgramm.h"
+#include "config/ReleaseHistory.h"
 #include "prepare/InstallRule.h"
 #include "prepare/LaunchCommand.h"
 #include "prepare/Messages.h"
@@ -14,6 +15,7 @@
 #include "prepare/Preparation.h"
 #include "prepare/Retry.h"
 #include "prepare/RunLogFile.h"
+#include "win/Clock.h"
 #include "win/CodePage.h"
 #include "win/Paths.h"
 #include "win/Sha256.h"
@@ -120,6 +122,8 @@ struct Publisher::Entry {
     std::string section, displayName, central, logDir, mdbName;
     int32_t version = 0;
     PublishedCopy published; // groesse= and pruefsumme= as this publish read them
+    size_t releasesKept = kReleasesKeptByDefault; // versionen=
+    std::vector<Release> history;
 };
 
 struct Publisher::Road {
@@ -135,6 +139,12 @@ struct Publisher::Road {
     std::string newIni, iniTemp; // the new configuration, and the file it waits in
     std::string vorher, aside;   // the one before, and where an older one waits meanwhile
     bool hadCentral = false, hadVorher = false;
+    // A central copy other than the published one is no release to go back to.
+    bool centralPublished = true;
+    std::optional<Release> target; // of a rollback, by the record
+    std::string releaseFile;       // the new release's own copy, for the record
+    std::string seeded;            // the copy of the release the first record starts with
+    bool recordCompleted = false;  // a publish ended midway had placed its configuration
     std::vector<std::optional<FileLook>> before; // of watched(), before anything changed
 };
 
@@ -285,6 +295,11 @@ std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
                                         "] ist keine ganze Zahl; Vorlund liest sie als 0. "
                                         "Bitte zuerst berichtigen."};
     entry.logDir = reader.ReadString("SETUP", "logdir", "");
+    std::string kept = reader.ReadString(entry.section, "versionen", "");
+    if (kept.empty())
+        kept = reader.ReadString("SETUP", "versionen", "");
+    if (const std::optional<int32_t> n = readInt(kept); n && *n > 0)
+        entry.releasesKept = static_cast<size_t>(*n);
     if (list.FieldAsString("mdbname").empty())
         return Refusal{kFaultyCall, "[" + entry.section + "] nennt kein mdbname."};
     const EntryPaths paths = ExpandEntryPaths(list);
@@ -500,6 +515,8 @@ std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
     road.aside = AsidePath(central);
     road.hadCentral = system_.IsFile(central);
     road.hadVorher = system_.IsFile(road.vorher);
+    if (road.hadCentral && !road.centralPublished)
+        return replaceUnpublished(road);
     // The one before the one before waits aside until the publish is done.
     if (road.hadVorher)
         if (const Status moved = system_.Move(road.vorher, road.aside); !moved.ok())
@@ -537,6 +554,11 @@ std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
 // meanwhile. What could not be undone is said, with what to do by hand.
 std::optional<std::string> Publisher::undoReplace(const Road& road) {
     const std::string& central = road.entry.central;
+    if (road.hadCentral && !road.centralPublished)
+        return "ACHTUNG: die zentrale Kopie " + central +
+               " ist jetzt die neue; sie war schon vorher nicht die ver\u00F6ffentlichte. "
+               "Die Konfiguration nennt weiter die bisherige Version; bitte erneut "
+               "ver\u00F6ffentlichen.";
     if (!road.hadCentral) {
         if (const DWORD error =
                 RetryWhileLocked(host_, system_, [&] { return system_.Remove(central); }))
@@ -658,17 +680,34 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
         return refuse(
             {kRefused, "Die zentrale Kopie " + road.entry.central + " ist schreibgesch\u00FCtzt."});
     clearLeftovers(road.entry);
+    road.entry.history =
+        ParseReleaseHistory(system_.ReadAll(ReleaseHistoryPath(road.entry.central)).value_or(""));
+    road.centralPublished =
+        !system_.IsFile(road.entry.central) || isPublished(road.entry, road.entry.central);
+    road.recordCompleted = completeRecord(road);
+    if (std::optional<Refusal> r = chooseSource(road))
+        return refuse(*r);
     // A refusal from here on says "nothing changed" only where that is so.
     road.before = lookAt(road);
-    road.source =
-        request.kind == PublishRequest::Back ? VorherPath(road.entry.central) : request.source;
     road.iniTemp = StagedConfigurationPath(iniPath);
     // Both go on every failure.
+    road.releaseFile = ReleaseFilePath(road.entry.central, road.newVersion);
     PartialFile partial(system_, PartialCopyPath(road.entry.central));
     PartialFile iniTemp(system_, road.iniTemp);
-    for (auto step : {&Publisher::checkSource, &Publisher::copyToPartial,
-                      &Publisher::editConfiguration, &Publisher::stageConfiguration,
-                      &Publisher::unchangedConfiguration, &Publisher::replaceCentral}) {
+    PartialFile releaseFile(system_, road.releaseFile);
+    struct SeedGuard {
+        PublishSystem& system;
+        const std::string& path;
+        bool placed = false;
+        ~SeedGuard() {
+            if (!placed && !path.empty())
+                system.Remove(path);
+        }
+    } seed{system_, road.seeded};
+    for (auto step :
+         {&Publisher::checkSource, &Publisher::copyToPartial, &Publisher::judgeBytes,
+          &Publisher::editConfiguration, &Publisher::stageConfiguration, &Publisher::keepRelease,
+          &Publisher::unchangedConfiguration, &Publisher::replaceCentral}) {
         if (system_.StopRequested())
             return refuse(road, {kRefused, kStopped});
         if (std::optional<Refusal> r = (this->*step)(road))
@@ -683,14 +722,17 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
         return refuse(road, *r);
     }
     iniTemp.Placed();
-    if (road.hadVorher)
+    releaseFile.Placed();
+    seed.placed = true;
+    if (road.hadVorher && road.centralPublished)
         system_.Remove(road.aside);
+    recordRelease(road);
     log(road);
     say_((request.kind == PublishRequest::Back ? "Zur\u00FCckgeholt: " : "Ver\u00F6ffentlicht: ") +
          quoted(road.entry.displayName) + " [" + road.entry.section + "] Version " +
          std::to_string(road.newVersion) + " (vorher " + std::to_string(now) + "), " +
          std::to_string(road.size) + " Bytes, SHA-256 " + road.sha256 + ".");
-    if (road.hadCentral)
+    if (road.hadCentral && road.centralPublished)
         say_("Die bisherige zentrale Kopie liegt als " + road.vorher + " daneben.");
     return kDone;
 }
@@ -755,6 +797,188 @@ void Publisher::clearLeftovers(const Entry& entry) {
              joined(done) + ".");
 }
 
+// The source of a rollback: the release before the current one by the
+// record, or the one named; without a record, <mdbname>.vorher.
+std::optional<Publisher::Refusal> Publisher::chooseSource(Road& road) {
+    const Entry& entry = road.entry;
+    if (road.request.kind != PublishRequest::Back) {
+        road.source = road.request.source;
+        return std::nullopt;
+    }
+    if (road.request.backTo) {
+        road.target = FindRelease(entry.history, *road.request.backTo);
+        if (!road.target)
+            return Refusal{kFaultyCall, "Version " + std::to_string(*road.request.backTo) +
+                                            " steht nicht in " + ReleaseHistoryPath(entry.central) +
+                                            " (vorlundpublish /versionen zeigt die Liste)."};
+    } else if (entry.published.sha256) {
+        road.target = ReleaseBefore(entry.history, *entry.published.sha256);
+    }
+    if (!road.target && !entry.history.empty())
+        return Refusal{kRefused, "Vor der jetzigen Version steht keine in " +
+                                     ReleaseHistoryPath(entry.central) +
+                                     " (vorlundpublish /versionen zeigt die Liste)."};
+    road.source = road.target ? ReleaseFilePath(entry.central, road.target->version)
+                              : VorherPath(entry.central);
+    if (road.target && !system_.IsFile(road.source))
+        return Refusal{kRefused, "Die Datei der Version " + std::to_string(road.target->version) +
+                                     " fehlt: " + road.source};
+    return std::nullopt;
+}
+
+// Bytes already out are no new release, and a rollback puts out exactly the
+// bytes its record names, never those of the central copy again.
+std::optional<Publisher::Refusal> Publisher::judgeBytes(Road& road) {
+    const Entry& entry = road.entry;
+    const bool same = road.centralPublished && entry.published.sha256 == road.sha256;
+    if (road.request.kind == PublishRequest::Publish && same && road.recordCompleted)
+        return Refusal{kDone,
+                       road.source + " ist schon ver\u00F6ffentlicht (Version " +
+                           std::to_string(entry.version) +
+                           "); die abgebrochene Ver\u00F6ffentlichung ist damit abgeschlossen.",
+                       true};
+    if (road.request.kind == PublishRequest::Publish && same)
+        return Refusal{kRefused, road.source + " ist schon ver\u00F6ffentlicht (Version " +
+                                     std::to_string(entry.version) + ", SHA-256 " + road.sha256 +
+                                     ")."};
+    if (road.target && road.target->sha256 != road.sha256)
+        return Refusal{kRefused, road.source + " ist nicht mehr die Version " +
+                                     std::to_string(road.target->version) + " (SHA-256 " +
+                                     road.sha256 + ", ver\u00F6ffentlicht " + road.target->sha256 +
+                                     ")."};
+    if (road.request.kind == PublishRequest::Back && same)
+        return Refusal{kRefused, road.source + " hat dieselben Bytes wie die zentrale Kopie; "
+                                               "es gibt nichts zur\u00FCckzuholen."};
+    return std::nullopt;
+}
+
+// The new release's own copy, for a later rollback, before the share
+// changes: server to server.
+std::optional<Publisher::Refusal> Publisher::keepRelease(Road& road) {
+    // The first record starts with the release the configuration names now
+    // (by its hash where it has one).
+    Entry& entry = road.entry;
+    if (entry.history.empty() && road.centralPublished && system_.IsFile(entry.central)) {
+        const std::optional<std::string> sha =
+            entry.published.sha256 ? entry.published.sha256 : system_.HashOf(entry.central);
+        const std::optional<int64_t> size = system_.FileSize(entry.central);
+        const std::string file = ReleaseFilePath(entry.central, entry.version);
+        const Status copied =
+            sha && size ? system_.Copy(entry.central, file) : Status{ERROR_READ_FAULT};
+        if (!copied.ok()) {
+            system_.Remove(file);
+            return Refusal{kRefused, "Neben der zentralen Kopie kann nicht geschrieben werden (" +
+                                         file + "): " + win::SystemText(copied.error)};
+        }
+        road.seeded = file;
+        entry.history.push_back({entry.version, *size, *sha, "", std::nullopt});
+    }
+    if (const Status copied = system_.Copy(road.partial, road.releaseFile); !copied.ok())
+        return Refusal{kRefused, "Neben der zentralen Kopie kann nicht geschrieben werden (" +
+                                     road.releaseFile + "): " + win::SystemText(copied.error)};
+    return std::nullopt;
+}
+
+// A central copy that no configuration names (a publish ended midway, a
+// copy put there by hand) is replaced without becoming the release before:
+// <mdbname>.vorher keeps the last published one.
+std::optional<Publisher::Refusal> Publisher::replaceUnpublished(Road& road) {
+    say_("Die zentrale Kopie ist nicht die ver\u00F6ffentlichte (eine abgebrochene "
+         "Ver\u00F6ffentlichung?); die zuletzt ver\u00F6ffentlichte bleibt als R\u00FCckfall "
+         "erhalten.");
+    const Replaced replaced =
+        replaceWaiting(road.entry.central, road.partial, "",
+                       "Arbeitspl\u00E4tze lesen gerade die zentrale Kopie", true);
+    if (replaced.error == ERROR_SUCCESS)
+        return std::nullopt;
+    if (replaced.error == ERROR_CANCELLED)
+        return Refusal{kRefused, kStopped};
+    return Refusal{kRefused,
+                   "Die zentrale Kopie " + road.entry.central +
+                       " l\u00E4sst sich nicht ersetzen: " + win::SystemText(replaced.error)};
+}
+
+// The record gets the new release; the oldest go, with their copies. The
+// publish is done whatever happens here: a record that cannot be written is
+// said, and the next publish writes it.
+void Publisher::recordRelease(const Road& road) {
+    Release added{road.newVersion, road.size, road.sha256, win::LocalTimeText(), std::nullopt};
+    if (road.request.kind == PublishRequest::Back) {
+        const std::optional<Release> restored =
+            road.target ? road.target : ReleaseWithBytes(road.entry.history, road.sha256);
+        if (restored)
+            added.restores = restored->version;
+    }
+    writeRecord(road.entry, added);
+}
+
+bool Publisher::writeRecord(const Entry& entry, const Release& added) {
+    std::vector<Release> dropped;
+    const std::vector<Release> history =
+        WithRelease(entry.history, added, entry.releasesKept, dropped);
+    const std::string path = ReleaseHistoryPath(entry.central);
+    const std::string temp = StagedConfigurationPath(path);
+    PartialFile staged(system_, temp);
+    system_.Remove(temp);
+    Status written = system_.WriteNew(temp, FormatReleaseHistory(history));
+    if (written.ok())
+        written = system_.IsFile(path) ? system_.Replace(path, temp, "") : system_.Move(temp, path);
+    if (!written.ok()) {
+        say_("WARNUNG: die Liste der Versionen " + path + " l\u00E4sst sich nicht schreiben (" +
+             win::SystemText(written.error) + ").");
+        return false;
+    }
+    staged.Placed();
+    for (const Release& old : dropped)
+        if (old.version != added.version)
+            system_.Remove(ReleaseFilePath(entry.central, old.version));
+    return true;
+}
+
+// A publish ended after the configuration named its release, before the
+// record did: the record gets it now.
+bool Publisher::completeRecord(Road& road) {
+    Entry& e = road.entry;
+    if (e.history.empty() || !e.published.sha256 || !e.published.size || !road.centralPublished ||
+        FindRelease(e.history, e.version) || !system_.IsFile(ReleaseFilePath(e.central, e.version)))
+        return false;
+    const Release current{e.version, *e.published.size, *e.published.sha256, win::LocalTimeText(),
+                          std::nullopt};
+    if (!writeRecord(e, current))
+        return false;
+    std::vector<Release> dropped;
+    e.history = WithRelease(e.history, current, e.releasesKept, dropped);
+    say_("Die Liste der Versionen nennt jetzt auch Version " + std::to_string(e.version) +
+         ", die eine abgebrochene Ver\u00F6ffentlichung schon in die Konfiguration geschrieben "
+         "hatte.");
+    return true;
+}
+
+int Publisher::listReleases(const PublishRequest& request, const std::string& iniPath) {
+    Entry entry;
+    if (std::optional<Refusal> r = load(iniPath, request.application, entry))
+        return refuse(*r);
+    if (std::optional<Refusal> r = oneServer(request, entry))
+        return refuse(*r);
+    const std::string path = ReleaseHistoryPath(entry.central);
+    const std::vector<Release> history = ParseReleaseHistory(system_.ReadAll(path).value_or(""));
+    if (history.empty()) {
+        say_("Keine Liste der Versionen (" + path + "); /zurueck holt " +
+             VorherPath(entry.central) + " zur\u00FCck.");
+        return kDone;
+    }
+    say_("Ver\u00F6ffentlichte Versionen von " + quoted(entry.displayName) + " (" + path + "):");
+    for (const Release& r : history)
+        say_("  Version " + std::to_string(r.version) +
+             (r.restores ? " (= Version " + std::to_string(*r.restores) + ")" : "") + ", " +
+             std::to_string(r.size) + " Bytes, SHA-256 " + r.sha256 + ", " + r.published +
+             (entry.published.sha256 == r.sha256 && entry.version == r.version ? " \u2013 aktuell"
+                                                                               : "") +
+             (system_.IsFile(ReleaseFilePath(entry.central, r.version)) ? ""
+                                                                        : " \u2013 Datei fehlt"));
+    return kDone;
+}
+
 int Publisher::setLock(const PublishRequest& request, const std::string& iniPath) {
     win::File held;
     Entry entry;
@@ -801,6 +1025,8 @@ int Publisher::Run(const PublishRequest& request, const std::string& iniPath) {
     case PublishRequest::Publish:
     case PublishRequest::Back:
         return publish(request, iniPath);
+    case PublishRequest::Versions:
+        return listReleases(request, iniPath);
     case PublishRequest::Lock:
     case PublishRequest::Unlock:
         break;

@@ -6,6 +6,7 @@
 // written through, read back and compared by SHA-256; the central copy is
 // replaced in one step, the old one kept as <mdbname>.vorher; only then the
 // configuration is written, like a document, in one step.
+#include "config/ReleaseHistory.h"
 #include "prepare/PrepareHost.h"
 #include "publish/PublishArguments.h"
 #include "publish/PublishSystem.h"
@@ -59,6 +60,14 @@ class Publisher {
     bool isPublished(const Entry& entry, const std::string& path);
     void clearLeftovers(const Entry& entry);
     void restoreKeptConfiguration(const std::string& iniPath);
+    std::optional<Refusal> chooseSource(Road& road);
+    std::optional<Refusal> judgeBytes(Road& road);
+    std::optional<Refusal> keepRelease(Road& road);
+    std::optional<Refusal> replaceUnpublished(Road& road);
+    void recordRelease(const Road& road);
+    bool writeRecord(const Entry& entry, const Release& added);
+    bool completeRecord(Road& road);
+    int listReleases(const PublishRequest& request, const std::string& iniPath);
     std::optional<Refusal> checkSource(Road& road);
     std::optional<Refusal> copyToPartial(Road& road);
     std::optional<Refusal> editConfiguration(Road& road);

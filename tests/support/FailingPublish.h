@@ -6,7 +6,18 @@
 
 namespace vorlund::testing {
 
-enum class PublishOp { None, CreatePartial, Write, Flush, HashOf, Replace, Move, WriteNew, Lock };
+enum class PublishOp {
+    None,
+    CreatePartial,
+    Write,
+    Flush,
+    HashOf,
+    Replace,
+    Move,
+    WriteNew,
+    Lock,
+    Copy
+};
 
 class FailingPublish : public publish::PublishSystem {
   public:
@@ -45,6 +56,9 @@ class FailingPublish : public publish::PublishSystem {
         if (error_ == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !backup.empty())
             MoveFileA(replaced.c_str(), backup.c_str());
         return Status{error_};
+    }
+    Status Copy(const std::string& from, const std::string& to) override {
+        return fails(PublishOp::Copy) ? Status{error_} : PublishSystem::Copy(from, to);
     }
     Status Move(const std::string& from, const std::string& to) override {
         return fails(PublishOp::Move) ? Status{error_} : PublishSystem::Move(from, to);

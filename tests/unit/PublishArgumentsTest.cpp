@@ -22,6 +22,9 @@ TEST(PublishArguments, EachCommandWithItsValuesAndEveryWrongCallNamed) {
         ParsePublishArguments({"/zurueck", "Lager", "/server", "\\\\SRV01\\V"}).request->server,
         "\\\\SRV01\\V");
     EXPECT_EQ(ParsePublishArguments({"/freigeben", "Lager"}).request->kind, PublishRequest::Unlock);
+    EXPECT_EQ(ParsePublishArguments({"/versionen", "Lager"}).request->kind,
+              PublishRequest::Versions);
+    EXPECT_EQ(ParsePublishArguments({"/zurueck", "Lager", "11"}).request->backTo, 11);
     EXPECT_EQ(ParsePublishArguments({"/?"}).request->kind, PublishRequest::Help);
     for (const std::vector<std::string>& wrong :
          std::vector<std::vector<std::string>>{{},
@@ -34,6 +37,9 @@ TEST(PublishArguments, EachCommandWithItsValuesAndEveryWrongCallNamed) {
                                                {"/freigeben", "Lager", "/version", "3"},
                                                {"/sperren", "Lager", "x", "/server", "\\\\S\\V"},
                                                {"Lager", "a.mdb", "/server"},
+                                               {"/zurueck", "Lager", "elf"},
+                                               {"/zurueck", "Lager", "11", "12"},
+                                               {"/versionen", "Lager", "11"},
                                                {"/zurueck", "/freigeben", "Lager"},
                                                {"/neu", "Lager", "a.mdb"}}) {
         const ParsedArguments p = ParsePublishArguments(wrong);

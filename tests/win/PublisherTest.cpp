@@ -1,6 +1,7 @@
 // The publish road against real files of this prefix: each step that fails
 // leaves the share and the configuration exactly as they were.
 #include "publish/Publisher.h"
+#include "prepare/PartialFiles.h"
 #include "support/FailingPublish.h"
 #include "support/WinTestSupport.h"
 #include "win/Sha256.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 using namespace vorlund;
@@ -65,7 +67,13 @@ TEST_F(PublisherTest, APublishPutsTheCopyOutFirstAndTheConfigurationLast) {
               "; Lager\r\n[Lager]\r\nversion=13\r\nmdbname=lager.mdb\r\nmdbpath=" + share +
                   "\r\ndisplayname=Lager\r\npruefsumme=" + *win::FileSha256(source) +
                   "\r\ngroesse=" + std::to_string(bytes.size()) + "\r\n\r\n[Kasse]\r\n");
-    EXPECT_EQ(state().size(), 3u); // nothing left beside them
+    // Nothing left beside them but the record and the releases' own copies:
+    // the first record starts with the one the configuration named.
+    EXPECT_EQ(state().size(), 6u);
+    EXPECT_EQ(ReadFileBytes(share + "lager.mdb.v12"), kJet + "version 12");
+    EXPECT_TRUE(ReadFileBytes(share + "lager.mdb.v13") == bytes);
+    EXPECT_NE(ReadFileBytes(share + "lager.mdb.versionen").find("\r\n13;150020;"),
+              std::string::npos);
 }
 
 TEST_F(PublisherTest, AFailureAtAnyStepLeavesTheShareAndTheConfigurationAsTheyWere) {
@@ -382,7 +390,8 @@ TEST_F(PublisherTest, TheNextPublishClearsWhatAPublishEndedMidwayLeft) {
         EXPECT_TRUE(ReadFileBytes(vorher) == published) << p.name << "\n" << said;
         EXPECT_TRUE(ReadFileBytes(central) == ReadFileBytes(source)) << p.name;
         EXPECT_NE(ReadFileBytes(ini).find("version=13"), std::string::npos) << p.name;
-        EXPECT_EQ(state().size(), 3u) << p.name << "\n" << said; // nothing left beside them
+        // Nothing left beside them but the record and the copies of 12 and 13.
+        EXPECT_EQ(state().size(), 6u) << p.name << "\n" << said;
     }
 }
 
@@ -433,6 +442,7 @@ TEST_F(PublisherTest, ARefusedAccessIsWaitedForOnlyAsLongAsAScanner) {
     EXPECT_EQ(noRight.paused, 0u);
 
     said.clear();
+    WriteFileBytes(source, kJet + "noch eine"); // no publish of bytes already out
     FailingPublish denied(PublishOp::Replace, 1, ERROR_ACCESS_DENIED, 100);
     EXPECT_EQ(run(denied, request), kRefused);
     EXPECT_EQ(denied.paused, 8000u);
@@ -501,4 +511,170 @@ TEST_F(PublisherTest, ADfsPathIsRefusedUnlessTheServerIsNamed) {
     EXPECT_TRUE(ReadFileBytes(share + "lager.mdb") == ReadFileBytes(source));
     EXPECT_NE(ReadFileBytes(ini).find("mdbpath=\\\\firma.local\\Vorlund\\Lager\\"),
               std::string::npos); // the workstations keep reading the namespace
+}
+
+namespace {
+
+// The configuration as a publish left it, for the next test's start.
+std::string publishedIni(const std::string& share, const std::string& central) {
+    return "[Lager]\r\nversion=12\r\nmdbname=lager.mdb\r\nmdbpath=" + share +
+           "\r\ndisplayname=Lager\r\ngroesse=" + std::to_string(ReadFileBytes(central).size()) +
+           "\r\npruefsumme=" + *win::FileSha256(central) + "\r\n";
+}
+
+} // namespace
+
+// /zurueck goes back by the record of releases: twice never toggles to the
+// bad one, a version can be named, bytes already out are not published
+// again, and the oldest releases go.
+TEST_F(PublisherTest, ARollbackGoesToTheReleaseBeforeByTheRecord) {
+    const std::string central = share + "lager.mdb";
+    WriteFileBytes(ini, publishedIni(share, central) + "versionen=4\r\n");
+    const std::string twelve = ReadFileBytes(central);
+    const auto publishing = [&](const std::string& bytes) {
+        WriteFileBytes(source, bytes);
+        PublishRequest request;
+        request.kind = PublishRequest::Publish;
+        said.clear();
+        return run(PublishSystem::Real(), request);
+    };
+    const auto back = [&](std::optional<int32_t> to = {}) {
+        PublishRequest request;
+        request.kind = PublishRequest::Back;
+        request.backTo = to;
+        said.clear();
+        return run(PublishSystem::Real(), request);
+    };
+    ASSERT_EQ(publishing(kJet + "13 gut"), kDone) << said;
+    ASSERT_EQ(publishing(kJet + "14 kaputt"), kDone) << said;
+    EXPECT_EQ(publishing(kJet + "14 kaputt"), kRefused); // the same bytes again
+    EXPECT_NE(said.find("ist schon ver\u00F6ffentlicht"), std::string::npos) << said;
+    ASSERT_EQ(back(), kDone) << said; // 15 = 13
+    EXPECT_EQ(ReadFileBytes(central), kJet + "13 gut");
+    ASSERT_EQ(back(), kDone) << said; // 16 = 12, not 14 again
+    EXPECT_TRUE(ReadFileBytes(central) == twelve) << said;
+    EXPECT_EQ(back(16), kRefused) << said; // the central copy's own bytes
+    ASSERT_EQ(back(14), kDone) << said;    // 17 = 14, named
+    EXPECT_EQ(ReadFileBytes(central), kJet + "14 kaputt");
+    EXPECT_EQ(back(99), kFaultyCall);
+    // Four kept, the oldest with their copies gone.
+    const std::vector<Release> history = ParseReleaseHistory(ReadFileBytes(central + ".versionen"));
+    ASSERT_EQ(history.size(), 4u);
+    EXPECT_EQ(history.front().version, 14);
+    EXPECT_EQ(history.back().restores, 14);
+    EXPECT_FALSE(std::filesystem::exists(share + "lager.mdb.v12")); // gone with its line
+    EXPECT_EQ(ReadFileBytes(share + "lager.mdb.v17"), kJet + "14 kaputt");
+    PublishRequest list;
+    list.kind = PublishRequest::Versions;
+    said.clear();
+    EXPECT_EQ(run(PublishSystem::Real(), list), kDone);
+    EXPECT_NE(said.find("  Version 17 (= Version 14), 29 Bytes"), std::string::npos) << said;
+    EXPECT_NE(said.find(" \u2013 aktuell"), std::string::npos) << said;
+}
+
+// A central copy that no configuration names is no release to go back to:
+// the last published one stays the fallback.
+TEST_F(PublisherTest, ACentralCopyThatIsNotThePublishedOneIsNotKeptAsTheOneBefore) {
+    const std::string central = share + "lager.mdb";
+    WriteFileBytes(ini, publishedIni(share, central));
+    WriteFileBytes(central + ".vorher", ReadFileBytes(central)); // the last published one
+    WriteFileBytes(central, kJet + "von Hand hingelegt");
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
+    EXPECT_NE(said.find("Die zentrale Kopie ist nicht die ver\u00F6ffentlichte (eine "
+                        "abgebrochene Ver\u00F6ffentlichung?); die zuletzt "
+                        "ver\u00F6ffentlichte bleibt als R\u00FCckfall erhalten."),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(ReadFileBytes(central + ".vorher"), kJet + "version 12");
+    EXPECT_TRUE(ReadFileBytes(central) == ReadFileBytes(source));
+}
+
+// A publish ended without a word (killed, a power cut) after each of its
+// changes to the share, then run again: every release the configuration or
+// the record named keeps its bytes on the share, and /zurueck after the rerun
+// brings back the release that was current before it.
+TEST_F(PublisherTest, APublishEndedAfterAnyStepIsCompletedByTheNextAndLosesNoRelease) {
+    // After its first `alive` changes, the process is gone: nothing it
+    // would do reaches the disk any more.
+    struct EndsAfter : FailingPublish {
+        int alive = 0, changes = 0;
+        bool gone() { return ++changes > alive; }
+        Opened CreatePartial(const std::string& p) override {
+            return gone() ? Opened{win::File(), ERROR_NOT_READY} : FailingPublish::CreatePartial(p);
+        }
+        Status Write(HANDLE f, const char* b, DWORD n) override {
+            return gone() ? Status{ERROR_NOT_READY} : FailingPublish::Write(f, b, n);
+        }
+        Status Replace(const std::string& a, const std::string& b, const std::string& c) override {
+            return gone() ? Status{ERROR_NOT_READY} : FailingPublish::Replace(a, b, c);
+        }
+        Status Move(const std::string& a, const std::string& b) override {
+            return gone() ? Status{ERROR_NOT_READY} : FailingPublish::Move(a, b);
+        }
+        Status Copy(const std::string& a, const std::string& b) override {
+            return gone() ? Status{ERROR_NOT_READY} : FailingPublish::Copy(a, b);
+        }
+        Status Remove(const std::string& p) override {
+            return gone() ? Status{ERROR_NOT_READY} : FailingPublish::Remove(p);
+        }
+        Status WriteNew(const std::string& p, const std::string& b) override {
+            return gone() ? Status{ERROR_NOT_READY} : FailingPublish::WriteNew(p, b);
+        }
+    };
+    const std::string central = share + "lager.mdb";
+    const std::string eleven = kJet + "version 11", twelve = ReadFileBytes(central);
+    WriteFileBytes(source, kJet + "version 13" + PatternBytes(70000, 4)); // two chunks
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    bool completed = false;
+    int points = 0;
+    for (int alive = 0; !completed && alive < 40; ++alive) {
+        SCOPED_TRACE(::testing::Message() << "ended after " << alive << " changes");
+        for (const std::string& name : InstallSystem::Real().FindFiles(share + "*"))
+            DeleteFileA((share + name).c_str());
+        for (const std::string& name : InstallSystem::Real().FindFiles(ini + ".*"))
+            DeleteFileA((dir / name).c_str());
+        WriteFileBytes(central, twelve);
+        WriteFileBytes(share + "lager.mdb.v11", eleven);
+        WriteFileBytes(share + "lager.mdb.v12", twelve);
+        WriteFileBytes(central + ".vorher", eleven);
+        const std::string sha11 = *win::FileSha256(share + "lager.mdb.v11");
+        const std::string sha12 = *win::FileSha256(central);
+        WriteFileBytes(
+            central + ".versionen",
+            FormatReleaseHistory({{11, static_cast<int64_t>(eleven.size()), sha11, "", {}},
+                                  {12, static_cast<int64_t>(twelve.size()), sha12, "", {}}}));
+        WriteFileBytes(ini, publishedIni(share, central));
+        EndsAfter ending;
+        ending.alive = alive;
+        said.clear();
+        const int code = run(ending, request);
+        completed = ending.changes <= alive; // it never came to its end
+        said.clear();
+        if (completed) {
+            ASSERT_EQ(code, kDone);
+        } else {
+            ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
+        }
+        std::vector<std::string> kept;
+        for (const std::string& name : InstallSystem::Real().FindFiles(share + "*"))
+            kept.push_back(ReadFileBytes(share + name));
+        for (const std::string& release : {eleven, twelve})
+            EXPECT_NE(std::find(kept.begin(), kept.end(), release), kept.end()) << said;
+        EXPECT_TRUE(ReadFileBytes(central) == ReadFileBytes(source)) << said;
+        EXPECT_NE(ReadFileBytes(ini).find("version=13\r\n"), std::string::npos) << said;
+        const std::vector<std::string> left =
+            FindPublishLeftovers(InstallSystem::Real(), ini, central).All();
+        EXPECT_TRUE(left.empty()) << left.front() << "\n" << said;
+        points = alive + 1;
+        PublishRequest back;
+        back.kind = PublishRequest::Back;
+        said.clear();
+        ASSERT_EQ(run(PublishSystem::Real(), back), kDone) << said;
+        EXPECT_TRUE(ReadFileBytes(central) == twelve) << said;
+    }
+    EXPECT_TRUE(completed); // the table reached every point, up to the end
+    EXPECT_GT(points, 15);
 }
