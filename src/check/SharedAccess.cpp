@@ -88,18 +88,18 @@ std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self, PSID own
         // All these kinds share the layout: header, mask, the SID's first word.
         const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
         const PSID sid = const_cast<DWORD*>(&ace->SidStart);
+        const bool ownerRights = IsWellKnownSid(sid, WinCreatorOwnerRightsSid);
+        ownerRightsListed = ownerRightsListed || ownerRights; // a deny counts as well
         if (!allows) {
             denied.push_back({sid, specific(ace->Mask)});
             continue;
         }
-        const bool ownerRights = IsWellKnownSid(sid, WinCreatorOwnerRightsSid);
         if (!ownerRights && trusted(sid, self))
             continue;
         ACCESS_MASK rights = specific(ace->Mask);
         for (const Denied& d : denied)
             if (everybody(d.sid) || EqualSid(d.sid, sid))
                 rights &= ~d.mask;
-        ownerRightsListed = ownerRightsListed || ownerRights;
         if (ownerRights)
             ownerRightsChange = ownerRightsChange || (rights & kChanging);
         else if (rights & kChanging)

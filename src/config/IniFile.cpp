@@ -11,9 +11,10 @@ namespace {
 
 // A configuration put back by hand, or restored after a refused replace,
 // is missing for a moment: it is looked for again before it counts as
-// missing. One held without sharing reads as missing at once.
+// missing, longer than Windows' SMB client remembers a name it did not find.
+// One held without sharing reads as missing at once.
 std::optional<std::string> readAppearing(const std::string& path) {
-    constexpr DWORD kLookAgain = 100, kPatience = 2000;
+    constexpr DWORD kLookAgain = 100, kPatience = 6000;
     for (DWORD waited = 0;; waited += kLookAgain) {
         std::optional<std::string> bytes = win::ReadWholeFile(path);
         if (bytes || win::IsFile(path) || win::IsDirectory(path) || waited >= kPatience)

@@ -47,12 +47,16 @@ std::optional<CopyResult> notThePublishedSize(InstallSystem& system, HANDLE sour
 }
 
 // A publish renames the central copy aside and the new one into its place:
-// between the two renames it is missing for a moment.
+// between the two renames it is missing for a moment, or its name is still
+// held by the old file waiting to go (access denied). Windows' SMB client
+// remembers a name it did not find for seconds, so the looking lasts longer.
 Opened openSourceAppearing(PrepareHost& host, InstallSystem& system, const std::string& source) {
-    constexpr DWORD kLookAgain = 100, kPatience = 2000;
+    constexpr DWORD kLookAgain = 100, kPatience = 6000;
     for (DWORD waited = 0;; waited += kLookAgain) {
         Opened opened = system.OpenSource(source);
-        if (opened.file || opened.error != ERROR_FILE_NOT_FOUND || waited >= kPatience)
+        const bool away =
+            opened.error == ERROR_FILE_NOT_FOUND || opened.error == ERROR_ACCESS_DENIED;
+        if (opened.file || !away || waited >= kPatience)
             return opened;
         system.Pause(host, kLookAgain);
     }

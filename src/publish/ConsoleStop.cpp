@@ -16,9 +16,9 @@ HANDLE workDone() {
     return done.get();
 }
 
-// Runs on a thread of its own. Returning from a close, logoff or shutdown
-// ends the process, so it returns only once the publish is done; Windows
-// ends it anyway after its few seconds.
+// Runs on a thread of its own. Returning from a close ends the process, so
+// it returns only once the publish is done; Windows ends it anyway after
+// its few seconds.
 BOOL WINAPI onConsoleStop(DWORD event) {
     stopRequested = true;
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && workDone())

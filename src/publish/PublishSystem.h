@@ -39,8 +39,8 @@ class PublishSystem : public InstallSystem {
     // Milliseconds of a clock that only goes forward: patience is counted
     // by it, so that slow attempts over a network count as the time they take.
     virtual uint64_t Now();
-    // Whether the administrator asked the publish to stop (Ctrl+C, the
-    // console closed, logoff, shutdown).
+    // Whether the administrator asked the publish to stop (Ctrl+C,
+    // Ctrl+Break, the console closed).
     virtual bool StopRequested();
     // Nothing when there is no file of that name.
     virtual std::optional<FileLook> Look(const std::string& path);

@@ -24,6 +24,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 
 namespace vorlund::publish {
@@ -82,8 +83,7 @@ bool readOnly(const std::string& path) {
 
 constexpr uint64_t kStopPatience = 3000; // of the few seconds Windows grants a closed console
 
-const char* const kStopped = "Abgebrochen (Strg+C, Konsole geschlossen, Abmelden oder "
-                             "Herunterfahren).";
+const char* const kStopped = "Abgebrochen (Strg+C, Strg+Pause oder Konsole geschlossen).";
 
 // The copy's writes refuse once the administrator asked to stop.
 class StoppableWrites : public InstallSystem {
@@ -139,6 +139,7 @@ struct Publisher::Road {
     std::string newIni, iniTemp; // the new configuration, and the file it waits in
     std::string vorher, aside;   // the one before, and where an older one waits meanwhile
     bool hadCentral = false, hadVorher = false;
+    bool vorherAside = false; // the one before waits as `aside`
     // A central copy other than the published one is no release to go back to.
     bool centralPublished = true;
     std::optional<Release> target; // of a rollback, by the record
@@ -181,8 +182,11 @@ std::string Publisher::describeShare(const Road& road,
                                                                      : ", ge\u00E4ndert";
             continue;
         }
-        const std::optional<std::string> hash = system_.HashOf(names[i]);
-        text += ", SHA-256 " + hash.value_or("nicht lesbar");
+        // After a stop, Windows grants seconds only: no whole file is read.
+        const std::optional<std::string> hash =
+            system_.StopRequested() ? std::nullopt : system_.HashOf(names[i]);
+        text += ", SHA-256 " +
+                hash.value_or(system_.StopRequested() ? "nicht gelesen" : "nicht lesbar");
         if (hash && *hash == road.sha256)
             text += " (die neue Datei)";
         for (size_t j = 0; j < names.size(); ++j)
@@ -373,7 +377,8 @@ std::optional<Publisher::Refusal> Publisher::checkSource(Road& road) {
                        source + " kann nicht gelesen werden: " + win::SystemText(sized.error)};
     if (road.size == 0)
         return Refusal{kRefused, source + " ist leer."};
-    if (isAccessFile(source)) {
+    // Judged by what the workstations will take it for, whatever it is called.
+    if (isAccessFile(road.entry.mdbName) || isAccessFile(source)) {
         std::array<char, 19> head{};
         const bool read = system_.Read(road.sourceFile.get(), head.data(), head.size()).ok();
         int64_t unused = 0;
@@ -517,11 +522,14 @@ std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
     road.hadVorher = system_.IsFile(road.vorher);
     if (road.hadCentral && !road.centralPublished)
         return replaceUnpublished(road);
-    // The one before the one before waits aside until the publish is done.
-    if (road.hadVorher)
+    // The one before the one before waits aside until the publish is done;
+    // without a central copy to take its place, it stays where it is.
+    if (road.hadVorher && road.hadCentral) {
         if (const Status moved = system_.Move(road.vorher, road.aside); !moved.ok())
             return Refusal{kRefused, road.vorher + " kann nicht beiseitegelegt werden: " +
                                          win::SystemText(moved.error)};
+        road.vorherAside = true;
+    }
     const Replaced replaced =
         road.hadCentral ? replaceWaiting(central, road.partial, road.vorher,
                                          "Arbeitspl\u00E4tze lesen gerade die zentrale Kopie", true)
@@ -535,7 +543,7 @@ std::optional<Publisher::Refusal> Publisher::replaceCentral(Road& road) {
                        true};
     if (replaced.error == ERROR_SUCCESS)
         return std::nullopt;
-    if (road.hadVorher)
+    if (road.vorherAside)
         system_.Move(road.aside, road.vorher); // a refusal shows in the look at the share
     if (replaced.error == ERROR_CANCELLED)
         return Refusal{kRefused, kStopped};
@@ -584,7 +592,7 @@ std::optional<std::string> Publisher::undoReplace(const Road& road) {
                road.vorher +
                " daneben; bitte von Hand zur\u00FCckkopieren oder erneut ver\u00F6ffentlichen.";
     system_.Remove(road.partial);
-    if (road.hadVorher)
+    if (road.vorherAside)
         system_.Move(road.aside, road.vorher);
     return std::nullopt;
 }
@@ -609,9 +617,12 @@ std::optional<Publisher::Refusal> Publisher::placeConfiguration(const Entry& ent
         return r;
     for (Waiting waiting(system_);;) {
         const DWORD error = system_.Replace(entry.iniPath, temp, "").error;
-        // Without a backup named, Windows has then taken the old one away.
-        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && !system_.IsFile(entry.iniPath)) {
-            if (!system_.Move(kept, entry.iniPath).ok()) {
+        // Without a backup named, a refused replace may have taken the old
+        // one away or left it under a name of Windows' choosing: it comes
+        // back from its kept copy, once a name still held by a reader is free.
+        if (error != ERROR_SUCCESS && !system_.IsFile(entry.iniPath)) {
+            if (RetryWhileLocked(host_, system_,
+                                 [&] { return system_.Move(kept, entry.iniPath); })) {
                 keeping.Placed();
                 return Refusal{kRefused,
                                "ACHTUNG: die Konfiguration " + entry.iniPath + " liegt jetzt als " +
@@ -724,7 +735,7 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
     iniTemp.Placed();
     releaseFile.Placed();
     seed.placed = true;
-    if (road.hadVorher && road.centralPublished)
+    if (road.vorherAside)
         system_.Remove(road.aside);
     recordRelease(road);
     log(road);
@@ -742,12 +753,33 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
 void Publisher::restoreKeptConfiguration(const std::string& iniPath) {
     if (system_.IsFile(iniPath))
         return;
-    for (const std::string& kept : FindPublishLeftovers(system_, iniPath, iniPath).kept)
-        if (system_.Move(kept, iniPath).ok()) {
-            say_("Die Konfiguration fehlte; sie kommt zur\u00FCck aus " + kept +
+    std::vector<std::string> kept = FindPublishLeftovers(system_, iniPath, iniPath).kept;
+    std::sort(kept.begin(), kept.end(), [&](const std::string& a, const std::string& b) {
+        return system_.Look(a).value_or(FileLook{}).written >
+               system_.Look(b).value_or(FileLook{}).written;
+    }); // the newest first
+    for (const std::string& newest : kept)
+        if (system_.Move(newest, iniPath).ok()) {
+            say_("Die Konfiguration fehlte; sie kommt zur\u00FCck aus " + newest +
                  ", wo eine abgebrochene Ver\u00F6ffentlichung sie lie\u00DF.");
             return;
         }
+}
+
+// The release the configuration names lies as .vorher, the central copy is
+// another or none: it comes back, the other one going by a name of its own.
+std::string Publisher::restorePublished(const Entry& entry) {
+    const std::string vorher = VorherPath(entry.central);
+    const std::string other = PartialCopyPath(entry.central);
+    const Status restored = system_.IsFile(entry.central)
+                                ? system_.Replace(entry.central, vorher, other)
+                                : system_.Move(vorher, entry.central);
+    if (!restored.ok())
+        return "ACHTUNG: die ver\u00F6ffentlichte Kopie " + vorher +
+               " l\u00E4sst sich nicht nach " + entry.central + " zur\u00FCckholen (" +
+               win::SystemText(restored.error) + ")";
+    system_.Remove(other);
+    return "die ver\u00F6ffentlichte Kopie aus " + vorher + " zur\u00FCck nach " + entry.central;
 }
 
 // Whether the file under `path` is the one the configuration names: by its
@@ -774,10 +806,9 @@ void Publisher::clearLeftovers(const Entry& entry) {
     std::vector<std::string> done;
     const bool ended = !left.staged.empty() || !left.kept.empty() || !left.asides.empty();
     if (ended && entry.published.Checked() && system_.IsFile(vorher) &&
-        !isPublished(entry, entry.central) && isPublished(entry, vorher) &&
-        system_.Replace(entry.central, vorher, "").ok())
-        done.push_back("die ver\u00F6ffentlichte Kopie aus " + vorher + " zur\u00FCck nach " +
-                       entry.central);
+        !(system_.IsFile(entry.central) && isPublished(entry, entry.central)) &&
+        isPublished(entry, vorher))
+        done.push_back(restorePublished(entry));
     std::vector<std::string> leftover = left.partials;
     leftover.insert(leftover.end(), left.staged.begin(), left.staged.end());
     const std::pair<const std::vector<std::string>*, std::string> restorable[] = {

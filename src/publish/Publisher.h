@@ -60,6 +60,7 @@ class Publisher {
     bool isPublished(const Entry& entry, const std::string& path);
     void clearLeftovers(const Entry& entry);
     void restoreKeptConfiguration(const std::string& iniPath);
+    std::string restorePublished(const Entry& entry);
     std::optional<Refusal> chooseSource(Road& road);
     std::optional<Refusal> judgeBytes(Road& road);
     std::optional<Refusal> keepRelease(Road& road);

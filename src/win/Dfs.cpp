@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <vector>
 
 namespace vorlund::win {
 namespace {
@@ -60,32 +61,67 @@ bool namesTheDomain(const std::wstring& server) {
     return false;
 }
 
-// The active target Windows' DFS client names for the path, if it is one.
-std::optional<std::string> clientTarget(const std::wstring& path) {
-    const HMODULE netapi = LoadSystemLibrary("netapi32.dll");
-    const auto get = Function<GetClientInfo>(netapi, "NetDfsGetClientInfo");
-    const auto release = Function<BufferFree>(netapi, "NetApiBufferFree");
-    if (!get || !release)
-        return std::nullopt;
-    std::wstring entry = path;
-    LPBYTE buffer = nullptr;
-    if (get(entry.data(), nullptr, nullptr, 3, &buffer) != 0 || !buffer)
-        return std::nullopt;
-    std::optional<std::string> target = std::string();
-    const auto* info = reinterpret_cast<const DfsInfo3*>(buffer);
-    const std::wstring root = info->entryPath ? info->entryPath : L"";
-    for (DWORD i = 0; i < info->storages; ++i) {
-        const StorageInfo& s = info->storage[i];
-        if ((s.state & kStorageActive) && s.server && s.share && path.size() >= root.size() &&
-            CompareStringOrdinal(path.c_str(), static_cast<int>(root.size()), root.c_str(),
-                                 static_cast<int>(root.size()), TRUE) == CSTR_EQUAL) {
-            target = Narrow(L"\\\\" + std::wstring(s.server) + L"\\" + s.share +
-                            path.substr(root.size()));
+// The components of a \\server\share\... path.
+std::vector<std::wstring> componentsOf(const std::wstring& path) {
+    std::vector<std::wstring> parts;
+    for (size_t at = 2; at < path.size();) {
+        const size_t end = path.find(L'\\', at);
+        parts.push_back(path.substr(at, end == std::wstring::npos ? end : end - at));
+        if (end == std::wstring::npos)
             break;
-        }
+        at = end + 1;
     }
-    release(buffer);
-    return target;
+    if (!parts.empty() && parts.back().empty())
+        parts.pop_back();
+    return parts;
+}
+
+std::wstring uncOf(const std::vector<std::wstring>& parts, size_t count) {
+    std::wstring path = L"\\\\";
+    for (size_t i = 0; i < count && i < parts.size(); ++i)
+        path += (i ? L"\\" : L"") + parts[i];
+    return path;
+}
+
+// Where one answer of the DFS client leads the path: its first components
+// are the entry's (however the client spells them), the rest follows on
+// the active target.
+std::optional<std::string> targetOf(const DfsInfo3& info, const std::vector<std::wstring>& parts) {
+    const size_t entryParts = componentsOf(info.entryPath ? info.entryPath : L"").size();
+    for (DWORD i = 0; i < info.storages; ++i) {
+        const StorageInfo& s = info.storage[i];
+        if (!(s.state & kStorageActive) || !s.server || !s.share)
+            continue;
+        std::wstring target = L"\\\\" + std::wstring(s.server) + L"\\" + s.share;
+        for (size_t p = entryParts; p < parts.size(); ++p)
+            target += L"\\" + parts[p];
+        return Narrow(target);
+    }
+    return std::string(); // a namespace, its active target unknown
+}
+
+// What Windows' DFS client says of the path. Its cache knows roots and
+// links only, filled as paths are used: the path is touched first, then
+// asked for, and each folder above it up to the share.
+std::optional<std::string> clientTarget(const std::wstring& path) {
+    static const HMODULE netapi = LoadSystemLibrary("netapi32.dll");
+    static const auto get = Function<GetClientInfo>(netapi, "NetDfsGetClientInfo");
+    static const auto release = Function<BufferFree>(netapi, "NetApiBufferFree");
+    const std::vector<std::wstring> parts = componentsOf(path);
+    if (!get || !release || parts.size() < 2)
+        return std::nullopt;
+    GetFileAttributesW(path.c_str()); // only to let the client resolve it
+    for (size_t count = parts.size(); count >= 2; --count) {
+        std::wstring asked = uncOf(parts, count);
+        LPBYTE buffer = nullptr;
+        if (get(asked.data(), nullptr, nullptr, 3, &buffer) != 0 || !buffer)
+            continue;
+        const std::optional<std::string> target =
+            targetOf(*reinterpret_cast<const DfsInfo3*>(buffer), parts);
+        release(buffer);
+        return target;
+    }
+    return std::nullopt;
 }
 
 } // namespace

@@ -77,8 +77,9 @@ std::optional<std::string> Sha256::HexDigest() {
 std::optional<std::string> FileSha256(const std::string& path) {
     // Unbuffered reads take whole sectors into page-aligned memory; the
     // file's end may come in the middle of a block.
-    const File file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_BUFFERING);
+    // A publish may replace it meanwhile; this handle reads what it opened.
+    const File file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_NO_BUFFERING);
     if (!file)
         return std::nullopt;
     constexpr DWORD kBlock = 1 << 20;

@@ -29,8 +29,10 @@ File OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposit
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    const File file = OpenFile(
-        path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    // Not sharing deletion: a replace meanwhile is refused, and tried again,
+    // rather than leaving the name held by a file waiting to go.
+    const File file =
+        OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > MAXDWORD)
         return std::nullopt;

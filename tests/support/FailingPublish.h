@@ -46,15 +46,16 @@ class FailingPublish : public publish::PublishSystem {
     // A refused replace leaves the files as Windows documents for its code:
     // ERROR_UNABLE_TO_MOVE_REPLACEMENT without a backup named takes the
     // replaced file away, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves it under
-    // the backup's name; any other refusal changes nothing.
+    // the backup's name, or without one under a name of Windows' choosing;
+    // any other refusal changes nothing.
     Status Replace(const std::string& replaced, const std::string& replacement,
                    const std::string& backup) override {
         if (!fails(PublishOp::Replace))
             return PublishSystem::Replace(replaced, replacement, backup);
         if (error_ == ERROR_UNABLE_TO_MOVE_REPLACEMENT && backup.empty())
             DeleteFileA(replaced.c_str());
-        if (error_ == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !backup.empty())
-            MoveFileA(replaced.c_str(), backup.c_str());
+        if (error_ == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+            MoveFileA(replaced.c_str(), (backup.empty() ? replaced + ".stray" : backup).c_str());
         return Status{error_};
     }
     Status Copy(const std::string& from, const std::string& to) override {

@@ -389,6 +389,9 @@ TEST(SharedAccess, AnyoneButTheUserWhoMayChangeItIsFoundAfterTheDenyEntries) {
     EXPECT_TRUE(check::OthersWhoMayChange(mine.get(), self.get(), self.get()).empty());
     const BuiltAcl limited({{true, &self, write}, {true, &ownerRights, FILE_GENERIC_READ}});
     EXPECT_TRUE(check::OthersWhoMayChange(limited.get(), self.get(), stranger.get()).empty());
+    // Any OWNER RIGHTS entry takes the owner's own rights, a deny too.
+    const BuiltAcl denied({{true, &self, write}, {false, &ownerRights, WRITE_DAC}});
+    EXPECT_TRUE(check::OthersWhoMayChange(denied.get(), self.get(), stranger.get()).empty());
     // OWNER RIGHTS that lets the owner change the file keeps the owner in.
     const BuiltAcl owners({{true, &self, write}, {true, &ownerRights, FILE_GENERIC_WRITE}});
     EXPECT_EQ(check::OthersWhoMayChange(owners.get(), self.get(), stranger.get()),

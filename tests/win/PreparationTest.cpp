@@ -563,7 +563,8 @@ const std::vector<FailureCase> kFailureCases{
     {Op::Probe, 1, 1, kLocked, NewCopy, Installed, 100},
     {Op::Probe, 1, 0, ERROR_LOCK_VIOLATION, OldCopy, InUse, 8000},
     {Op::OpenSource, 1, 3, ERROR_FILE_NOT_FOUND, NewCopy, Installed, 300}, // between two renames
-    {Op::OpenSource, 1, 0, ERROR_FILE_NOT_FOUND, OldCopy, CopyFailed, 2000},
+    {Op::OpenSource, 1, 0, ERROR_FILE_NOT_FOUND, OldCopy, CopyFailed, 6000},
+    {Op::OpenSource, 1, 4, ERROR_ACCESS_DENIED, NewCopy, Installed, 400}, // the old one going
     {Op::OpenSource, 1, 0, ERROR_PATH_NOT_FOUND, OldCopy, CopyFailed, 0},
     {Op::SameFile, 1, 0, kOther, OldCopy, CopyFailed, 0},
     {Op::Size, 1, 0, kOther, OldCopy, CopyFailed, 0},

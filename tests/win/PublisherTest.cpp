@@ -207,6 +207,9 @@ TEST_F(PublisherTest, WrongSourcesAndCallsAreRefusedBeforeAnythingChanges) {
     EXPECT_EQ(publishing(dir / "leer.mdb"), kRefused);
     EXPECT_EQ(publishing(dir / "brief.mdb"), kRefused);
     EXPECT_NE(said.find("keine Access-Datenbank"), std::string::npos) << said;
+    WriteFileBytes(dir / "x.zip", "PK\3\4 ein Archiv");
+    EXPECT_EQ(publishing(dir / "x.zip"), kRefused); // mdbname names an Access file
+    EXPECT_NE(said.find("keine Access-Datenbank"), std::string::npos) << said;
     EXPECT_EQ(publishing(held), kRefused);
     EXPECT_NE(said.find("daneben liegt " + dir / "offen.ldb"), std::string::npos) << said;
     EXPECT_EQ(publishing(dir / "neu.mdb", 12), kFaultyCall); // not higher than today's
@@ -327,7 +330,8 @@ TEST_F(PublisherTest, AStopAtAnyWaitLeavesTheShareAsItWas) {
         said.clear();
         EXPECT_EQ(run(stopping, request), kRefused) << point << "\n" << said;
         EXPECT_TRUE(state() == before) << point << "\n" << said;
-        EXPECT_NE(said.find("Abgebrochen (Strg+C"), std::string::npos) << point << "\n" << said;
+        EXPECT_NE(said.find("Abgebrochen (Strg+C, Strg+Pause"), std::string::npos) << point << "\n"
+                                                                                   << said;
         EXPECT_NE(said.find("Nichts ge\u00E4ndert."), std::string::npos) << point << "\n" << said;
         EXPECT_LT(stopping.paused, 10000u) << point; // well within the seconds Windows grants
     }
@@ -393,6 +397,17 @@ TEST_F(PublisherTest, TheNextPublishClearsWhatAPublishEndedMidwayLeft) {
         // Nothing left beside them but the record and the copies of 12 and 13.
         EXPECT_EQ(state().size(), 6u) << p.name << "\n" << said;
     }
+}
+
+// Without a central copy there is nothing to take the place of the one
+// before: <mdbname>.vorher stays as it is.
+TEST_F(PublisherTest, APublishWithoutACentralCopyKeepsTheOneBefore) {
+    DeleteFileA((share + "lager.mdb").c_str());
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
+    EXPECT_EQ(ReadFileBytes(share + "lager.mdb.vorher"), kJet + "version 11");
+    EXPECT_EQ(said.find(".vorher daneben"), std::string::npos) << said; // none was made now
 }
 
 // A failure whose undo fails too is no "nothing changed": what lies under
