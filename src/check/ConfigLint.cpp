@@ -154,6 +154,7 @@ std::vector<std::string> knownEntryKeys() {
     for (const FieldDef& field : kProgramFields)
         if (field.type != FieldType::AutoInc)
             keys.push_back(field.name);
+    keys.insert(keys.end(), kPublishKeys.begin(), kPublishKeys.end());
     return keys;
 }
 
@@ -186,8 +187,9 @@ std::vector<ConfigNote> SetupNotes(const ProfileText& text) {
     if (sections.empty())
         return notes;
     sectionTwice(notes, sections);
-    keyNotes(notes, *sections.front(),
-             std::vector<std::string>(kSetupKeys.begin(), kSetupKeys.end()));
+    std::vector<std::string> known(kSetupKeys.begin(), kSetupKeys.end());
+    known.insert(known.end(), kPublishKeys.begin(), kPublishKeys.end());
+    keyNotes(notes, *sections.front(), known);
     if (const std::optional<std::string> page = valueOf(text, *sections.front(), "codepage");
         page && !readInt(*page))
         notes.push_back({"codepage", "codepage=" + quoted(*page) +

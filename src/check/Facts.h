@@ -52,6 +52,7 @@ struct EntryFacts {
     // Who besides the user may change it or the copy in it.
     std::vector<std::string> othersWhoMayChange;
 
+    bool withDataSource = true; // the entry names an ODBC data source
     std::string dataSourceName;
     std::string dataSourceKey;
     std::vector<RegistryValue> dataSource;

@@ -287,6 +287,7 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
                 e.othersWhoMayChange.end())
                 e.othersWhoMayChange.push_back(who);
 
+    e.withDataSource = NamesDataSource(list);
     e.dataSourceName = list.FieldAsString("odbcname");
     e.dataSourceKey = std::string(kOdbcIniKey + 1) + e.dataSourceName;
     e.dataSource = dataSource(list, driverPath);
@@ -330,6 +331,8 @@ void markSharedNames(std::vector<EntryFacts>& entries, std::string EntryFacts::*
     });
     // Equal names stand together, the earliest entry first.
     for (size_t k = 1, first = 0; k < keys.size(); ++k) {
+        if (keys[k].first.empty()) // no name (no data source): shared with nobody
+            continue;
         if (win::CompareIgnoringCase(keys[first].first, keys[k].first) != 0)
             first = k;
         else

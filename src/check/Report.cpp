@@ -176,6 +176,10 @@ void writtenForm(Lines& out, const std::string& written) {
 }
 
 void dataSource(Lines& out, const EntryFacts& e) {
+    if (!e.withDataSource) {
+        out(labelled("Datenquelle", "ohne ODBC-Datenquelle (der Eintrag nennt keine)"));
+        return;
+    }
     out(labelled("Datenquelle", "HKCU\\" + e.dataSourceKey));
     for (const RegistryValue& v : e.dataSource) {
         const std::string now = v.current ? quoted(*v.current) : std::string("(fehlt)");
@@ -278,7 +282,7 @@ const Keys kSourceKeys = {"odbcname", "odbcpath", "odbccharacterset", "odbcrole"
 const Keys kLaunchKeys = {"trustedlocation", "accessexe", "accessargs"};
 
 void bitnessWarning(Lines& out, const EntryFacts& e) {
-    if (e.startsAs64Bit)
+    if (e.startsAs64Bit && e.withDataSource)
         warning(out, "ein 64-Bit-Programm; es kann den 32-Bit-ODBC-Treiber nicht nutzen.");
 }
 
@@ -400,6 +404,11 @@ void logDirLines(Lines& out, const ConfigFacts& c) {
 }
 
 void driverLines(Lines& out, const ConfigFacts& c) {
+    if (std::none_of(c.entries.begin(), c.entries.end(),
+                     [](const EntryFacts& e) { return e.withDataSource; })) {
+        out(labelled("ODBC-Treiber", "nicht gebraucht (kein Eintrag nennt eine Datenquelle)", 0));
+        return;
+    }
     if (c.driverPath.empty()) {
         out(labelled("ODBC-Treiber", "unbekannt (kein Windows-Verzeichnis eingetragen)", 0));
         return;

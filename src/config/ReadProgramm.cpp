@@ -2,7 +2,14 @@
 
 #include "base/AsciiText.h"
 
+#include <algorithm>
+
 namespace vorlund {
+namespace {
+
+constexpr char kAbsent[] = "\x01"; // no value a file can give
+
+} // namespace
 
 void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std::string& section) {
     programs.Append();
@@ -17,9 +24,14 @@ void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std:
     programs.SetField("displayname", config.ReadString(section, "displayname", ""));
     programs.SetField("odbcname", config.ReadString(section, "odbcname", ""));
     programs.SetField("odbcpath", config.ReadString(section, "odbcpath", ""));
+    // A front-end without a data source names none of its keys: it keeps
+    // them all empty, and nothing is registered.
+    const bool odbc = std::any_of(kDataSourceKeys.begin(), kDataSourceKeys.end(), [&](auto key) {
+        return config.ReadString(section, std::string(key), kAbsent) != kAbsent;
+    });
     programs.SetField("odbcCharacterset",
-                      config.ReadString(section, "odbccharacterset", "ISO8859_1"));
-    programs.SetField("odbcRole", config.ReadString(section, "odbcrole", "3"));
+                      odbc ? config.ReadString(section, "odbccharacterset", "ISO8859_1") : "");
+    programs.SetField("odbcRole", odbc ? config.ReadString(section, "odbcrole", "3") : "");
     programs.SetField("trustedlocation", config.ReadInteger(section, "trustedlocation", 0));
     programs.SetField("refreshsize", config.ReadInteger(section, "refreshsize", 0));
     programs.SetField("accessexe", config.ReadString(section, "accessexe", ""));
@@ -30,10 +42,16 @@ void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std:
     programs.Post();
 }
 
+bool NamesDataSource(const ProgramList& programs) {
+    return std::any_of(kDataSourceKeys.begin(), kDataSourceKeys.end(),
+                       [&](auto key) { return !programs.FieldAsString(std::string(key)).empty(); });
+}
+
 std::vector<std::string> MissingRequiredKeys(const ProgramList& programs) {
     std::vector<std::string> missing;
     for (const char* key : {"odbcname", "mdbname", "displayname"})
-        if (programs.FieldAsString(key).empty())
+        if (programs.FieldAsString(key).empty() &&
+            (key != std::string_view("odbcname") || NamesDataSource(programs)))
             missing.push_back(key);
     return missing;
 }

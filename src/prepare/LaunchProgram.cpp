@@ -83,7 +83,7 @@ void LaunchProgram(PrepareHost& host, ProgramList& programs, RunState& run, int3
         return;
     run.registry->SetAccess(KEY_ALL_ACCESS);
     run.registry->SetRootKey(HKEY_CURRENT_USER);
-    if (!RegisterOdbcDataSource(programs, run))
+    if (NamesDataSource(programs) && !RegisterOdbcDataSource(programs, run))
         ++run.errorCount;
 
     if (run.errorCount != 0) {

@@ -179,6 +179,13 @@ TEST_F(CheckTest, AHealthyInstalledEntryGivesZero) {
     EXPECT_EQ(check(), 0) << report;
     EXPECT_NE(report.find("opener.exe \"%1\""), std::string::npos);
     EXPECT_NE(report.find("startet die Datenbank"), std::string::npos);
+    // Without any ODBC key the front-end needs no data source and no driver.
+    const std::string withOdbc = ReadFileBytes(path);
+    WriteFileBytes(path, withOdbc.substr(0, withOdbc.find("odbcname=")));
+    EXPECT_EQ(check(), 0) << report;
+    EXPECT_NE(report.find("  Datenquelle:         ohne ODBC-Datenquelle"), std::string::npos)
+        << report;
+    EXPECT_NE(report.find("ODBC-Treiber:          nicht gebraucht"), std::string::npos) << report;
 
     // The same entry with its old copy still open cannot be updated.
     ini(5);

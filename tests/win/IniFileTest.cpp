@@ -168,9 +168,15 @@ TEST_F(IniFileTest, ReadProgrammFillsOneRecordWithDefaultsAndNormalisation) {
     EXPECT_EQ(list.FieldAsString("odbccharacterset"), "");         // present but empty
     EXPECT_EQ(list.FieldAsString("odbcrole"), "12");               // cut to two
 
+    EXPECT_TRUE(NamesDataSource(list));
+
     ReadProgramm(list, ini, "Empty");
     EXPECT_EQ(list.FieldAsString("mdbpath"), "\\");
     EXPECT_EQ(list.FieldAsString("tmpdir"), "");
+    // No ODBC key at all: no data source, not even the defaults.
+    EXPECT_EQ(list.FieldAsString("odbccharacterset"), "");
+    EXPECT_EQ(list.FieldAsString("odbcrole"), "");
+    EXPECT_FALSE(NamesDataSource(list));
     EXPECT_EQ(list.RecordCount(), 3);
 }
 

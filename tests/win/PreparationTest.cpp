@@ -798,6 +798,32 @@ TEST_F(InstallTest, OnlyThePublishedCopyIsInstalled) {
 
 // Locked by the administrator: the user reads why, and nothing is written
 // or started.
+// A front-end without a data source names none of its keys: nothing is
+// registered and nothing warned of; one that names some but no odbcname
+// keeps the warning.
+TEST_F(PreparationTest, AnEntryWithoutAnyOdbcKeyRegistersNothingAndStarts) {
+    entry.odbcname = entry.odbcpath = entry.charset = entry.role = "";
+    WriteFileBytes(entry.mdbpath + entry.mdbname, "central");
+    add(programs, entry);
+    prepare();
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kOdbcIni + "\\VORLUND_TEST_DSN"));
+    EXPECT_EQ(value(kSources, ""), "<absent>");
+    ASSERT_EQ(host.messages.size(), 2u); // the new version, installed
+    EXPECT_EQ(host.messages[1].text, texts::installSucceeded("Lager"));
+    EXPECT_EQ(run.log.result, RunResult::Installed);
+
+    ProgramList some;
+    some.Open();
+    entry.odbcpath = "D:\\Daten\\lager.gdb";
+    add(some, entry);
+    RunState other;
+    other.registry = std::make_unique<TRegistry>();
+    RecordingHost h;
+    LaunchProgram(h, some, other, 0);
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].text, texts::kOdbcWarning);
+}
+
 TEST_F(PreparationTest, ALockedApplicationIsNeitherRegisteredNorStarted) {
     entry.gesperrt = "Wartung bis 14 Uhr";
     add(programs, entry);
