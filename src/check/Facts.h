@@ -46,6 +46,9 @@ struct EntryFacts {
     bool localPresent = false;
     bool localHeld = false;        // open elsewhere, so it cannot be replaced
     std::optional<int32_t> marker; // the version written beside the local copy
+    // Whether the local copy is still the one its install verified (the
+    // marker's SHA-256 and size); nothing where the marker names none.
+    std::optional<bool> localAsInstalled;
     std::string installDir;
     InstallDirFault installDirFault = InstallDirFault::None; // the launcher refuses the entry
     DirState installDirState = DirState::Exists;

@@ -278,6 +278,11 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.localPresent = win::IsFile(e.localPath);
     e.localHeld = e.localPresent && heldAgainstReplacing(e.localPath);
     e.marker = InstallSystem::Real().ReadMarker(VersionMarkerPath(e.localPath));
+    if (const std::optional<InstalledProof> proof =
+            e.localPresent ? InstallSystem::Real().ReadMarkerProof(VersionMarkerPath(e.localPath))
+                           : std::nullopt)
+        e.localAsInstalled = InstallSystem::Real().FileSize(e.localPath) == proof->size &&
+                             win::FileSha256(e.localPath) == proof->sha256;
     e.installDirState = directoryState(e.installDir);
     if (e.installDirState == DirState::Exists)
         e.othersWhoMayChange = OthersWhoMayChange(e.installDir);

@@ -157,6 +157,11 @@ std::string localLine(const EntryFacts& e) {
         state = e.localHeld ? "vorhanden, ge\u00F6ffnet (kann nicht ersetzt werden)" : "vorhanden";
     if (e.localPresent && e.marker)
         state += ", Version " + std::to_string(*e.marker) + " laut Versionsdatei";
+    if (e.localAsInstalled)
+        state += *e.localAsInstalled
+                     ? ", noch die installierte (SHA-256 und Gr\u00F6\u00DFe stimmen)"
+                     : ", nicht mehr die installierte (Access schreibt in sie, sobald sie "
+                       "ge\u00F6ffnet war)";
     return labelled("Lokale Kopie", e.localPath + kDash + state);
 }
 

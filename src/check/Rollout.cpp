@@ -96,10 +96,14 @@ void Rollout::Add(const std::string& file, const RunRecord& run) {
     if (!cursor_.station)
         cursor_.station = &app.stations[file];
     Station& station = *cursor_.station;
-    if (const std::optional<int32_t> version = versionAfter(run))
-        setDay(station.versionByDay, day, *version, [](int32_t, int32_t b) { return b; });
+    const std::optional<int32_t> version = versionAfter(run);
+    if (version || station.versionByDay.empty())
+        setDay(station.versionByDay, day, version,
+               [](const std::optional<int32_t>& a, const std::optional<int32_t>& b) {
+                   return b ? b : a;
+               });
     if (copied(run))
-        station.lastCopy = Copy{run.bytes, run.milliseconds};
+        station.lastCopy = Copy{run.bytes, run.copyMilliseconds};
 }
 
 std::vector<Rollout::Application> Rollout::Applications() const {
@@ -116,8 +120,8 @@ std::vector<Rollout::Application> Rollout::Applications() const {
             for (const auto& [day, version] : station.versionByDay)
                 days.insert(day);
         for (const auto& [file, station] : app.stations) {
-            const int32_t* version =
-                station.versionByDay.empty() ? nullptr : &station.versionByDay.rbegin()->second;
+            const std::optional<int32_t> version =
+                station.versionByDay.empty() ? std::nullopt : station.versionByDay.rbegin()->second;
             const size_t slot = !version || !a.newest       ? 2
                                 : *version == *a.newest     ? 0
                                 : *version == *a.newest - 1 ? 1
@@ -131,9 +135,9 @@ std::vector<Rollout::Application> Rollout::Applications() const {
                 newestSoFar = std::max(newestSoFar.value_or(*n), *n);
             DayShare share{day, 0, 0, app.publishDays.count(day) > 0};
             for (const auto& [file, station] : app.stations)
-                if (const int32_t* v = asOf(station.versionByDay, day)) {
+                if (const std::optional<int32_t>* v = asOf(station.versionByDay, day)) {
                     ++share.seen;
-                    share.on += newestSoFar && *v >= *newestSoFar;
+                    share.on += *v && newestSoFar && **v >= *newestSoFar;
                 }
             a.curve.push_back(share);
         }
@@ -149,6 +153,27 @@ std::optional<Rollout::Copy> Rollout::LastCopy(const std::string& file,
         return std::nullopt;
     const auto station = app->second.stations.find(file);
     return station == app->second.stations.end() ? std::nullopt : station->second.lastCopy;
+}
+
+std::optional<int32_t> Rollout::VersionAfterLastRun(const std::string& file,
+                                                    const std::string& application) const {
+    const auto app = apps_.find(application);
+    if (app == apps_.end())
+        return std::nullopt;
+    const auto station = app->second.stations.find(file);
+    if (station == app->second.stations.end() || station->second.versionByDay.empty())
+        return std::nullopt;
+    return station->second.versionByDay.rbegin()->second;
+}
+
+std::optional<int32_t> Rollout::Newest(const std::string& application) const {
+    const auto app = apps_.find(application);
+    if (app == apps_.end())
+        return std::nullopt;
+    std::optional<int32_t> newest;
+    for (const auto& [day, version] : app->second.newestByDay)
+        newest = std::max(newest.value_or(version), version);
+    return newest;
 }
 
 std::string Rollout::LastSeen(const std::string& file) const {

@@ -22,7 +22,10 @@ class Rollout {
     void Add(const std::string& file, const RunRecord& run);
 
     struct Copy {
-        int64_t bytes = 0, milliseconds = 0;
+        int64_t bytes = 0;
+        // The copy's own time; nothing in the lines of releases that logged
+        // only the run's, which included the minutes a user sat at a dialog.
+        std::optional<int64_t> milliseconds;
     };
     struct DayShare {
         std::string day;        // YYYY-MM-DD
@@ -42,10 +45,18 @@ class Rollout {
     std::optional<Copy> LastCopy(const std::string& file, const std::string& application) const;
     // The time of the workstation's last run of any application.
     std::string LastSeen(const std::string& file) const;
+    // The version the workstation has after its last run of the
+    // application; nothing when it has none (a first install failed).
+    std::optional<int32_t> VersionAfterLastRun(const std::string& file,
+                                               const std::string& application) const;
+    // The newest version of the application the logs know.
+    std::optional<int32_t> Newest(const std::string& application) const;
 
   private:
     struct Station {
-        std::map<std::string, int32_t> versionByDay; // the version it had at the day's end
+        // The version it had at the day's end, none while no install came
+        // through: it counts as not on the newest version from its first run.
+        std::map<std::string, std::optional<int32_t>> versionByDay;
         std::optional<Copy> lastCopy;
     };
     struct App {

@@ -23,7 +23,7 @@ const char kStyle[] =
     "h3{font-size:15px;margin:16px 0 4px}\n"
     "table{border-collapse:collapse;font-size:13px}\n"
     "th,td{border:1px solid #ccc;padding:3px 6px;text-align:left;vertical-align:top}\n"
-    "th{background:#eee}.zahl{text-align:right}.fehler{color:#a00}\n"
+    "th{background:#eee}.zahl{text-align:right}.fehler{color:#a00}.veraltet{background:#fff3e0}\n"
     "ul.zahlen{list-style:none;padding:0;display:flex;gap:32px}\n"
     ".leer{color:#666}\n"
     "@page{size:A4;margin:15mm}\n"
@@ -150,29 +150,37 @@ void failing(PageWriter& page, const std::vector<FleetRow>& rows) {
     page.Markup("</table>\n");
 }
 
+// Ranked by the copy's own time; a copy logged without it (an older
+// release's line) stands after them, without a rate.
 void slowest(PageWriter& page, const std::vector<FleetRow>& rows, const Rollout& rollout) {
     struct Slow {
         const FleetRow* row;
         Rollout::Copy copy;
-        double rate; // bytes per millisecond
+        std::optional<double> rate; // bytes per millisecond
     };
     std::vector<Slow> copies;
     for (const FleetRow& r : rows)
-        if (const std::optional<Rollout::Copy> c = rollout.LastCopy(r.file, r.last.application);
-            c && c->milliseconds > 0)
-            copies.push_back(
-                {&r, *c, static_cast<double>(c->bytes) / static_cast<double>(c->milliseconds)});
-    std::stable_sort(copies.begin(), copies.end(),
-                     [](const Slow& a, const Slow& b) { return a.rate < b.rate; });
+        if (const std::optional<Rollout::Copy> c = rollout.LastCopy(r.file, r.last.application))
+            copies.push_back({&r, *c,
+                              c->milliseconds && *c->milliseconds > 0
+                                  ? std::optional<double>(static_cast<double>(c->bytes) /
+                                                          static_cast<double>(*c->milliseconds))
+                                  : std::nullopt});
+    std::stable_sort(copies.begin(), copies.end(), [](const Slow& a, const Slow& b) {
+        return a.rate && (!b.rate || *a.rate < *b.rate);
+    });
     copies.resize(std::min(copies.size(), kSlowest));
     page.Markup("<h2>Langsamste Installationen</h2>\n<table id=\"langsam\">\n<tr><th>Computer"
                 "</th><th>Anwendung</th><th>Bytes</th><th>Millisekunden</th><th>KB/s</th></tr>\n");
     for (const Slow& s : copies) {
         page.Markup("<tr>");
         cells(page, {s.row->last.computer, s.row->last.application});
-        page.Markup("<td class=\"zahl\">");
-        page.Number(s.copy.bytes).Markup("</td><td class=\"zahl\">").Number(s.copy.milliseconds);
-        page.Markup("</td><td class=\"zahl\">").Number(static_cast<int64_t>(s.rate * 1000 / 1024));
+        page.Markup("<td class=\"zahl\">").Number(s.copy.bytes).Markup("</td><td class=\"zahl\">");
+        if (s.copy.milliseconds)
+            page.Number(*s.copy.milliseconds);
+        page.Markup("</td><td class=\"zahl\">");
+        if (s.rate)
+            page.Number(static_cast<int64_t>(*s.rate * 1000 / 1024));
         page.Markup("</td></tr>\n");
     }
     page.Markup("</table>\n");
@@ -195,18 +203,20 @@ void unseen(PageWriter& page, const std::vector<FleetRow>& rows, const Rollout& 
     page.Markup("</table>\n");
 }
 
-void everyStation(PageWriter& page, const std::vector<FleetRow>& rows) {
+void everyStation(PageWriter& page, const std::vector<FleetRow>& rows, const Rollout& rollout) {
     page.Markup("<h2>Alle Arbeitspl\u00E4tze</h2>\n<table id=\"alle\">\n<tr><th>Computer</th><th>"
-                "Benutzer</th><th>Letzter Lauf</th><th>Anwendung</th><th>Installiert/"
-                "Konfiguriert</th><th>Ergebnis</th><th>Fehlerl\u00E4ufe</th></tr>\n");
+                "Benutzer</th><th>Letzter Lauf</th><th>Anwendung</th><th>Version</th><th>"
+                "Neueste</th><th>Stand</th><th>Ergebnis</th><th>Fehlerl\u00E4ufe</th></tr>\n");
     for (const FleetRow& r : rows) {
+        const StationStand stand = StandOf(r, rollout);
         if (LastRunFailed(r))
             page.Markup("<tr class=\"fehler\">");
+        else if (stand.behind)
+            page.Markup("<tr class=\"veraltet\">");
         else
             page.Markup("<tr>");
-        const std::string versions =
-            VersionText(r.last.installed) + "/" + VersionText(r.last.configured);
-        cells(page, {r.last.computer, r.last.user, r.last.time, r.last.application, versions,
+        cells(page, {r.last.computer, r.last.user, r.last.time, r.last.application,
+                     VersionText(stand.version), VersionText(stand.newest), stand.text,
                      Keyword(r.last.result)});
         page.Markup("<td class=\"zahl\">").Number(r.failures).Markup("</td></tr>\n");
     }
@@ -214,6 +224,19 @@ void everyStation(PageWriter& page, const std::vector<FleetRow>& rows) {
 }
 
 } // namespace
+
+StationStand StandOf(const FleetRow& row, const Rollout& rollout) {
+    StationStand s;
+    s.newest = rollout.Newest(row.last.application);
+    if (row.last.result == RunResult::Published) {
+        s.text = "ver\u00F6ffentlicht hier"; // the administrator's PC, no workstation
+        return s;
+    }
+    s.version = rollout.VersionAfterLastRun(row.file, row.last.application);
+    s.behind = !s.version || (s.newest && *s.version < *s.newest);
+    s.text = !s.version ? "veraltet (ohne Version)" : s.behind ? "veraltet" : "aktuell";
+    return s;
+}
 
 std::string RolloutPage(const Fleet& fleet, const Rollout& rollout, const std::string& folder,
                         const std::string& now) {
@@ -229,16 +252,17 @@ std::string RolloutPage(const Fleet& fleet, const Rollout& rollout, const std::s
     failing(page, rows);
     slowest(page, rows, rollout);
     unseen(page, rows, rollout, now);
-    everyStation(page, rows);
+    everyStation(page, rows, rollout);
     page.Markup("</body>\n</html>\n");
     return page.Page();
 }
 
 std::string RolloutSpreadsheet(const Fleet& fleet, const Rollout& rollout) {
     CsvWriter csv;
-    for (const char* title : {"Computer", "Benutzer", "Letzter Lauf", "Anwendung", "Installiert",
-                              "Konfiguriert", "Ergebnis", "Fehlerl\u00E4ufe", "Detail",
-                              "Bytes der letzten Kopie", "Millisekunden der letzten Kopie"})
+    for (const char* title :
+         {"Computer", "Benutzer", "Letzter Lauf", "Anwendung", "Version nach dem letzten Lauf",
+          "Neueste Version", "Stand", "Ergebnis", "Fehlerl\u00E4ufe", "Detail",
+          "Bytes der letzten Kopie", "Millisekunden der letzten Kopie"})
         csv.Text(title);
     csv.EndRow();
     for (const FleetRow& r : RowsInOrder(fleet)) {
@@ -246,11 +270,12 @@ std::string RolloutSpreadsheet(const Fleet& fleet, const Rollout& rollout) {
         const auto number = [](const std::optional<int32_t>& v) {
             return v ? std::optional<int64_t>(*v) : std::nullopt;
         };
+        const StationStand stand = StandOf(r, rollout);
         csv.Text(r.last.computer).Text(r.last.user).Text(r.last.time).Text(r.last.application);
-        csv.Number(number(r.last.installed)).Number(number(r.last.configured));
+        csv.Number(number(stand.version)).Number(number(stand.newest)).Text(stand.text);
         csv.Text(Keyword(r.last.result)).Number(r.failures).Text(r.last.detail);
         csv.Number(copy ? std::optional<int64_t>(copy->bytes) : std::nullopt);
-        csv.Number(copy ? std::optional<int64_t>(copy->milliseconds) : std::nullopt).EndRow();
+        csv.Number(copy ? copy->milliseconds : std::nullopt).EndRow();
     }
     return csv.File();
 }

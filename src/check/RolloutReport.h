@@ -5,9 +5,20 @@
 #include "check/Fleet.h"
 #include "check/Rollout.h"
 
+#include <optional>
 #include <string>
 
 namespace vorlund::check {
+
+// Where a workstation stands with an application: the version it has after
+// its last run beside the newest the logs know; behind it, or without any,
+// it is stale. The publishing PC's own line is no workstation's.
+struct StationStand {
+    std::optional<int32_t> version, newest;
+    bool behind = false;
+    std::string text; // "aktuell", "veraltet", ...
+};
+StationStand StandOf(const FleetRow& row, const Rollout& rollout);
 
 // One self-contained HTML page: no script, no font, no image from anywhere,
 // a Content-Security-Policy that forbids scripts, a print style for A4.

@@ -1,7 +1,11 @@
 #include "prepare/InstallRule.h"
 
+#include "prepare/PublishedCopy.h"
+
 #include "base/Utf8.h"
 #include "config/IntParse.h"
+
+#include <vector>
 
 namespace vorlund {
 namespace {
@@ -114,14 +118,46 @@ std::string VersionMarkerPath(const std::string& localCopy) {
     return localCopy + ".version";
 }
 
-std::string VersionMarkerText(int32_t version) {
-    return std::to_string(version) + "\r\n";
+std::string VersionMarkerText(int32_t version, const std::optional<InstalledProof>& proof) {
+    std::string text = std::to_string(version) + "\r\n";
+    if (proof)
+        text += "sha256=" + proof->sha256 + "\r\ngroesse=" + std::to_string(proof->size) + "\r\n";
+    return text;
 }
 
+namespace {
+
+// The marker's lines, each without its CRLF; the last may lack it.
+std::vector<std::string_view> markerLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const size_t end = text.find("\r\n");
+        lines.push_back(text.substr(0, end));
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 2);
+    }
+    return lines;
+}
+
+} // namespace
+
 std::optional<int32_t> ParseVersionMarker(std::string_view text) {
-    if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n")
-        text.remove_suffix(2);
-    return parseDecimal32(text);
+    const std::vector<std::string_view> lines = markerLines(text);
+    if (lines.empty() || (lines.size() != 1 && !ParseMarkerProof(text)))
+        return std::nullopt;
+    return parseDecimal32(lines.front());
+}
+
+std::optional<InstalledProof> ParseMarkerProof(std::string_view text) {
+    const std::vector<std::string_view> lines = markerLines(text);
+    if (lines.size() != 3 || !lines[1].starts_with("sha256=") || !IsSha256(lines[1].substr(7)) ||
+        !lines[2].starts_with("groesse="))
+        return std::nullopt;
+    const std::optional<int32_t> size = parseDecimal32(lines[2].substr(8));
+    if (!size || *size < 0)
+        return std::nullopt;
+    return InstalledProof{std::string(lines[1].substr(7)), *size};
 }
 
 } // namespace vorlund

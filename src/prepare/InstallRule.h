@@ -62,9 +62,19 @@ std::string DirectoryOf(std::string_view path);
 
 // The marker lies beside the local copy: "orders.mdb" has "orders.mdb.version".
 std::string VersionMarkerPath(const std::string& localCopy);
-// Decimal text and CRLF.
-std::string VersionMarkerText(int32_t version);
-// Nothing when the text is not a marker; a damaged one counts as absent.
+// What an install verified of the copy it put in place: the published
+// SHA-256 it matched, and its size.
+struct InstalledProof {
+    std::string sha256;
+    int64_t size = 0;
+    bool operator==(const InstalledProof&) const = default;
+};
+// Decimal text and CRLF; with a proof, "sha256=" and "groesse=" lines after it.
+std::string VersionMarkerText(int32_t version, const std::optional<InstalledProof>& proof = {});
+// The version of the first line; nothing when it is no marker, and a
+// damaged one counts as absent.
 std::optional<int32_t> ParseVersionMarker(std::string_view text);
+// The proof lines, where the marker has both.
+std::optional<InstalledProof> ParseMarkerProof(std::string_view text);
 
 } // namespace vorlund

@@ -11,7 +11,16 @@ namespace {
 
 using win::OpenFile;
 
-constexpr DWORD kMarkerLimit = 64; // far more than any marker's text
+constexpr DWORD kMarkerLimit = 256; // far more than any marker's text
+
+std::optional<std::string> markerText(const std::string& path) {
+    win::File file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    char text[kMarkerLimit];
+    DWORD length = 0;
+    if (!file || !ReadFile(file.get(), text, kMarkerLimit, &length, nullptr))
+        return std::nullopt;
+    return std::string(text, length);
+}
 
 } // namespace
 
@@ -130,11 +139,12 @@ Status InstallSystem::WriteNew(const std::string& path, const std::string& bytes
     return Status::Of(file.close());
 }
 
-Status InstallSystem::WriteMarker(const std::string& path, int32_t version) {
+Status InstallSystem::WriteMarker(const std::string& path, int32_t version,
+                                  const std::optional<InstalledProof>& proof) {
     win::File file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!file)
         return Status::Of(false);
-    const std::string text = VersionMarkerText(version);
+    const std::string text = VersionMarkerText(version, proof);
     if (const Status written = Write(file.get(), text.data(), static_cast<DWORD>(text.size()));
         !written.ok())
         return written;
@@ -142,12 +152,13 @@ Status InstallSystem::WriteMarker(const std::string& path, int32_t version) {
 }
 
 std::optional<int32_t> InstallSystem::ReadMarker(const std::string& path) {
-    win::File file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    char text[kMarkerLimit];
-    DWORD length = 0;
-    if (!file || !ReadFile(file.get(), text, kMarkerLimit, &length, nullptr))
-        return std::nullopt;
-    return ParseVersionMarker(std::string_view(text, length));
+    const std::optional<std::string> text = markerText(path);
+    return text ? ParseVersionMarker(*text) : std::nullopt;
+}
+
+std::optional<InstalledProof> InstallSystem::ReadMarkerProof(const std::string& path) {
+    const std::optional<std::string> text = markerText(path);
+    return text ? ParseMarkerProof(*text) : std::nullopt;
 }
 
 std::optional<int32_t> InstallSystem::ReadVersion(TRegistry& registry) {

@@ -5,6 +5,7 @@
 // a virus scanner holding a file). Each operation returns its failure's
 // reason with its result: the thread's last error would be overwritten by
 // whatever call comes between.
+#include "prepare/InstallRule.h"
 #include "win/Handles.h"
 
 #include <cstdint>
@@ -81,8 +82,11 @@ class InstallSystem {
     virtual Status Remove(const std::string& path);
     // A new file with these bytes, flushed to the disk before it is closed.
     virtual Status WriteNew(const std::string& path, const std::string& bytes);
-    virtual Status WriteMarker(const std::string& path, int32_t version);
+    virtual Status WriteMarker(const std::string& path, int32_t version,
+                               const std::optional<InstalledProof>& proof = {});
     virtual std::optional<int32_t> ReadMarker(const std::string& path);
+    // What the marker says the install verified, where it says it.
+    std::optional<InstalledProof> ReadMarkerProof(const std::string& path);
     // The installed version, nothing when none is recorded; a value of the
     // wrong type raises the registry error.
     virtual std::optional<int32_t> ReadVersion(TRegistry& registry);

@@ -34,17 +34,20 @@ struct CopyResult {
     int64_t bytes = 0;             // written to the partial file
     // The source is not the copy that was published: its size or its hash.
     std::string mismatch;
+    // From the first byte read to the rename, where bytes moved: the copy's
+    // own time, without what the user spent at a dialog.
+    std::optional<int64_t> milliseconds;
     explicit operator bool() const { return copied; }
 
-    static CopyResult Done(int64_t bytes) { return {true, false, ERROR_SUCCESS, bytes, {}}; }
+    static CopyResult Done(int64_t bytes) { return {true, false, ERROR_SUCCESS, bytes, {}, {}}; }
     static CopyResult Failed(DWORD error, int64_t bytes = 0) {
-        return {false, false, error, bytes, {}};
+        return {false, false, error, bytes, {}, {}};
     }
     static CopyResult InUse(DWORD error, int64_t bytes = 0) {
-        return {false, true, error, bytes, {}};
+        return {false, true, error, bytes, {}, {}};
     }
     static CopyResult NotPublished(std::string why, int64_t bytes = 0) {
-        return {false, false, ERROR_SUCCESS, bytes, std::move(why)};
+        return {false, false, ERROR_SUCCESS, bytes, std::move(why), {}};
     }
 };
 

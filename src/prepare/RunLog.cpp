@@ -2,6 +2,7 @@
 
 #include "config/IntParse.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -25,7 +26,8 @@ constexpr std::array<std::string_view, 17> kKeywords{"",
                                                      "pruefsumme_falsch",
                                                      "gesperrt",
                                                      "veroeffentlicht"};
-constexpr size_t kColumns = 11;
+constexpr size_t kColumns = 12;
+constexpr size_t kOldColumns = 11; // before the copy's own time
 
 std::string cell(std::string_view text) {
     std::string out(text);
@@ -92,7 +94,7 @@ bool IsNote(RunResult result) {
 
 std::string RunLogHeader() {
     return "\xEF\xBB\xBFZeit\tComputer\tBenutzer\tStarter\tAnwendung\tInstalliert\tKonfiguriert\t"
-           "Ergebnis\tDetail\tBytes\tMillisekunden\r\n";
+           "Ergebnis\tDetail\tBytes\tMillisekunden\tKopiermillisekunden\r\n";
 }
 
 std::string FormatRunLine(const RunRecord& r) {
@@ -106,7 +108,9 @@ std::string FormatRunLine(const RunRecord& r) {
                                            std::string(Keyword(r.result)),
                                            cell(r.detail),
                                            std::to_string(r.bytes),
-                                           std::to_string(r.milliseconds)};
+                                           std::to_string(r.milliseconds),
+                                           r.copyMilliseconds ? std::to_string(*r.copyMilliseconds)
+                                                              : std::string()};
     std::string line = columns[0];
     for (size_t i = 1; i < kColumns; ++i)
         line += '\t' + columns[i];
@@ -130,7 +134,7 @@ int64_t count(std::string_view text) {
 
 std::optional<RunRecord> ParseRunLine(std::string_view line) {
     const std::vector<std::string_view> c = split(line);
-    if (c.size() < kColumns) // a later release's columns stand behind these
+    if (c.size() < kOldColumns) // a later release's columns stand behind these
         return std::nullopt;
     RunRecord r;
     const std::optional<RunResult> result = ResultFromKeyword(c[7]);
@@ -139,7 +143,10 @@ std::optional<RunRecord> ParseRunLine(std::string_view line) {
         return std::nullopt;
     r = RunRecord{std::string(c[0]), std::string(c[1]), std::string(c[2]), std::string(c[3]),
                   std::string(c[4]), r.installed,       r.configured,      *result,
-                  std::string(c[8]), count(c[9]),       count(c[10])};
+                  std::string(c[8]), count(c[9]),       count(c[10]),      std::nullopt};
+    if (c.size() > kOldColumns && !c[11].empty() &&
+        std::all_of(c[11].begin(), c[11].end(), [](char d) { return d >= '0' && d <= '9'; }))
+        r.copyMilliseconds = count(c[11]);
     return r;
 }
 

@@ -50,6 +50,9 @@ struct RunRecord {
     std::string detail; // the system's text for a failure
     int64_t bytes = 0;  // copied in this run
     int64_t milliseconds = 0;
+    // The copy's own time, from its first byte read to its rename; nothing
+    // where no copy ran, and in the lines of releases before it.
+    std::optional<int64_t> copyMilliseconds;
 };
 
 // What a new log file starts with: a UTF-8 byte-order mark and the column names.

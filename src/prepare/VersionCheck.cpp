@@ -29,14 +29,22 @@ DWORD oldCopyHeld(PrepareHost& host, InstallSystem& system, const std::string& l
     return IsTransientLock(error) ? error : ERROR_SUCCESS;
 }
 
-void recordInstalled(RunState& run, InstallSystem& system) {
+// What the install verified: the published hash it matched, and the size.
+std::optional<InstalledProof> proofOf(const RunState& run, const CopyResult& copy) {
+    if (!run.published.sha256)
+        return std::nullopt;
+    return InstalledProof{*run.published.sha256, copy.bytes};
+}
+
+void recordInstalled(RunState& run, InstallSystem& system,
+                     const std::optional<InstalledProof>& proof) {
     // The marker goes with the copy, "Version" with the user's profile. A
     // marker that cannot be written must not outlive the copy it described.
     const std::string marker = VersionMarkerPath(run.localPath);
     // Made read-only with the copy, it would refuse the new number and keep
     // the old one: every start would install again.
     system.ClearReadOnly(marker); // what a refusal leaves shows in the write
-    if (!system.WriteMarker(marker, run.configuredVersion).ok())
+    if (!system.WriteMarker(marker, run.configuredVersion, proof).ok())
         system.Remove(marker); // what a refusal leaves shows as no marker at the next run
     system.WriteVersion(*run.registry, run.configuredVersion);
 }
@@ -110,13 +118,18 @@ void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallS
     host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
     const CopyResult copy = copyIntoPlace(host, run, paths, system);
     run.log.bytes = copy.bytes;
+    run.log.copyMilliseconds = copy.milliseconds;
+    const std::optional<InstalledProof> proof = proofOf(run, copy);
     if (copy)
-        recordInstalled(run, system); // only now: a failed update keeps the old number
+        recordInstalled(run, system, proof); // only now: a failed update keeps the old number
     // The copy is what it will be: a second start need not wait for the user
     // to answer the dialog below.
     lock.Release();
     if (copy) {
-        NoteOutcome(run, RunResult::Installed);
+        NoteOutcome(run, RunResult::Installed,
+                    proof ? "gepr\u00FCft: SHA-256 " + proof->sha256 + ", " +
+                                std::to_string(proof->size) + " Bytes"
+                          : std::string());
         host.ShowMessage(texts::installSucceeded(run.displayName), MessageType::Information);
         ++run.errorCount; // the database starts on the next run, not this one
     } else if (!copy.mismatch.empty()) {
@@ -147,6 +160,7 @@ void refreshIfBloated(PrepareHost& host, RunState& run, const EntryPaths& paths,
     const CopyResult copy = copyIntoPlace(host, run, paths, system);
     lock.Release();
     run.log.bytes = copy.bytes;
+    run.log.copyMilliseconds = copy.milliseconds;
     if (!copy.mismatch.empty())
         NoteOutcome(run, RunResult::Mismatch, copy.mismatch);
     else

@@ -119,6 +119,7 @@ CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::st
     if (published.sha256)
         hashing.emplace([&sha](const char* data, size_t size) { sha.Update(data, size); });
     int64_t copied = 0;
+    const ULONGLONG start = GetTickCount64();
     DWORD error =
         CopyChunks(host, system, src.file.get(), dst.get(), copied, hashing ? &*hashing : nullptr);
     if (error == ERROR_SUCCESS) // written through before it takes the old copy's place
@@ -145,10 +146,12 @@ CopyResult XCopyFile(PrepareHost& host, const std::string& source, const std::st
                                         : CopyResult::Failed(refused, copied);
     }
     partial.Placed();
+    CopyResult done = CopyResult::Done(copied);
+    done.milliseconds = static_cast<int64_t>(GetTickCount64() - start);
     // Written through and in place: a close that reports a failure now
     // changes nothing on disk.
     system.Close(dst);
-    return CopyResult::Done(copied);
+    return done;
 }
 
 } // namespace vorlund

@@ -86,8 +86,9 @@ class FailingSystem : public InstallSystem {
     Status Rename(HANDLE partial, const std::string& to) override {
         return fails(Op::Rename) ? failure() : InstallSystem::Rename(partial, to);
     }
-    Status WriteMarker(const std::string& path, int32_t version) override {
-        return fails(Op::Marker) ? failure() : InstallSystem::WriteMarker(path, version);
+    Status WriteMarker(const std::string& path, int32_t version,
+                       const std::optional<InstalledProof>& proof) override {
+        return fails(Op::Marker) ? failure() : InstallSystem::WriteMarker(path, version, proof);
     }
     void WriteVersion(TRegistry& registry, int32_t version) override {
         if (fails(Op::Version))

@@ -8,6 +8,7 @@
 #include <vector>
 
 using namespace vorlund;
+using namespace std::string_literals;
 
 TEST(InstallRule, ACopyIsInstalledWhenMissingOlderByRegistryOrOlderByItsMarker) {
     struct Case {
@@ -35,6 +36,16 @@ TEST(InstallRule, TheMarkerIsDecimalTextWithCrLfAndAnythingElseIsNoMarker) {
     EXPECT_EQ(VersionMarkerText(12), "12\r\n");
     EXPECT_EQ(ParseVersionMarker("12"), 12);
     for (const char* damaged : {"", "\r\n", "0x1F\r\n", "12 \r\n", "12\r\n\r\n", "99999999999\r\n"})
+        EXPECT_EQ(ParseVersionMarker(damaged), std::nullopt) << damaged;
+    // With what the install verified: the copy's hash and size.
+    const InstalledProof proof{std::string(64, 'a'), 150020};
+    const std::string marker = VersionMarkerText(13, proof);
+    EXPECT_EQ(marker, "13\r\nsha256=" + std::string(64, 'a') + "\r\ngroesse=150020\r\n");
+    EXPECT_EQ(ParseVersionMarker(marker), 13);
+    EXPECT_EQ(ParseMarkerProof(marker), proof);
+    EXPECT_EQ(ParseMarkerProof("13\r\n"), std::nullopt);
+    for (const std::string& damaged : {"13\r\nsha256=ab\r\ngroesse=1\r\n"s, // no SHA-256
+                                       "13\r\ngroesse=1\r\nsha256=" + std::string(64, 'a')})
         EXPECT_EQ(ParseVersionMarker(damaged), std::nullopt) << damaged;
 }
 

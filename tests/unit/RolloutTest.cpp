@@ -16,8 +16,9 @@ namespace {
 RunRecord line(const std::string& time, const std::string& app, std::optional<int32_t> installed,
                std::optional<int32_t> configured, RunResult result, int64_t bytes = 0,
                int64_t ms = 0) {
-    return RunRecord{time,       "PC",   "anna", "1.1.0", app, installed,
-                     configured, result, "",     bytes,   ms};
+    return RunRecord{time, "PC",      "anna",     "1.1.0",
+                     app,  installed, configured, result,
+                     "",   bytes,     ms,         bytes ? std::optional(ms) : std::nullopt};
 }
 
 // Feeds each file's lines to the fleet and to the rollout, as the check does.
@@ -79,6 +80,50 @@ TEST(Rollout, TheLogsAddUpToVersionsPerWorkstationAndDay) {
     // The slowest install first: A at 2 bytes/ms before B at 8.
     const std::string slow = page.substr(page.find("id=\"langsam\""));
     EXPECT_LT(slow.find("<td class=\"zahl\">4000"), slow.find("<td class=\"zahl\">8000"));
+}
+
+// Who has the old version: per station the version after its last run
+// beside the newest, in the page and the spreadsheet alike; a PC whose first
+// install failed is behind in the bar and in the curve; the slowest install
+// is ranked by the copy's own time, an old line without it shown unrated.
+TEST(Rollout, EveryStationStandsBesideTheNewestAndTheCopyIsTimedByItself) {
+    using R = RunResult;
+    Logs logs;
+    logs.file("Admin.log", {line("2026-12-01 07:00:00", "Lager", 9, 10, R::Published)});
+    logs.file("A.log", {line("2026-12-01 09:00:00", "Lager", 8, 10, R::Installed, 900000, 300)});
+    logs.file("B.log", {line("2026-11-20 09:00:00", "Lager", 8, 8, R::Started)});
+    logs.file("D.log", {line("2026-12-01 10:00:00", "Lager", std::nullopt, 10, R::CopyFailed)});
+    RunRecord waited = line("2026-12-01 11:00:00", "Lager", 8, 10, R::Installed, 100000, 25000);
+    waited.copyMilliseconds.reset(); // an older release: the run's time only
+    waited.computer = "PC-ALT";
+    logs.file("E.log", {waited});
+
+    const Rollout::Application lager = logs.rollout.Applications().at(0);
+    EXPECT_EQ(lager.counts, (std::array<size_t, 3>{2, 0, 2})); // A, E; B at 8, D without
+    EXPECT_EQ(lager.curve.back().day, "2026-12-01");
+    EXPECT_EQ(lager.curve.back().seen, 4u); // D counts, as in the bar
+    EXPECT_EQ(lager.curve.back().on, 2u);
+
+    const std::string page =
+        RolloutPage(logs.fleet, logs.rollout, "C:\\Logs", "2026-12-02 12:00:00");
+    const std::string all = page.substr(page.find("id=\"alle\""));
+    EXPECT_NE(all.find("<td>Lager</td><td>10</td><td>10</td><td>aktuell</td><td>installiert"),
+              std::string::npos)
+        << all;
+    EXPECT_NE(all.find("<tr class=\"veraltet\"><td>PC</td><td>anna</td><td>2026-11-20 09:00:00"
+                       "</td><td>Lager</td><td>8</td><td>10</td><td>veraltet</td>"),
+              std::string::npos)
+        << all;
+    EXPECT_NE(all.find("<td>-</td><td>10</td><td>veraltet (ohne Version)</td>"), std::string::npos);
+    const std::string slow = page.substr(page.find("id=\"langsam\""));
+    EXPECT_LT(slow.find("<td class=\"zahl\">900000"), slow.find("PC-ALT")); // rated first
+    EXPECT_NE(slow.find("<td class=\"zahl\">100000</td><td class=\"zahl\"></td><td "
+                        "class=\"zahl\"></td>"),
+              std::string::npos)
+        << slow;
+    const std::string csv = RolloutSpreadsheet(logs.fleet, logs.rollout);
+    EXPECT_NE(csv.find("Version nach dem letzten Lauf;Neueste Version;Stand;"), std::string::npos);
+    EXPECT_NE(csv.find(";Lager;8;10;veraltet;gestartet;"), std::string::npos) << csv;
 }
 
 TEST(Rollout, HostileFieldsStayTextOnThePageAndInTheSpreadsheet) {

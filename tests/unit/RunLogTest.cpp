@@ -12,7 +12,7 @@ using namespace vorlund::check;
 namespace {
 
 RunRecord run(const std::string& computer, RunResult result, const std::string& time) {
-    return RunRecord{time, computer, "anna", "1.2.0", "Lager", 1, 2, result, "", 0, 0};
+    return RunRecord{time, computer, "anna", "1.2.0", "Lager", 1, 2, result, "", 0, 0, {}};
 }
 
 std::vector<FleetRow> fleet(const std::vector<std::string>& pieces) {
@@ -34,7 +34,7 @@ std::string utf16(const std::string& utf8, bool bigEndian) {
 
 } // namespace
 
-TEST(RunLog, ALineHasElevenColumnsAndNoTabOrBreakInsideOne) {
+TEST(RunLog, ALineHasTwelveColumnsAndNoTabOrBreakInsideOne) {
     RunRecord r{"2026-12-08 13:05:09",
                 "PC-7",
                 "m\xC3\xBCller",
@@ -45,13 +45,19 @@ TEST(RunLog, ALineHasElevenColumnsAndNoTabOrBreakInsideOne) {
                 RunResult::CopyFailed,
                 "Zugriff\r\nverweigert.\r\n",
                 65536,
-                1234};
+                1234,
+                987};
     EXPECT_EQ(FormatRunLine(r),
               "2026-12-08 13:05:09\tPC-7\tm\xC3\xBCller\t1.2.0\tB\xC3\xA4r A\t\t31\t"
-              "kopierfehler\tZugriff  verweigert.  \t65536\t1234\r\n");
+              "kopierfehler\tZugriff  verweigert.  \t65536\t1234\t987\r\n");
     EXPECT_EQ(RunLogHeader(),
               "\xEF\xBB\xBFZeit\tComputer\tBenutzer\tStarter\tAnwendung\tInstalliert\t"
-              "Konfiguriert\tErgebnis\tDetail\tBytes\tMillisekunden\r\n");
+              "Konfiguriert\tErgebnis\tDetail\tBytes\tMillisekunden\tKopiermillisekunden\r\n");
+    // The lines of a release before the copy's own time read without it.
+    const std::string old = "2026-12-08 13:05:09\tPC-7\tm\tv\tA\t\t31\tinstalliert\t\t5\t9";
+    ASSERT_TRUE(ParseRunLine(old));
+    EXPECT_EQ(ParseRunLine(old)->copyMilliseconds, std::nullopt);
+    EXPECT_EQ(ParseRunLine(old)->milliseconds, 9);
     const std::string line = FormatRunLine(r);
     const std::optional<RunRecord> back = ParseRunLine(line.substr(0, line.size() - 2));
     ASSERT_TRUE(back.has_value());

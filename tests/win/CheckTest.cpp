@@ -179,6 +179,17 @@ TEST_F(CheckTest, AHealthyInstalledEntryGivesZero) {
     EXPECT_EQ(check(), 0) << report;
     EXPECT_NE(report.find("opener.exe \"%1\""), std::string::npos);
     EXPECT_NE(report.find("startet die Datenbank"), std::string::npos);
+    // The marker's proof: is the local copy still the one installed?
+    const std::string marker = local + "db.vorlundchk.version";
+    WriteFileBytes(marker, "4\r\nsha256=" + *win::FileSha256(local + "db.vorlundchk") +
+                               "\r\ngroesse=5\r\n");
+    EXPECT_EQ(check(), 0) << report;
+    EXPECT_NE(report.find("noch die installierte (SHA-256 und Gr\u00F6\u00DFe stimmen)"),
+              std::string::npos)
+        << report;
+    WriteFileBytes(local + "db.vorlundchk", "Local"); // Access worked in it
+    EXPECT_EQ(check(), 0) << report;
+    EXPECT_NE(report.find("nicht mehr die installierte"), std::string::npos) << report;
     // Without any ODBC key the front-end needs no data source and no driver.
     const std::string withOdbc = ReadFileBytes(path);
     WriteFileBytes(path, withOdbc.substr(0, withOdbc.find("odbcname=")));

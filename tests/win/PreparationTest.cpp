@@ -771,7 +771,13 @@ TEST_F(InstallTest, OnlyThePublishedCopyIsInstalled) {
         EXPECT_TRUE(ReadFileBytes(local()) == (c.installs ? bytes : "old")) << c.name;
         EXPECT_EQ(recorded(), c.installs ? std::optional<DWORD>(2) : std::optional<DWORD>(1))
             << c.name;
-        EXPECT_EQ(marker(), c.installs ? "2\r\n" : "1\r\n") << c.name;
+        // The marker and the log line carry what the install verified.
+        const std::string proof = "sha256=" + hash + "\r\ngroesse=200000\r\n";
+        EXPECT_EQ(marker(), c.installs ? "2\r\n" + proof : "1\r\n") << c.name;
+        if (c.installs) {
+            EXPECT_EQ(run.log.detail, "gepr\u00FCft: SHA-256 " + hash + ", 200000 Bytes");
+            EXPECT_TRUE(run.log.copyMilliseconds.has_value());
+        }
         EXPECT_EQ(run.log.bytes, c.copies ? 200000 : 0) << c.name;
         EXPECT_EQ(run.log.result, c.installs ? RunResult::Installed : RunResult::Mismatch)
             << c.name;
