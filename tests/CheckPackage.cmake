@@ -11,3 +11,23 @@ set(expected LIESMICH.txt banner.jpg vorlund.INI vorlund.exe vorlundcheck.exe vo
 if(NOT files STREQUAL expected)
   message(FATAL_ERROR "package holds: ${files}\nexpected: ${expected}")
 endif()
+
+# The example configuration has one kind of line end, CRLF, as Notepad and
+# the profile functions write it.
+set(unpacked ${CMAKE_CURRENT_BINARY_DIR}/package-check)
+file(REMOVE_RECURSE ${unpacked})
+file(MAKE_DIRECTORY ${unpacked})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${ZIP} vorlund.INI
+                WORKING_DIRECTORY ${unpacked} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cannot unpack vorlund.INI from ${ZIP}")
+endif()
+# Read as bytes: a text read drops carriage returns. One byte per item.
+file(READ ${unpacked}/vorlund.INI hex HEX)
+string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
+string(REPLACE "0d 0a " "" rest " ${bytes}")
+string(FIND "${rest}" " 0a " bareFeed)
+string(FIND "${rest}" " 0d " bareReturn)
+if(NOT bareFeed EQUAL -1 OR NOT bareReturn EQUAL -1)
+  message(FATAL_ERROR "vorlund.INI has a line end other than CRLF")
+endif()

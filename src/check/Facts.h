@@ -68,6 +68,11 @@ struct EntryFacts {
     // The central copy is not the published one, but .vorher is: an editor
     // still open on the INI saved its old text over a publish.
     bool vorherIsPublished = false;
+    // The record of published releases beside the central copy: how many,
+    // and, where the central copy is not the published one, which release
+    // the INI names and which the central copy is (an INI put back).
+    size_t releases = 0;
+    std::optional<int32_t> iniRelease, centralRelease;
     // What publishes ended midway left of this entry and of the INI.
     std::vector<std::string> leftovers;
     // gesperrt= of the entry, else of [SETUP]: the launcher starts nothing.

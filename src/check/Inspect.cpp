@@ -10,6 +10,7 @@
 #include "config/IniFile.h"
 #include "config/ProgramList.h"
 #include "config/ReadProgramm.h"
+#include "config/ReleaseHistory.h"
 #include "prepare/DriverPath.h"
 #include "prepare/InstallRule.h"
 #include "prepare/InstallTarget.h"
@@ -211,6 +212,24 @@ bool onNetwork(const std::string& path) {
            GetDriveTypeW(win::Wide(path.substr(0, 3)).c_str()) == DRIVE_REMOTE;
 }
 
+// The record of releases, and where the INI names another release than the
+// central copy is, which two they are.
+void releaseFacts(EntryFacts& e) {
+    const std::vector<Release> history =
+        ParseReleaseHistory(win::ReadWholeFile(ReleaseHistoryPath(e.centralPath)).value_or(""));
+    e.releases = history.size();
+    if (history.empty() || !e.published.sha256 || NotPublished(e).empty() ||
+        e.central != FileState::Readable)
+        return;
+    if (const std::optional<Release> named = ReleaseWithBytes(history, *e.published.sha256))
+        e.iniRelease = named->version;
+    if (!e.centralSha256)
+        e.centralSha256 = win::FileSha256(e.centralPath);
+    if (e.centralSha256)
+        if (const std::optional<Release> is = ReleaseWithBytes(history, *e.centralSha256))
+            e.centralRelease = is->version;
+}
+
 // What was published, read once from the central copy when a hash was; a
 // lock of the entry or of [SETUP].
 void publishedFacts(EntryFacts& e, const ProgramList& list, const IniFile& ini) {
@@ -225,6 +244,7 @@ void publishedFacts(EntryFacts& e, const ProgramList& list, const IniFile& ini) 
     if (e.vorherPresent && !NotPublished(e).empty() && e.published.sha256 &&
         InstallSystem::Real().FileSize(VorherPath(e.centralPath)) == e.published.size.value_or(-1))
         e.vorherIsPublished = win::FileSha256(VorherPath(e.centralPath)) == e.published.sha256;
+    releaseFacts(e);
     e.leftovers = FindPublishLeftovers(InstallSystem::Real(), ini.FileName(), e.centralPath).All();
     e.locked = list.FieldAsString("gesperrt");
     if (e.locked.empty()) {

@@ -2,6 +2,7 @@
 
 #include "base/Utf8.h"
 #include "check/Verdict.h"
+#include "config/ReleaseHistory.h"
 #include "prepare/LaunchCommand.h"
 #include "prepare/Messages.h"
 
@@ -252,11 +253,24 @@ void publishedLines(Lines& out, const EntryFacts& e) {
         out(labelled("Ver\u00F6ffentlicht",
                      (what.empty() ? e.published.fault : what) + kDash + state));
     }
-    if (e.vorherIsPublished)
+    if (e.iniRelease)
+        warning(out, "die Konfiguration nennt Version " + std::to_string(*e.iniRelease) +
+                         ", die zentrale Kopie ist " +
+                         (e.centralRelease ? "Version " + std::to_string(*e.centralRelease)
+                                           : std::string("eine andere")) +
+                         ": die INI wurde auf eine \u00E4ltere Ver\u00F6ffentlichung "
+                         "zur\u00FCckgesetzt (ein Editor, der w\u00E4hrend der "
+                         "Ver\u00F6ffentlichung offen war?), die neuere liegt zentral. Abhilfe: "
+                         "vorlundpublish erneut aufrufen, oder vorlundpublish /zurueck");
+    else if (e.vorherIsPublished)
         warning(out, "die Konfiguration nennt die vorherige Kopie (.vorher), nicht die zentrale: "
                      "hat ein Editor, der w\u00E4hrend der Ver\u00F6ffentlichung offen war, die "
                      "alte INI zur\u00FCckgeschrieben? Dann vorlundpublish erneut aufrufen, oder "
                      "/zurueck");
+    if (e.releases > 0)
+        out(labelled("Versionen", std::to_string(e.releases) + " in " +
+                                      ReleaseHistoryPath(e.centralPath) +
+                                      " (vorlundpublish /versionen zeigt sie)"));
     if (e.vorherPresent)
         out(labelled("Vorherige", e.centralPath + ".vorher" + kDash +
                                       "vorhanden (vorlundpublish /zurueck holt sie zur\u00FCck)"));

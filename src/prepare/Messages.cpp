@@ -24,8 +24,9 @@ std::string announceNewVersion(std::string_view displayName) {
 }
 
 std::string notArrivedYet(std::string_view displayName) {
-    return join("Die neue Version von ", displayName, " ist auf dem Server", cr,
-                "noch nicht vollst\u00E4ndig angekommen.", cr, cr,
+    return join("Die neue Version von ", displayName, " auf dem Server", cr,
+                "ist nicht die ver\u00F6ffentlichte: noch nicht ganz", cr,
+                "angekommen oder von Hand ersetzt.", cr, cr,
                 "Es wird die bisherige Version ge\u00F6ffnet.");
 }
 

@@ -31,7 +31,8 @@ inline constexpr std::string_view kOdbcDriverName = "XTG Systems InterBase6 ODBC
 // The line the copy failure warning gets when the central copy is not the
 // one published.
 inline constexpr std::string_view kNotThePublishedCopy =
-    "Die Datei auf dem Server ist noch nicht die ver\u00F6ffentlichte Version.";
+    "Die Datei auf dem Server ist nicht die ver\u00F6ffentlichte Version\r(noch nicht ganz "
+    "angekommen oder von Hand ersetzt).";
 
 std::string announceNewVersion(std::string_view displayName);
 // The new version is not fully on the server yet; the old copy opens.

@@ -121,8 +121,9 @@ TEST(CheckExe, TheRolloutIsWrittenAsAPageAndASpreadsheetFile) {
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_NE(csv.find(";\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\";"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("PC-A;anna;2026-12-02 09:00:00;Lager;2;2;gestartet;0;;402653184;80000"),
-              std::string::npos)
+    EXPECT_NE(
+        csv.find("PC-A;anna;2026-12-02 09:00:00;Lager;2;2;aktuell;gestartet;0;;402653184;80000"),
+        std::string::npos)
         << csv;
     EXPECT_FALSE(FileExists(sheet + ".neu"));
 

@@ -356,14 +356,15 @@ TEST_F(LauncherTest, TwoEntriesSharingADataSourceGiveItTheValuesOfTheOneStarted)
     EXPECT_EQ(dsnValue("E2E_SHARED", "Database"), "D:\\b.gdb");
 }
 
-// A misspelt [SETUP] is a section like any other, but one without a data
-// source name: its keys never reach the root of the data sources.
+// A misspelt [SETUP] is a section like any other, but one that names no
+// data source and no database: its keys never reach the root of the data
+// sources, and the configuration is faulty.
 TEST_F(LauncherTest, AnEntryWithoutADataSourceNameRegistersNothing) {
     ini("[SETUPP]\r\nJpegImage=banner.jpg\r\nlogdir=" + dir / "logs" + "\r\n");
     const Outcome r = run();
     ASSERT_EQ(r.dialogs.size(), 1u);
-    EXPECT_EQ(r.dialogs[0].caption, "Warnung");
-    EXPECT_EQ(r.dialogs[0].text.substr(0, 42), "Warnung!\r\rODBC Verbindung wurde noch nicht");
+    EXPECT_EQ(r.dialogs[0].caption, "Fehler");
+    EXPECT_EQ(r.dialogs[0].text, "Konfigurationsdatei ist fehlerhaft.\rProgramm abgebrochen.");
     std::string v;
     for (const char* name : {"Database", "CharacterSet", "Driver", "Role"})
         EXPECT_FALSE(ReadRegString(HKEY_CURRENT_USER, "Software\\ODBC\\ODBC.INI", name, v)) << name;
@@ -786,9 +787,12 @@ class RunLogTest : public LauncherTest {
         for (size_t start = 0; start < text.size();) {
             const size_t end = text.find("\r\n", start);
             std::vector<std::string> cells;
-            std::istringstream in(text.substr(start, end - start));
+            const std::string line = text.substr(start, end - start);
+            std::istringstream in(line);
             for (std::string cell; std::getline(in, cell, '\t');)
                 cells.push_back(cell);
+            if (!line.empty() && line.back() == '\t')
+                cells.emplace_back(); // an empty last column
             out.push_back(cells);
             start = end == std::string::npos ? text.size() : end + 2;
         }
@@ -810,11 +814,11 @@ TEST_F(RunLogTest, AnInstallThenAFailedCopyGiveAHeaderAndTwoLinesInANewFolder) {
     ASSERT_EQ(text.substr(0, 8), "\xEF\xBB\xBFZeit\t");
     const auto lines = rows(text.substr(3));
     ASSERT_EQ(lines.size(), 3u) << text;
-    EXPECT_EQ(lines[0].size(), 11u);
+    EXPECT_EQ(lines[0].size(), 12u);
     const auto& installed = lines[1];
     const auto& failed = lines[2];
-    ASSERT_EQ(installed.size(), 11u);
-    ASSERT_EQ(failed.size(), 11u);
+    ASSERT_EQ(installed.size(), 12u);
+    ASSERT_EQ(failed.size(), 12u);
     EXPECT_EQ(installed[0].size(), 19u); // YYYY-MM-DD HH:MM:SS
     EXPECT_EQ(installed[4], "B\xC3\xA4r");
     EXPECT_EQ((std::vector<std::string>(installed.begin() + 5, installed.begin() + 10)),
@@ -823,6 +827,9 @@ TEST_F(RunLogTest, AnInstallThenAFailedCopyGiveAHeaderAndTwoLinesInANewFolder) {
               (std::vector<std::string>{"1", "2", "kopierfehler"}));
     EXPECT_FALSE(failed[8].empty()); // Windows' own words for the missing file
     EXPECT_EQ(failed[9], "0");
+    // The copy's own time, apart from the run's; none where nothing was copied.
+    EXPECT_LE(std::stoll(installed[11]), std::stoll(installed[10]));
+    EXPECT_TRUE(failed[11].empty());
 }
 
 TEST_F(RunLogTest, ALogFolderThatCannotBeMadeLeavesTheRunAsItIs) {
@@ -1052,7 +1059,7 @@ TEST_F(RunLogTest, ARunEndedByTheErrorBoxIsLoggedOnALineOfItsOwn) {
     const auto lines = rows(ReadFileBytes(logs + logName()).substr(3));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1].back(), "9");
-    ASSERT_EQ(lines[2].size(), 11u);
+    ASSERT_EQ(lines[2].size(), 12u);
     EXPECT_EQ(lines[2][7], "abgebrochen");
     EXPECT_EQ(lines[2][8], "Ungültiger Datentyp für 'Version'"); // as the box shows it
     EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", logs}, dir / "fleet.txt"), 1u);
@@ -1183,9 +1190,10 @@ TEST_F(PublishTest, AWorkstationInstallsWhatWasPublishedAndNothingElse) {
     const Outcome refused = run();
     ASSERT_EQ(refused.dialogs.size(), 2u);
     EXPECT_EQ(refused.dialogs[1].caption, "Information");
-    EXPECT_EQ(refused.dialogs[1].text, "Die neue Version von Eins ist auf dem Server\rnoch nicht "
-                                       "vollst\xE4ndig angekommen.\r\rEs wird die bisherige "
-                                       "Version ge\xF6"
+    EXPECT_EQ(refused.dialogs[1].text, "Die neue Version von Eins auf dem Server\rist nicht die "
+                                       "ver\xF6"
+                                       "ffentlichte: noch nicht ganz\rangekommen oder von Hand "
+                                       "ersetzt.\r\rEs wird die bisherige Version ge\xF6"
                                        "ffnet.");
     EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == neu);
     EXPECT_EQ(RecordedVersion("Eins"), 2u); // so the next start tries again
