@@ -3,6 +3,7 @@
 #include "check/Inspect.h"
 #include "check/Report.h"
 #include "check/SharedAccess.h"
+#include "config/ReleaseHistory.h"
 #include "check/Verdict.h"
 #include "prepare/TrustedLocation.h"
 #include "win/Sha256.h"
@@ -295,6 +296,16 @@ TEST_F(CheckTest, TheCentralCopyIsCheckedAgainstWhatWasPublished) {
     const std::string before = *win::FileSha256(share + "db.vorlundchk.vorher");
     EXPECT_EQ(with("groesse=6\r\npruefsumme=" + before + "\r\n"), 1);
     EXPECT_NE(report.find("nennt die vorherige Kopie (.vorher)"), std::string::npos) << report;
+    // With the record of releases: which release the INI names, which lies central.
+    WriteFileBytes(share + "db.vorlundchk.versionen",
+                   FormatReleaseHistory({{3, 6, before, "", {}}, {4, 7, hash, "", {}}}));
+    EXPECT_EQ(with("groesse=6\r\npruefsumme=" + before + "\r\n"), 1);
+    EXPECT_NE(report.find("die Konfiguration nennt Version 3, die zentrale Kopie ist Version 4: "
+                          "die INI wurde auf eine \u00E4ltere Ver\u00F6ffentlichung"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("  Versionen:           2 in "), std::string::npos) << report;
+    DeleteFileA((share + "db.vorlundchk.versionen").c_str());
     WriteFileBytes(share + "db.vorlundchk.4711.partial", "halb");
     EXPECT_EQ(with("groesse=7\r\npruefsumme=" + hash + "\r\n"), 0) << report;
     EXPECT_NE(report.find("\u00FCbrig von einer abgebrochenen Ver\u00F6ffentlichung: " + share +
