@@ -1225,6 +1225,58 @@ TEST_F(PublishTest, TheVersionBeforeComesBackAndALockStopsStarts) {
     EXPECT_EQ(opened().size(), 2u);
 }
 
+// A publish killed (the task manager, a power cut) after it replaced the
+// central copy, while it waits for a reader of the INI, and run again: the
+// rerun completes it, the release before stays the one to go back to.
+TEST_F(PublishTest, APublishKilledWhileItWaitsIsCompletedByTheNextOne) {
+    WriteFileBytes(share + "One.mdb", kJetHeader + "eins");
+    ini(entry("One", "Eins", "E2E_ONE", 1));
+    const std::string two = kJetHeader + PatternBytes(90000, 7);
+    const std::string three = kJetHeader + PatternBytes(90000, 8);
+    WriteFileBytes(dir / "zwei.mdb", two);
+    WriteFileBytes(dir / "drei.mdb", three);
+    ASSERT_EQ(publish({"One", dir / "zwei.mdb"}), 0u) << said;
+    {
+        // A reader that shares no deletion holds the INI's replace up.
+        const vorlund::win::File reading(CreateFileA((app + "vorlund.INI").c_str(), GENERIC_READ,
+                                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                                     nullptr));
+        ASSERT_TRUE(reading);
+        const vorlund::win::UniqueKernel killed =
+            StartConsoleProgram(PUBLISH_EXE, {"One", dir / "drei.mdb", "/ini", app + "vorlund.INI"},
+                                dir / "killed.txt");
+        ASSERT_TRUE(killed);
+        const ULONGLONG start = GetTickCount64();
+        while (ReadFileBytes(dir / "killed.txt").find("Warte: die Konfiguration") ==
+                   std::string::npos &&
+               GetTickCount64() - start < 30000)
+            Sleep(100);
+        TerminateProcess(killed.get(), 1);
+        WaitForSingleObject(killed.get(), 10000);
+        ASSERT_NE(ReadFileBytes(dir / "killed.txt").find("Warte: die Konfiguration"),
+                  std::string::npos)
+            << ReadFileBytes(dir / "killed.txt");
+    }
+    EXPECT_TRUE(ReadFileBytes(share + "One.mdb") == three); // no configuration names it
+    ASSERT_EQ(publish({"One", dir / "drei.mdb"}), 0u) << said;
+    EXPECT_NE(said.find("Aufger\xC3\xA4umt"), std::string::npos) << said;
+    EXPECT_TRUE(ReadFileBytes(share + "One.mdb") == three);
+    EXPECT_NE(ReadFileBytes(app + "vorlund.INI").find("version=3\r\n"), std::string::npos);
+    const auto any = [](const std::string& pattern) {
+        WIN32_FIND_DATAA found;
+        const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+        return search != INVALID_HANDLE_VALUE;
+    };
+    for (const char* leftover : {"*.partial", "*.neu", "*.alt"}) {
+        EXPECT_FALSE(any(share + leftover)) << leftover;
+        EXPECT_FALSE(any(app + leftover)) << leftover;
+    }
+    ASSERT_EQ(publish({"/zurueck", "One"}), 0u) << said;
+    EXPECT_TRUE(ReadFileBytes(share + "One.mdb") == two) << said;
+}
+
 // A workstation reads the central copy while the new one is published: the
 // publish waits until it lets go, then replaces it.
 TEST_F(PublishTest, APublishWaitsForAWorkstationThatReadsTheCentralCopy) {

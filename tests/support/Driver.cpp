@@ -251,8 +251,8 @@ bool SaveScreenshot(const std::string& path) {
     return static_cast<bool>(out);
 }
 
-DWORD RunConsoleProgram(const std::string& exe, const std::vector<std::string>& args,
-                        const std::string& outputPath) {
+win::UniqueKernel StartConsoleProgram(const std::string& exe, const std::vector<std::string>& args,
+                                      const std::string& outputPath) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     win::File output(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                  CREATE_ALWAYS, 0, nullptr));
@@ -268,11 +268,17 @@ DWORD RunConsoleProgram(const std::string& exe, const std::vector<std::string>& 
     std::u16string wide = utf8ToUtf16(line); // arguments in any script
     if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(wide.data()), nullptr, nullptr, TRUE, 0,
                         nullptr, nullptr, &si, &pi))
-        return 99;
-    win::UniqueKernel process(pi.hProcess), thread(pi.hThread);
+        return {};
+    const win::UniqueKernel thread(pi.hThread);
+    return win::UniqueKernel(pi.hProcess);
+}
+
+DWORD RunConsoleProgram(const std::string& exe, const std::vector<std::string>& args,
+                        const std::string& outputPath) {
+    const win::UniqueKernel process = StartConsoleProgram(exe, args, outputPath);
     DWORD code = 99;
-    if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &code);
+    if (process && WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.get(), &code);
     return code;
 }
 

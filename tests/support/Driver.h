@@ -61,9 +61,13 @@ HWND Control(HWND parent, int id);
 // Saves the whole screen as a 24-bit BMP.
 bool SaveScreenshot(const std::string& path);
 
-// Runs a console program with its output (and errors) in a file; its exit
-// code, or 99 when it cannot be started or does not end in 30 s. The
-// arguments are UTF-8, each given in quotes.
+// Starts a console program with its output (and errors) in a file; its
+// process, empty when it cannot be started. The arguments are UTF-8, each
+// given in quotes.
+win::UniqueKernel StartConsoleProgram(const std::string& exe, const std::vector<std::string>& args,
+                                      const std::string& outputPath);
+// The same, waited for: its exit code, or 99 when it cannot be started or
+// does not end in 30 s.
 DWORD RunConsoleProgram(const std::string& exe, const std::vector<std::string>& args,
                         const std::string& outputPath);
 
