@@ -3,10 +3,10 @@
 // files and the shell's associations, changes nothing, and says for every
 // entry whether the next start would open the database, install it, or fail.
 #include "base/AsciiText.h"
-#include "check/FleetFiles.h"
+#include "fleet/FleetFiles.h"
 #include "check/Inspect.h"
-#include "check/ReportFile.h"
-#include "check/RolloutReport.h"
+#include "fleet/ReportFile.h"
+#include "fleet/RolloutReport.h"
 #include "check/Report.h"
 #include "check/Verdict.h"
 #include "config/ConfigPath.h"
@@ -68,7 +68,7 @@ std::optional<FleetCall> fleetCall(const std::vector<std::string>& args) {
 bool written(const std::string& path, const std::string& bytes) {
     if (path.empty())
         return true;
-    if (const DWORD error = check::WriteReplacing(path, bytes)) {
+    if (const DWORD error = fleet::WriteReplacing(path, bytes)) {
         win::WriteOut("Der Bericht kann nicht geschrieben werden: " + path + " (" +
                       win::SystemText(error) + ")\r\n");
         return false;
@@ -76,22 +76,22 @@ bool written(const std::string& path, const std::string& bytes) {
     return true;
 }
 
-int fleet(const FleetCall& call) {
-    check::Fleet logs;
-    check::Rollout rollout;
+int fleetReport(const FleetCall& call) {
+    fleet::Fleet logs;
+    fleet::Rollout rollout;
     const bool report = !call.page.empty() || !call.spreadsheet.empty();
-    if (!check::ReadFleet(
+    if (!fleet::ReadFleet(
             call.folder, logs,
             report ? [&](const std::string& file, const RunRecord& run) { rollout.Add(file, run); }
                    : std::function<void(const std::string&, const RunRecord&)>())) {
         win::WriteOut("Der Ordner " + call.folder + " ist nicht lesbar.\r\n");
         return check::kFaultyConfiguration;
     }
-    win::WriteOut(check::FleetTable(logs, call.folder));
-    if (!written(call.page, check::RolloutPage(logs, rollout, call.folder, win::LocalTimeText())) ||
-        !written(call.spreadsheet, check::RolloutSpreadsheet(logs, rollout)))
+    win::WriteOut(fleet::FleetTable(logs, call.folder));
+    if (!written(call.page, fleet::RolloutPage(logs, rollout, call.folder, win::LocalTimeText())) ||
+        !written(call.spreadsheet, fleet::RolloutSpreadsheet(logs, rollout)))
         return check::kFaultyConfiguration;
-    return check::FleetExitCode(logs);
+    return fleet::FleetExitCode(logs);
 }
 
 } // namespace
@@ -108,7 +108,7 @@ int main() {
             win::WriteOut(kUsage);
             return check::kFaultyConfiguration;
         }
-        return fleet(*call);
+        return fleetReport(*call);
     }
     if (args.size() > 1 ||
         (args.size() == 1 && (args[0] == "/?" || args[0] == "-h" || args[0] == "--help"))) {

@@ -40,7 +40,8 @@ refuse() { # description, extended regex the DOM must not match
     fail=1
   fi
 }
-expect "5 workstations" '<b id="arbeitsplaetze">5</b>'
+expect "4 workstations, the publishing PC apart" '<b id="arbeitsplaetze">4</b>'
+expect "the publish listed apart" 'id="veroeffentlichungen"><tbody><tr>(<th>[^<]*</th>)*</tr><tr><td>2026-12-01 07:00:00</td><td>ADMIN</td>'
 expect "3 applications" '<b id="anwendungen">3</b>'
 expect "1 whose last run failed" '<b id="fehlerhaft">1</b>'
 expect "the failing station first among all" \

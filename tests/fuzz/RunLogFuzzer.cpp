@@ -3,7 +3,7 @@
 // same rows, and the table made of them is well-formed UTF-8 without a
 // single control character but its line ends.
 #include "base/Utf8.h"
-#include "check/Fleet.h"
+#include "fleet/Fleet.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,7 @@
 namespace {
 
 using namespace vorlund;
-using namespace vorlund::check;
+using namespace vorlund::fleet;
 
 std::vector<FleetRow> read(std::string_view bytes, size_t seed) {
     FleetLog log;
@@ -51,6 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<FleetRow> whole = read(bytes, 0);
     if (!same(whole, read(bytes, size * 31 + 7)))
         __builtin_trap();
-    expectCleanTable(FleetTable({whole, {std::string(bytes.substr(0, 80))}}, "C:\\Logs"));
+    expectCleanTable(FleetTable({whole, {}, {std::string(bytes.substr(0, 80))}}, "C:\\Logs"));
     return 0;
 }

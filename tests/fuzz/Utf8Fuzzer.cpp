@@ -3,7 +3,7 @@
 // round trips hold, counts agree with the conversions, a cut never splits a
 // character, and a cell is clean and no wider than asked.
 #include "base/Utf8.h"
-#include "check/CellText.h"
+#include "fleet/CellText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,7 +35,7 @@ void asUtf8(std::string_view bytes) {
         require(wellFormedUtf8(prefix) == prefix);
         require(utf8Length(prefix) == (n < length ? n : length));
     }
-    const std::string cell = check::CellText(bytes, 1 + bytes.size() % 70);
+    const std::string cell = fleet::CellText(bytes, 1 + bytes.size() % 70);
     require(wellFormedUtf8(cell) == cell && utf8Length(cell) <= 1 + bytes.size() % 70);
 }
 

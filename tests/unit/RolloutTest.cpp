@@ -1,15 +1,15 @@
 // The rollout report's portable parts: what the logs add up to, where the
 // charts' marks go, and hostile text that stays text.
-#include "check/ChartGeometry.h"
-#include "check/CsvWriter.h"
-#include "check/PageWriter.h"
-#include "check/Rollout.h"
-#include "check/RolloutReport.h"
+#include "fleet/ChartGeometry.h"
+#include "fleet/CsvWriter.h"
+#include "fleet/PageWriter.h"
+#include "fleet/Rollout.h"
+#include "fleet/RolloutReport.h"
 
 #include <gtest/gtest.h>
 
 using namespace vorlund;
-using namespace vorlund::check;
+using namespace vorlund::fleet;
 
 namespace {
 
@@ -33,7 +33,9 @@ struct Logs {
             log.Feed(FormatRunLine(r));
         log.Feed(extra);
         const std::vector<FleetRow> rows = log.Finish(name);
+        const std::vector<PublishLine> publishes = log.Publishes(name);
         fleet.rows.insert(fleet.rows.end(), rows.begin(), rows.end());
+        fleet.publishes.insert(fleet.publishes.end(), publishes.begin(), publishes.end());
     }
 };
 
@@ -71,7 +73,14 @@ TEST(Rollout, TheLogsAddUpToVersionsPerWorkstationAndDay) {
 
     const std::string page =
         RolloutPage(logs.fleet, logs.rollout, "C:\\Logs", "2026-12-09 12:00:00");
-    EXPECT_NE(page.find("<b id=\"arbeitsplaetze\">4</b>"), std::string::npos);
+    // The publishing PC is no workstation: its line stands apart.
+    EXPECT_NE(page.find("<b id=\"arbeitsplaetze\">3</b>"), std::string::npos);
+    const std::string published = page.substr(page.find("id=\"veroeffentlichungen\""));
+    EXPECT_NE(published.find("<td>2026-12-03 07:00:00</td><td>PC</td><td>anna</td><td>Lager</td>"
+                             "<td>3</td>"),
+              std::string::npos)
+        << published;
+    EXPECT_EQ(logs.fleet.publishes.size(), 1u);
     EXPECT_NE(page.find("<b id=\"anwendungen\">2</b>"), std::string::npos);
     // C was last seen 29 days before the report; A seven days.
     const std::string unseen = page.substr(page.find("id=\"alt\""));

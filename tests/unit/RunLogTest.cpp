@@ -1,13 +1,13 @@
 // The run log's lines and the fleet table that reads them back.
 #include "base/Cp1252.h"
 #include "base/Utf8.h"
-#include "check/Fleet.h"
+#include "fleet/Fleet.h"
 #include "prepare/RunLog.h"
 
 #include <gtest/gtest.h>
 
 using namespace vorlund;
-using namespace vorlund::check;
+using namespace vorlund::fleet;
 
 namespace {
 
@@ -15,7 +15,7 @@ RunRecord run(const std::string& computer, RunResult result, const std::string& 
     return RunRecord{time, computer, "anna", "1.2.0", "Lager", 1, 2, result, "", 0, 0, {}};
 }
 
-std::vector<FleetRow> fleet(const std::vector<std::string>& pieces) {
+std::vector<FleetRow> fleetOf(const std::vector<std::string>& pieces) {
     FleetLog log;
     for (const std::string& piece : pieces)
         log.Feed(piece);
@@ -71,8 +71,8 @@ TEST(RunLog, TheFleetSkipsWhatIsNotARunLineAndCountsFailures) {
     const std::string ok = FormatRunLine(run("PC-1", RunResult::Started, "2026-12-08 10:00:00"));
     const std::string bad = FormatRunLine(run("PC-1", RunResult::InUse, "2026-12-08 11:00:00"));
     const std::string header = RunLogHeader();
-    EXPECT_TRUE(fleet({"MZ\x90\0garbage", "\n\n\t\t\t\n"}).empty()); // a foreign file
-    EXPECT_TRUE(fleet({header}).empty());                            // only the header
+    EXPECT_TRUE(fleetOf({"MZ\x90\0garbage", "\n\n\t\t\t\n"}).empty()); // a foreign file
+    EXPECT_TRUE(fleetOf({header}).empty());                            // only the header
     const std::vector<std::vector<std::string>> logs{
         {header, bad, ok.substr(0, 30), ok.substr(30)}, // a line split across reads
         {header + bad + "x\tx\tx\tx\tx\tx\tx\tneu\tx\tx\tx\r\n" + ok},
@@ -80,7 +80,7 @@ TEST(RunLog, TheFleetSkipsWhatIsNotARunLineAndCountsFailures) {
         {bad, ok.substr(0, ok.size() - 2)},        // the last line without its end
     };
     for (const auto& pieces : logs) {
-        const std::vector<FleetRow> rows = fleet(pieces);
+        const std::vector<FleetRow> rows = fleetOf(pieces);
         ASSERT_EQ(rows.size(), 1u);
         EXPECT_EQ(rows[0].last.result, RunResult::Started);
         EXPECT_EQ(rows[0].last.time, "2026-12-08 10:00:00");
@@ -94,7 +94,7 @@ TEST(RunLog, TheTableListsFailuresFirstAndTheExitCodeFollowsTheLastRuns) {
         {run("PC-A", RunResult::Started, "2026-12-08 09:00:00"), 2, "a"},
         {run("PC-B", RunResult::StartFailed, "2026-12-08 09:30:00"), 1, "b"}};
     rows[0].last.application = "B\xC3\xA4r";
-    const std::string table = FleetTable({rows, {}}, "C:\\Logs");
+    const std::string table = FleetTable({rows, {}, {}}, "C:\\Logs");
     EXPECT_EQ(table.substr(0, table.find("\r\n")),
               "Protokolle in C:\\Logs: 2 Arbeitsplätze, 1 mit Fehler im letzten Lauf");
     EXPECT_LT(table.find("PC-B"), table.find("PC-A"));
@@ -102,15 +102,25 @@ TEST(RunLog, TheTableListsFailuresFirstAndTheExitCodeFollowsTheLastRuns) {
     EXPECT_NE(table.find("1/2"), std::string::npos);
     // A C1 control (a terminal's CSI) is shown as "?", a long name is cut.
     rows[1].last.user = "Ivan\xC2\x9B[2J" + std::string(70, 'x');
-    const std::string capped = FleetTable({rows, {}}, "C:\\Logs");
+    const std::string capped = FleetTable({rows, {}, {}}, "C:\\Logs");
     EXPECT_EQ(capped.find("\xC2\x9B"), std::string::npos);
     EXPECT_NE(capped.find("Ivan?[2J" + std::string(51, 'x') + "… "), std::string::npos) << capped;
     EXPECT_TRUE(IsFailure(*ResultFromKeyword("abgebrochen"))); // a run ended by the error box
-    EXPECT_EQ(FleetExitCode({rows, {}}), 1);
+    EXPECT_EQ(FleetExitCode({rows, {}, {}}), 1);
     rows.pop_back();
-    EXPECT_EQ(FleetExitCode({rows, {}}), 0);
-    EXPECT_NE(FleetTable({rows, {}}, "C:\\Logs").find(": 1 Arbeitsplatz, 0 mit"),
+    EXPECT_EQ(FleetExitCode({rows, {}, {}}), 0);
+    EXPECT_NE(FleetTable({rows, {}, {}}, "C:\\Logs").find(": 1 Arbeitsplatz, 0 mit"),
               std::string::npos);
+    // A publish is no workstation's run: listed apart, never counted.
+    FleetLog admin;
+    std::string adminLog = RunLogHeader();
+    adminLog += FormatRunLine(run("ADMIN", RunResult::Published, "2026-12-08 07:00:00"));
+    admin.Feed(adminLog);
+    EXPECT_TRUE(admin.Finish("ADMIN_anna.log").empty());
+    const Fleet withPublish{rows, admin.Publishes("ADMIN_anna.log"), {}};
+    const std::string listed = FleetTable(withPublish, "C:\\Logs");
+    EXPECT_NE(listed.find(": 1 Arbeitsplatz, 0 mit"), std::string::npos) << listed;
+    EXPECT_GT(listed.find("2026-12-08 07:00:00  ADMIN"), listed.find("PC-A")) << listed;
 }
 
 // On a PC with two applications each keeps its own row: a copy failure of
@@ -134,22 +144,23 @@ TEST(RunLog, EachApplicationOfAWorkstationKeepsItsOwnLastRun) {
         std::vector<std::string> pieces;
         for (size_t at = 0; at < bytes.size(); at += 7) // odd pieces split units and pairs
             pieces.push_back(bytes.substr(at, 7));
-        const std::vector<FleetRow> rows = fleet(pieces);
+        const std::vector<FleetRow> rows = fleetOf(pieces);
         ASSERT_EQ(rows.size(), 2u) << bytes.size();
         EXPECT_EQ(rows[0].last.application, "Lager");
         EXPECT_EQ(rows[0].last.result, RunResult::CopyFailed);
         EXPECT_EQ(rows[1].last.time, "2026-12-08 10:00:00");
-        EXPECT_EQ(FleetExitCode({rows, {}}), 1);
+        EXPECT_EQ(FleetExitCode({rows, {}, {}}), 1);
     }
-    const std::vector<FleetRow> later = fleet({log, wider});
+    const std::vector<FleetRow> later = fleetOf({log, wider});
     ASSERT_EQ(later.size(), 2u);
     EXPECT_EQ(later[0].last.result, RunResult::Started);
     EXPECT_EQ(later[0].last.bytes, 0);
-    EXPECT_EQ(fleet({log + line("", RunResult::FaultyConfiguration, "2026-12-08 12:00:00")}).size(),
-              3u);
+    EXPECT_EQ(
+        fleetOf({log + line("", RunResult::FaultyConfiguration, "2026-12-08 12:00:00")}).size(),
+        3u);
 
     const std::string table =
-        FleetTable({later, {"a.log", "b.log", "c.log", "d.log", "e.log", "f.log"}}, "C:\\Logs");
+        FleetTable({later, {}, {"a.log", "b.log", "c.log", "d.log", "e.log", "f.log"}}, "C:\\Logs");
     EXPECT_EQ(table.substr(0, table.find("\r\n")),
               "Protokolle in C:\\Logs: 1 Arbeitsplatz, 0 mit Fehler im letzten Lauf; 6 Dateien "
               "ohne eine Zeile eines Laufs \u00FCbergangen: a.log, b.log, c.log, d.log, e.log "
@@ -167,7 +178,7 @@ TEST(RunLog, HostileBytesLeaveTheTableWellFormedWithoutControlsAndCut) {
     hostile.last.user = "A" + std::string(5000, '\x80');
     hostile.last.application = "\x1B]0;owned\x07\x1B[2J\xC2\x9B"
                                "31m";
-    const std::string table = FleetTable({{hostile}, {}}, "C:\\Logs");
+    const std::string table = FleetTable({{hostile}, {}, {}}, "C:\\Logs");
     EXPECT_TRUE(wellFormedUtf8(table) == table); // not printed: 15 KB of it before the fix
     for (size_t at = 0; at < table.size();) {
         const char32_t c = nextCodePoint(table, at);

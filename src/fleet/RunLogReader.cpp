@@ -1,11 +1,11 @@
-#include "check/RunLogReader.h"
+#include "fleet/RunLogReader.h"
 
 #include "base/Utf8.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 namespace {
 
 constexpr size_t kLongestLine = 64 * 1024;
@@ -116,4 +116,4 @@ void RunLogReader::endLine() {
     overlong_ = false;
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 struct Segment {
     double x, width;
@@ -24,4 +24,4 @@ struct Point {
 std::vector<Point> CurvePoints(const std::vector<double>& shares, double width, double height,
                                double margin);
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -2,7 +2,7 @@
 // The fleet table: what the run logs of many workstations say, one row per
 // workstation and application, failures first. Damaged lines and foreign
 // files are passed over, and the files passed over are counted.
-#include "check/RunLogReader.h"
+#include "fleet/RunLogReader.h"
 #include "prepare/RunLog.h"
 
 #include <cstdint>
@@ -13,12 +13,19 @@
 #include <string_view>
 #include <vector>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 struct FleetRow {
     RunRecord last; // the last run of this application on this workstation
     int64_t failures = 0;
     std::string file; // the log it comes from: one per workstation and user
+};
+
+// Who published which version when: vorlundpublish's lines, which are no
+// workstation's runs.
+struct PublishLine {
+    RunRecord run;
+    std::string file;
 };
 
 // One log file, fed piece by piece, holding no more than one line.
@@ -38,14 +45,16 @@ class FleetLog {
     // The rows in the order their applications first appear; none when the
     // file held no run line at all. A run without an application (a faulty
     // configuration, a selection left) stands only while no later run of an
-    // application followed it.
+    // application followed it. Publishes are no rows: they come apart.
     std::vector<FleetRow> Finish(const std::string& file = "");
+    std::vector<PublishLine> Publishes(const std::string& file = "") const;
 
   private:
     void run(const RunRecord& record);
     std::function<void(const RunRecord&)> each_;
     RunLogReader reader_;
     std::vector<FleetRow> rows_;
+    std::vector<RunRecord> publishes_;
     std::map<std::string, size_t> byApplication_;
     std::optional<FleetRow> withoutApplication_;
     bool superseded_ = false; // a run of an application came after it
@@ -53,6 +62,7 @@ class FleetLog {
 
 struct Fleet {
     std::vector<FleetRow> rows;
+    std::vector<PublishLine> publishes;  // in the order of the files, each in time
     std::vector<std::string> passedOver; // files without a single run line
 };
 
@@ -76,4 +86,4 @@ std::string FleetTable(const Fleet& fleet, const std::string& folder);
 // 1 when the last run of any application on any workstation failed, else 0.
 int FleetExitCode(const Fleet& fleet);
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -1,8 +1,8 @@
-#include "check/CellText.h"
+#include "fleet/CellText.h"
 
 #include "base/Utf8.h"
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 namespace {
 
 bool isControl(char32_t c) {
@@ -28,4 +28,4 @@ std::string CellText(std::string_view text, size_t characters) {
     return out;
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

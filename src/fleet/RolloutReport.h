@@ -2,17 +2,17 @@
 // The rollout at a glance: a page to look at and a file to sort in a
 // spreadsheet, made from what the run logs of a folder say. Every text from
 // a log is cleaned and escaped where it is written (PageWriter, CsvWriter).
-#include "check/Fleet.h"
-#include "check/Rollout.h"
+#include "fleet/Fleet.h"
+#include "fleet/Rollout.h"
 
 #include <optional>
 #include <string>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 // Where a workstation stands with an application: the version it has after
 // its last run beside the newest the logs know; behind it, or without any,
-// it is stale. The publishing PC's own line is no workstation's.
+// it is stale.
 struct StationStand {
     std::optional<int32_t> version, newest;
     bool behind = false;
@@ -30,4 +30,4 @@ std::string RolloutPage(const Fleet& fleet, const Rollout& rollout, const std::s
 // detail, bytes and milliseconds of the last copy.
 std::string RolloutSpreadsheet(const Fleet& fleet, const Rollout& rollout);
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -5,10 +5,10 @@
 
 #include <string>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 // ERROR_SUCCESS, or why the file could not be written; nothing is left
 // beside it then.
 DWORD WriteReplacing(const std::string& path, const std::string& bytes);
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

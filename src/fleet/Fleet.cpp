@@ -1,14 +1,14 @@
-#include "check/Fleet.h"
+#include "fleet/Fleet.h"
 
 #include "base/Utf8.h"
-#include "check/CellText.h"
+#include "fleet/CellText.h"
 
 #include <algorithm>
 #include <array>
 #include <set>
 #include <tuple>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 namespace {
 
 constexpr size_t kColumns = 7;
@@ -40,6 +40,18 @@ std::string tableLine(const Cells& row, const std::array<size_t, kColumns>& widt
     return line + "\r\n";
 }
 
+// The rows in columns as wide as their widest cell.
+std::string aligned(const std::vector<Cells>& table) {
+    std::array<size_t, kColumns> widths{};
+    for (const Cells& row : table)
+        for (size_t i = 0; i < kColumns; ++i)
+            widths[i] = std::max(widths[i], utf8Length(row[i]));
+    std::string out;
+    for (const Cells& row : table)
+        out += tableLine(row, widths);
+    return out;
+}
+
 bool failed(const FleetRow& r) {
     return IsFailure(r.last.result);
 }
@@ -47,6 +59,10 @@ bool failed(const FleetRow& r) {
 } // namespace
 
 void FleetLog::run(const RunRecord& record) {
+    if (record.result == RunResult::Published) {
+        publishes_.push_back(record);
+        return;
+    }
     FleetRow* row = nullptr;
     if (record.application.empty()) {
         if (!withoutApplication_)
@@ -72,6 +88,13 @@ std::vector<FleetRow> FleetLog::Finish(const std::string& file) {
     for (FleetRow& row : rows)
         row.file = file;
     return rows;
+}
+
+std::vector<PublishLine> FleetLog::Publishes(const std::string& file) const {
+    std::vector<PublishLine> lines;
+    for (const RunRecord& run : publishes_)
+        lines.push_back({run, file});
+    return lines;
 }
 
 namespace {
@@ -139,13 +162,15 @@ std::string FleetTable(const Fleet& fleet, const std::string& folder) {
     std::vector<Cells> table{title};
     for (const FleetRow& r : rows)
         table.push_back(cells(r));
-    std::array<size_t, kColumns> widths{};
-    for (const Cells& row : table)
-        for (size_t i = 0; i < kColumns; ++i)
-            widths[i] = std::max(widths[i], utf8Length(row[i]));
-    out += "\r\n";
-    for (const Cells& row : table)
-        out += tableLine(row, widths);
+    out += "\r\n" + aligned(table);
+    if (!fleet.publishes.empty()) {
+        std::vector<Cells> publishes{
+            {"Ver\u00F6ffentlicht", "Computer", "Benutzer", "Anwendung", "Version", "", ""}};
+        for (const PublishLine& p : fleet.publishes)
+            publishes.push_back({shown(p.run.time), shown(p.run.computer), shown(p.run.user),
+                                 shown(p.run.application), VersionText(p.run.configured), "", ""});
+        out += "\r\n" + aligned(publishes);
+    }
     return out;
 }
 
@@ -153,4 +178,4 @@ int FleetExitCode(const Fleet& fleet) {
     return std::any_of(fleet.rows.begin(), fleet.rows.end(), failed) ? 1 : 0;
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -1,8 +1,8 @@
-#include "check/Rollout.h"
+#include "fleet/Rollout.h"
 
 #include <algorithm>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 namespace {
 
 // The version a workstation has after a run: what an install put there,
@@ -181,4 +181,4 @@ std::string Rollout::LastSeen(const std::string& file) const {
     return at == lastSeen_.end() ? std::string() : at->second;
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 class PageWriter {
   public:
@@ -30,4 +30,4 @@ class PageWriter {
 // The text as a page shows it: & < > " ' escaped, after CleanText.
 std::string HtmlText(std::string_view text);
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -4,7 +4,7 @@
 // how many workstations had it; per workstation and application its last
 // copy. Fed one run line at a time; memory grows with the workstations and
 // the days, not with the lines.
-#include "check/Fleet.h"
+#include "fleet/Fleet.h"
 
 #include <array>
 #include <cstdint>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 class Rollout {
   public:
@@ -80,4 +80,4 @@ bool IsLogTime(std::string_view time);
 // Days from 1970-01-01 to the date of a log time.
 int64_t DayNumber(std::string_view time);
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -1,8 +1,8 @@
-#include "check/ChartGeometry.h"
+#include "fleet/ChartGeometry.h"
 
 #include <algorithm>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 std::array<Segment, 3> VersionBar(const std::array<size_t, 3>& counts, double width) {
     const double total = static_cast<double>(counts[0] + counts[1] + counts[2]);
@@ -31,4 +31,4 @@ std::vector<Point> CurvePoints(const std::vector<double>& shares, double width, 
     return points;
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

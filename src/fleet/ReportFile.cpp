@@ -1,9 +1,9 @@
-#include "check/ReportFile.h"
+#include "fleet/ReportFile.h"
 
 #include "prepare/InstallSystem.h"
 #include "win/Unicode.h"
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 DWORD WriteReplacing(const std::string& path, const std::string& bytes) {
     InstallSystem& system = InstallSystem::Real();
@@ -18,4 +18,4 @@ DWORD WriteReplacing(const std::string& path, const std::string& bytes) {
     return done.error;
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 class RunLogReader {
   public:
@@ -37,4 +37,4 @@ class RunLogReader {
     bool overlong_ = false; // the current line is past any sane length
 };
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

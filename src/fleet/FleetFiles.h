@@ -1,12 +1,12 @@
 #pragma once
 // Reading a folder of run logs for the fleet table.
-#include "check/Fleet.h"
+#include "fleet/Fleet.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 // The rows of every *.log file, and the names of those that hold no run
 // line; false when the folder cannot be read at all.
@@ -14,4 +14,4 @@ namespace vorlund::check {
 bool ReadFleet(const std::string& folder, Fleet& fleet,
                const std::function<void(const std::string& file, const RunRecord& run)>& each = {});
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -1,8 +1,8 @@
-#include "check/CsvWriter.h"
+#include "fleet/CsvWriter.h"
 
-#include "check/CellText.h"
+#include "fleet/CellText.h"
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 std::string CsvCell(std::string_view text) {
     const bool formula = !text.empty() && (text[0] == '=' || text[0] == '+' || text[0] == '-' ||
@@ -44,4 +44,4 @@ CsvWriter& CsvWriter::EndRow() {
     return *this;
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -1,15 +1,15 @@
-#include "check/RolloutReport.h"
+#include "fleet/RolloutReport.h"
 
-#include "check/ChartGeometry.h"
-#include "check/CsvWriter.h"
-#include "check/PageWriter.h"
+#include "fleet/ChartGeometry.h"
+#include "fleet/CsvWriter.h"
+#include "fleet/PageWriter.h"
 
 #include <algorithm>
 #include <initializer_list>
 #include <set>
 #include <string_view>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 namespace {
 
 constexpr double kChartWidth = 640, kCurveHeight = 170, kMargin = 24;
@@ -203,6 +203,20 @@ void unseen(PageWriter& page, const std::vector<FleetRow>& rows, const Rollout& 
     page.Markup("</table>\n");
 }
 
+// Who published which version when, apart from the workstations.
+void publishes(PageWriter& page, const Fleet& fleet) {
+    page.Markup("<h2>Ver\u00F6ffentlichungen</h2>\n<table id=\"veroeffentlichungen\">\n<tr><th>"
+                "Zeit</th><th>Computer</th><th>Benutzer</th><th>Anwendung</th><th>Version</th>"
+                "<th>Detail</th></tr>\n");
+    for (const PublishLine& p : fleet.publishes) {
+        page.Markup("<tr>");
+        cells(page, {p.run.time, p.run.computer, p.run.user, p.run.application,
+                     VersionText(p.run.configured), p.run.detail});
+        page.Markup("</tr>\n");
+    }
+    page.Markup("</table>\n");
+}
+
 void everyStation(PageWriter& page, const std::vector<FleetRow>& rows, const Rollout& rollout) {
     page.Markup("<h2>Alle Arbeitspl\u00E4tze</h2>\n<table id=\"alle\">\n<tr><th>Computer</th><th>"
                 "Benutzer</th><th>Letzter Lauf</th><th>Anwendung</th><th>Version</th><th>"
@@ -228,10 +242,6 @@ void everyStation(PageWriter& page, const std::vector<FleetRow>& rows, const Rol
 StationStand StandOf(const FleetRow& row, const Rollout& rollout) {
     StationStand s;
     s.newest = rollout.Newest(row.last.application);
-    if (row.last.result == RunResult::Published) {
-        s.text = "ver\u00F6ffentlicht hier"; // the administrator's PC, no workstation
-        return s;
-    }
     s.version = rollout.VersionAfterLastRun(row.file, row.last.application);
     s.behind = !s.version || (s.newest && *s.version < *s.newest);
     s.text = !s.version ? "veraltet (ohne Version)" : s.behind ? "veraltet" : "aktuell";
@@ -252,6 +262,7 @@ std::string RolloutPage(const Fleet& fleet, const Rollout& rollout, const std::s
     failing(page, rows);
     slowest(page, rows, rollout);
     unseen(page, rows, rollout, now);
+    publishes(page, fleet);
     everyStation(page, rows, rollout);
     page.Markup("</body>\n</html>\n");
     return page.Page();
@@ -280,4 +291,4 @@ std::string RolloutSpreadsheet(const Fleet& fleet, const Rollout& rollout) {
     return csv.File();
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 // Well-formed UTF-8 (each ill-formed part becomes U+FFFD, as the
 // configuration's decoder does), then every C0 and C1 control and DEL
@@ -19,4 +19,4 @@ std::string CleanText(std::string_view text);
 // `characters` - 1 of them and ends in "…". A cut never splits a character.
 std::string CellText(std::string_view text, size_t characters);
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

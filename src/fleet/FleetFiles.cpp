@@ -1,4 +1,4 @@
-#include "check/FleetFiles.h"
+#include "fleet/FleetFiles.h"
 
 #include "win/Handles.h"
 #include "win/Paths.h"
@@ -6,27 +6,31 @@
 
 #include <memory>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 namespace {
 
 constexpr DWORD kBlock = 1 << 20;
 
 // Read while the launcher may be appending to it; a log of any size is read
 // one block at a time.
-std::vector<FleetRow>
-readLog(const std::wstring& path, const std::string& name, char* block,
-        const std::function<void(const std::string& file, const RunRecord& run)>& each) {
+bool readLog(const std::wstring& path, const std::string& name, char* block,
+             const std::function<void(const std::string& file, const RunRecord& run)>& each,
+             Fleet& fleet) {
     win::File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        return {};
+        return false;
     FleetLog log(
         each ? std::function<void(const RunRecord&)>([&](const RunRecord& run) { each(name, run); })
              : std::function<void(const RunRecord&)>());
     DWORD n = 0;
     while (ReadFile(file.get(), block, kBlock, &n, nullptr) && n > 0)
         log.Feed(std::string_view(block, n));
-    return log.Finish(name);
+    const std::vector<FleetRow> rows = log.Finish(name);
+    const std::vector<PublishLine> publishes = log.Publishes(name);
+    fleet.rows.insert(fleet.rows.end(), rows.begin(), rows.end());
+    fleet.publishes.insert(fleet.publishes.end(), publishes.begin(), publishes.end());
+    return !rows.empty() || !publishes.empty();
 }
 
 } // namespace
@@ -47,12 +51,10 @@ bool ReadFleet(const std::string& folder, Fleet& fleet,
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         const std::string name = win::Narrow(data.cFileName);
-        std::vector<FleetRow> rows = readLog(wideDir + data.cFileName, name, block.get(), each);
-        if (rows.empty())
+        if (!readLog(wideDir + data.cFileName, name, block.get(), each, fleet))
             fleet.passedOver.push_back(name);
-        fleet.rows.insert(fleet.rows.end(), rows.begin(), rows.end());
     } while (FindNextFileW(search.get(), &data));
     return true;
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

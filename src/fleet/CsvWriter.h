@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 class CsvWriter {
   public:
@@ -29,4 +29,4 @@ class CsvWriter {
 // One text cell as it is written.
 std::string CsvCell(std::string_view text);
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet

@@ -1,11 +1,11 @@
-#include "check/PageWriter.h"
+#include "fleet/PageWriter.h"
 
-#include "check/CellText.h"
+#include "fleet/CellText.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace vorlund::check {
+namespace vorlund::fleet {
 
 std::string HtmlText(std::string_view text) {
     std::string out;
@@ -50,4 +50,4 @@ PageWriter& PageWriter::Coordinate(double value) {
     return *this;
 }
 
-} // namespace vorlund::check
+} // namespace vorlund::fleet
