@@ -37,6 +37,11 @@ Opened PublishSystem::Lock(const std::string& path) {
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE));
 }
 
+bool PublishSystem::IsReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(win::Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 uint64_t PublishSystem::Now() {
     return GetTickCount64();
 }

@@ -36,6 +36,9 @@ class PublishSystem : public InstallSystem {
     // Held while one publish works on an INI; refused with
     // ERROR_SHARING_VIOLATION while another holds it. Goes when closed.
     virtual Opened Lock(const std::string& path);
+    // Whether the file carries the read-only attribute, which a replace
+    // and a delete would be refused for.
+    virtual bool IsReadOnly(const std::string& path);
     // Milliseconds of a clock that only goes forward: patience is counted
     // by it, so that slow attempts over a network count as the time they take.
     virtual uint64_t Now();
