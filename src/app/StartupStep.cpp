@@ -37,7 +37,7 @@ void TForm1::runStartupStep(RunState& run) {
     const std::string exe = win::ModuleFileName();
     run.programDir = programDirectory(exe);
     run.configPath = configFilePath(exe);
-    run.config = std::make_unique<IniFile>(run.configPath);
+    run.config = std::make_unique<IniFile>(run.configPath, kMissingConfigurationPatience);
     run.config->ReadSections(run.sections);
     run.logDir = run.config->ReadString("SETUP", "logdir", ""); // before anything can fail
     run.driverPath = DetermineDriverPath(*run.registry);

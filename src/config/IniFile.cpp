@@ -11,13 +11,12 @@ namespace {
 
 // A configuration put back by hand, or restored after a refused replace,
 // is missing for a moment: it is looked for again before it counts as
-// missing, longer than Windows' SMB client remembers a name it did not find.
-// One held without sharing reads as missing at once.
-std::optional<std::string> readAppearing(const std::string& path) {
-    constexpr DWORD kLookAgain = 100, kPatience = 6000;
+// missing. One held without sharing reads as missing at once.
+std::optional<std::string> readAppearing(const std::string& path, unsigned patience) {
+    constexpr DWORD kLookAgain = 100;
     for (DWORD waited = 0;; waited += kLookAgain) {
         std::optional<std::string> bytes = win::ReadWholeFile(path);
-        if (bytes || win::IsFile(path) || win::IsDirectory(path) || waited >= kPatience)
+        if (bytes || win::IsFile(path) || win::IsDirectory(path) || waited >= patience)
             return bytes;
         Sleep(kLookAgain);
     }
@@ -27,7 +26,7 @@ std::optional<std::string> readAppearing(const std::string& path) {
 
 const IniFile::Loaded& IniFile::loaded() const {
     if (!loaded_) // a file that is missing or held without sharing reads as empty
-        loaded_.emplace(Load(readAppearing(path_).value_or(""), win::DecodeCodePage));
+        loaded_.emplace(Load(readAppearing(path_, patience_).value_or(""), win::DecodeCodePage));
     return *loaded_;
 }
 

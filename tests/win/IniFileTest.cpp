@@ -102,7 +102,7 @@ TEST_F(IniFileTest, AFileMissingForAMomentIsReadOnceItIsBack) {
         Sleep(300);
         write("[A]\r\nk=v\r\n");
     });
-    EXPECT_EQ(IniFile(path).ReadString("A", "k", "d"), "v");
+    EXPECT_EQ(IniFile(path, kMissingConfigurationPatience).ReadString("A", "k", "d"), "v");
     putBack.join();
 }
 
