@@ -30,7 +30,7 @@ std::string fromUtf16(std::string_view bytes, bool bigEndian) {
 
 int32_t requestedCodePage(std::string_view bytes) {
     const std::string value =
-        ProfileText(bytes).Value("SETUP", "codepage", "", ProfileText::kUnlimited);
+        ProfileText(bytes, "SETUP").Value("SETUP", "codepage", "", ProfileText::kUnlimited);
     return readIntOrDefault(value, 0);
 }
 

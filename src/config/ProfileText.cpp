@@ -52,6 +52,15 @@ std::string FoldedProfileName(std::string_view name) {
 }
 
 ProfileText::ProfileText(std::string_view text) {
+    parse(text);
+}
+
+ProfileText::ProfileText(std::string_view text, std::string_view only)
+    : only_(FoldedProfileName(only)) {
+    parse(text);
+}
+
+void ProfileText::parse(std::string_view text) {
     std::string_view rest = text;
     size_t number = 1;
     while (!rest.empty()) {
@@ -66,6 +75,11 @@ ProfileText::ProfileText(std::string_view text) {
             ++number;
         }
     }
+    for (size_t i = 0; i < sections_.size(); ++i) {
+        const size_t end = i + 1 < sections_.size() ? sections_[i + 1].firstKey : keys_.size();
+        sections_[i].keys =
+            std::span<const Key>(keys_).subspan(sections_[i].firstKey, end - sections_[i].firstKey);
+    }
 }
 
 void ProfileText::parseLine(std::string_view line, size_t number) {
@@ -75,13 +89,15 @@ void ProfileText::parseLine(std::string_view line, size_t number) {
     const size_t close = line.rfind(']');
     if (line.front() == '[' && close != std::string_view::npos) {
         const std::string_view name = upToZero(trimmed(line.substr(1, close - 1)));
-        sections_.push_back({std::string(name), FoldedProfileName(name), {}, number});
+        sections_.push_back({std::string(name), FoldedProfileName(name), {}, number, keys_.size()});
         if (!name.empty())
             firstSection_.emplace(sections_.back().folded, sections_.size() - 1);
         return;
     }
     if (sections_.empty())
         return; // keys before the first section belong to no name we look up
+    if (!only_.empty() && sections_.back().folded != only_)
+        return;
     Key key;
     key.line = number;
     const size_t equals = line.find('=');
@@ -92,7 +108,7 @@ void ProfileText::parseLine(std::string_view line, size_t number) {
         key.hasValue = true;
     }
     if (!key.name.empty())
-        sections_.back().keys.push_back(std::move(key));
+        keys_.push_back(std::move(key));
 }
 
 const ProfileText::Key* ProfileText::find(std::string_view section, std::string_view key) const {

@@ -6,6 +6,7 @@
 // (`DecodeProfile`); the structure is ASCII, so raw bytes of any ANSI code
 // page parse the same way.
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -23,6 +24,14 @@ class ProfileText {
     static constexpr size_t kUnlimited = static_cast<size_t>(-1);
 
     explicit ProfileText(std::string_view text);
+    // The same, keeping the keys of the sections named `only` alone: what a
+    // look at one section needs of a large file.
+    ProfileText(std::string_view text, std::string_view only);
+    // Its sections look at its keys where they lie: moved, never copied.
+    ProfileText(ProfileText&&) = default;
+    ProfileText& operator=(ProfileText&&) = default;
+    ProfileText(const ProfileText&) = delete;
+    ProfileText& operator=(const ProfileText&) = delete;
 
     // The value as it would arrive in a buffer of `buffer` characters (at most
     // buffer - 1 of them); the fallback when the section or the key is absent
@@ -46,15 +55,21 @@ class ProfileText {
     struct Section {
         std::string name; // as written
         std::string folded;
-        std::vector<Key> keys;
+        std::span<const Key> keys; // in file order
         size_t line = 0;
+        size_t firstKey = 0; // where its keys begin among all of them
     };
     const std::vector<Section>& Sections() const { return sections_; }
 
   private:
+    void parse(std::string_view text);
     void parseLine(std::string_view line, size_t number);
     const Key* find(std::string_view section, std::string_view key) const;
 
+    // All keys in file order, each section's together: one allocation grows
+    // for them all, not one per section (Wine's heap slows down with many).
+    std::vector<Key> keys_;
+    std::string only_; // folded; empty: every section's keys
     std::vector<Section> sections_;
     // The first section of each folded name: a lookup costs the same
     // whatever the number of sections.

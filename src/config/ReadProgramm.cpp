@@ -22,13 +22,15 @@ void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std:
     programs.SetField("mdbpath", mdbpath);
     programs.SetField("tmpdir", config.ReadString(section, "tmpdir", ""));
     programs.SetField("displayname", config.ReadString(section, "displayname", ""));
-    programs.SetField("odbcname", config.ReadString(section, "odbcname", ""));
-    programs.SetField("odbcpath", config.ReadString(section, "odbcpath", ""));
+    const std::string odbcName = config.ReadString(section, "odbcname", kAbsent);
+    const std::string odbcPath = config.ReadString(section, "odbcpath", kAbsent);
+    programs.SetField("odbcname", odbcName == kAbsent ? "" : odbcName);
+    programs.SetField("odbcpath", odbcPath == kAbsent ? "" : odbcPath);
     // A front-end without a data source names none of its keys: it keeps
     // them all empty, and nothing is registered.
-    const bool odbc = std::any_of(kDataSourceKeys.begin(), kDataSourceKeys.end(), [&](auto key) {
-        return config.ReadString(section, std::string(key), kAbsent) != kAbsent;
-    });
+    const bool odbc = odbcName != kAbsent || odbcPath != kAbsent ||
+                      config.ReadString(section, "odbccharacterset", kAbsent) != kAbsent ||
+                      config.ReadString(section, "odbcrole", kAbsent) != kAbsent;
     programs.SetField("odbcCharacterset",
                       odbc ? config.ReadString(section, "odbccharacterset", "ISO8859_1") : "");
     programs.SetField("odbcRole", odbc ? config.ReadString(section, "odbcrole", "3") : "");
