@@ -3,6 +3,18 @@
 #include <string>
 
 namespace vorlund {
+
+std::optional<int64_t> parseCount(std::string_view text) {
+    if (text.empty() || text.size() > 18)
+        return std::nullopt;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
 namespace {
 
 int hexDigit(char c) {

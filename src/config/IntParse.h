@@ -13,6 +13,10 @@ std::optional<int32_t> parseInt32(std::string_view text);
 // Decimal only: an optional sign and digits, nothing else.
 std::optional<int32_t> parseDecimal32(std::string_view text);
 
+// A count or size: decimal digits only, up to 18 of them (an int64_t holds
+// them all); a file may pass 2 GiB.
+std::optional<int64_t> parseCount(std::string_view text);
+
 // The configuration reader's rule: "0x"/"0X" at the start of a text longer
 // than two characters reads as "$", then parseInt32; nothing when it fails.
 std::optional<int32_t> readInt(std::string_view text);

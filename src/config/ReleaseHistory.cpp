@@ -35,8 +35,8 @@ std::optional<Release> parseLine(std::string_view line) {
     if (f.size() != 5)
         return std::nullopt;
     const std::optional<int32_t> version = parseDecimal32(f[0]);
-    const std::optional<int32_t> size = parseDecimal32(f[1]);
-    if (!version || !size || *size < 0 || !isSha256(f[2]))
+    const std::optional<int64_t> size = parseCount(f[1]);
+    if (!version || !size || !isSha256(f[2]))
         return std::nullopt;
     Release r{*version, *size, std::string(f[2]), std::string(f[3]), std::nullopt};
     if (!f[4].empty()) {
@@ -91,6 +91,13 @@ std::optional<Release> FindRelease(const std::vector<Release>& history, int32_t 
     return std::nullopt;
 }
 
+std::optional<int32_t> HighestVersion(const std::vector<Release>& history) {
+    std::optional<int32_t> highest;
+    for (const Release& r : history)
+        highest = std::max(highest.value_or(r.version), r.version);
+    return highest;
+}
+
 std::optional<Release> ReleaseWithBytes(const std::vector<Release>& history,
                                         std::string_view sha256) {
     for (auto r = history.rbegin(); r != history.rend(); ++r)
@@ -112,7 +119,7 @@ std::optional<Release> ReleaseBefore(const std::vector<Release>& history,
         const auto it = std::find_if(history.begin(), history.begin() + static_cast<long>(pos),
                                      [&](const Release& r) { return r.version == restored; });
         if (it == history.begin() + static_cast<long>(pos))
-            break;
+            return std::nullopt; // older than anything the record still knows
         pos = static_cast<size_t>(it - history.begin());
     }
     for (size_t i = pos; i-- > 0;)

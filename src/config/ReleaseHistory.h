@@ -3,6 +3,7 @@
 // <mdbname>.versionen, one line each, oldest first, each release's bytes as
 // <mdbname>.v<version>: a rollback goes to the release before by this
 // record, never by which file happens to lie where.
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,6 +11,10 @@
 #include <vector>
 
 namespace vorlund {
+
+// A rollback to a release from before the record (<mdbname>.vorher, when
+// the record began after it): nothing lies before it by the record.
+inline constexpr int32_t kBeforeTheRecord = INT32_MIN;
 
 struct Release {
     int32_t version = 0;
@@ -35,10 +40,11 @@ std::vector<Release> WithRelease(std::vector<Release> history, const Release& ad
 // The release a rollback goes to from the one whose bytes are `current`:
 // the one published before it, and before a rollback the one before the
 // release it restored, so that two rollbacks never toggle back. Nothing
-// when the record knows none.
+// when the record knows none, also when the restored release has left it.
 std::optional<Release> ReleaseBefore(const std::vector<Release>& history,
                                      std::string_view currentSha256);
 std::optional<Release> FindRelease(const std::vector<Release>& history, int32_t version);
+std::optional<int32_t> HighestVersion(const std::vector<Release>& history);
 // The newest release with these bytes.
 std::optional<Release> ReleaseWithBytes(const std::vector<Release>& history,
                                         std::string_view sha256);

@@ -154,8 +154,8 @@ std::optional<InstalledProof> ParseMarkerProof(std::string_view text) {
     if (lines.size() != 3 || !lines[1].starts_with("sha256=") || !IsSha256(lines[1].substr(7)) ||
         !lines[2].starts_with("groesse="))
         return std::nullopt;
-    const std::optional<int32_t> size = parseDecimal32(lines[2].substr(8));
-    if (!size || *size < 0)
+    const std::optional<int64_t> size = parseCount(lines[2].substr(8));
+    if (!size)
         return std::nullopt;
     return InstalledProof{std::string(lines[1].substr(7)), *size};
 }

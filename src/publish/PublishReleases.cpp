@@ -18,8 +18,7 @@ void Publisher::recordRelease(const Road& road) {
     if (road.request.kind == PublishRequest::Back) {
         const std::optional<Release> restored =
             road.target ? road.target : ReleaseWithBytes(road.entry.history, road.sha256);
-        if (restored)
-            added.restores = restored->version;
+        added.restores = restored ? restored->version : kBeforeTheRecord;
     }
     writeRecord(road.entry, added);
 }
@@ -35,6 +34,10 @@ bool Publisher::writeRecord(const Entry& entry, const Release& added) {
     Status written = system_.WriteNew(temp, FormatReleaseHistory(history));
     if (written.ok())
         written = system_.IsFile(path) ? system_.Replace(path, temp, "") : system_.Move(temp, path);
+    // A refused replace without a backup name may have taken the old record
+    // away: the new one takes its name.
+    if (!written.ok() && !system_.IsFile(path))
+        written = system_.Move(temp, path);
     if (!written.ok()) {
         say_("WARNUNG: die Liste der Versionen " + path + " l\u00E4sst sich nicht schreiben (" +
              win::SystemText(written.error) + ").");

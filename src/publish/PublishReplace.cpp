@@ -114,6 +114,13 @@ std::optional<Publisher::Refusal> Publisher::replaceUnpublished(Road& road) {
                        "Arbeitspl\u00E4tze lesen gerade die zentrale Kopie", true);
     if (replaced.error == ERROR_SUCCESS)
         return std::nullopt;
+    // A refused replace without a backup name may have taken the old one
+    // away, which nobody published: the new copy takes its name.
+    if (!system_.IsFile(road.entry.central) && RetryWhileLocked(host_, system_, [&] {
+                                                   return system_.Move(road.partial,
+                                                                       road.entry.central);
+                                               }) == ERROR_SUCCESS)
+        return std::nullopt;
     if (replaced.error == ERROR_CANCELLED)
         return Refusal{kRefused, kStopped};
     return Refusal{kRefused,

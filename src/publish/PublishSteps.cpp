@@ -218,8 +218,9 @@ std::optional<Publisher::Refusal> Publisher::keepRelease(Road& road) {
             entry.published.sha256 ? entry.published.sha256 : system_.HashOf(entry.central);
         const std::optional<int64_t> size = system_.FileSize(entry.central);
         const std::string file = ReleaseFilePath(entry.central, entry.version);
-        const Status copied =
-            sha && size ? system_.Copy(entry.central, file) : Status{ERROR_READ_FAULT};
+        Status copied = sha && size ? system_.Copy(entry.central, file) : Status{ERROR_READ_FAULT};
+        if (copied.ok() && system_.HashOf(file) != sha)
+            copied = Status{ERROR_CRC}; // read back other than the central copy
         if (!copied.ok()) {
             system_.Remove(file);
             return Refusal{kRefused, "Neben der zentralen Kopie kann nicht geschrieben werden (" +
@@ -228,7 +229,12 @@ std::optional<Publisher::Refusal> Publisher::keepRelease(Road& road) {
         road.seeded = file;
         entry.history.push_back({entry.version, *size, *sha, "", std::nullopt});
     }
-    if (const Status copied = system_.Copy(road.partial, road.releaseFile); !copied.ok())
+    Status copied = system_.Copy(road.partial, road.releaseFile);
+    // It may be the last copy of this release one day: read back as the
+    // partial copy was.
+    if (copied.ok() && system_.HashOf(road.releaseFile) != road.sha256)
+        copied = Status{ERROR_CRC};
+    if (!copied.ok())
         return Refusal{kRefused, "Neben der zentralen Kopie kann nicht geschrieben werden (" +
                                      road.releaseFile + "): " + win::SystemText(copied.error)};
     return std::nullopt;

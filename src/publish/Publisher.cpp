@@ -5,6 +5,8 @@
 #include "prepare/RunLogFile.h"
 #include "publish/PublishRoad.h"
 
+#include <algorithm>
+
 namespace vorlund::publish {
 
 using texts::quoted;
@@ -42,22 +44,26 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
         return refuse(*r);
     if (std::optional<Refusal> r = oneServer(request, road.entry))
         return refuse(*r);
+    road.entry.history =
+        ParseReleaseHistory(system_.ReadAll(ReleaseHistoryPath(road.entry.central)).value_or(""));
+    // Numbers only grow, past any the record gave out: an INI put back to
+    // an older text must not hand a version out twice.
     const int32_t now = road.entry.version;
-    if (request.version && *request.version <= now)
-        return refuse({kFaultyCall, "/version " + std::to_string(*request.version) +
-                                        " ist nicht h\u00F6her als die jetzige Version " +
-                                        std::to_string(now) + "."});
-    if (!request.version && now == INT32_MAX)
+    const int32_t highest = std::max(now, HighestVersion(road.entry.history).value_or(now));
+    if (request.version && *request.version <= highest)
+        return refuse(
+            {kFaultyCall, "/version " + std::to_string(*request.version) +
+                              " ist nicht h\u00F6her als die bisher h\u00F6chste Version " +
+                              std::to_string(highest) + "."});
+    if (!request.version && highest == INT32_MAX)
         return refuse({kFaultyCall, "version ist schon die h\u00F6chste Zahl."});
-    road.newVersion = request.version.value_or(now + 1);
+    road.newVersion = request.version.value_or(highest + 1);
     if (system_.IsReadOnly(iniPath))
         return refuse({kRefused, "Die Konfiguration " + iniPath + " ist schreibgesch\u00FCtzt."});
     if (system_.IsReadOnly(road.entry.central))
         return refuse(
             {kRefused, "Die zentrale Kopie " + road.entry.central + " ist schreibgesch\u00FCtzt."});
     clearLeftovers(road.entry);
-    road.entry.history =
-        ParseReleaseHistory(system_.ReadAll(ReleaseHistoryPath(road.entry.central)).value_or(""));
     road.centralPublished =
         !system_.IsFile(road.entry.central) || isPublished(road.entry, road.entry.central);
     road.recordCompleted = completeRecord(road);

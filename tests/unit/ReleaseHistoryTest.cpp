@@ -22,6 +22,8 @@ TEST(ReleaseHistory, ReadsBackWhatItWroteAndPassesOverDamage) {
     const std::vector<Release> history{release(10, 'a'), release(13, 'b', 11)};
     const std::string text = FormatReleaseHistory(history);
     EXPECT_EQ(ParseReleaseHistory(text), history);
+    const Release large{14, 3000000000, sha('d'), "", std::nullopt}; // past 2 GiB
+    EXPECT_EQ(ParseReleaseHistory(FormatReleaseHistory({large})), std::vector<Release>{large});
     EXPECT_EQ(ParseReleaseHistory(text + "14;5;" + sha('c') + ";x\r\n" + // a field short
                                   "15;-1;" + sha('c') + ";x;\r\n" +      // no size
                                   "16;5;" + sha('C') + ";x;\r\n" +       // no SHA-256
@@ -62,6 +64,14 @@ TEST(ReleaseHistory, ARollbackGoesToTheReleaseBeforeByTheRecord) {
          10},
         {"a central copy the record does not know", {release(10, 'a'), release(11, 'b')}, 'x', 11},
         {"nothing before the first", {release(10, 'a')}, 'a', std::nullopt},
+        {"the restored release has left the record",
+         {release(11, 'b'), release(12, 'c'), release(13, 'a', 10)},
+         'a',
+         std::nullopt},
+        {"a rollback to the release before the record",
+         {release(12, 'c'), release(13, 'b', kBeforeTheRecord)},
+         'b',
+         std::nullopt},
         {"no record", {}, 'a', std::nullopt},
     };
     for (const auto& c : cases) {

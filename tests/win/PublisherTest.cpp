@@ -378,6 +378,8 @@ TEST_F(PublisherTest, TheNextPublishClearsWhatAPublishEndedMidwayLeft) {
     PublishRequest request;
     request.kind = PublishRequest::Publish;
     for (const auto& p : points) {
+        for (const std::string& name : InstallSystem::Real().FindFiles(share + "*"))
+            DeleteFileA((share + name).c_str()); // the record of the point before too
         WriteFileBytes(ini, iniPublished);
         WriteFileBytes(central, published);
         WriteFileBytes(vorher, kJet + "version 11");
@@ -585,6 +587,75 @@ TEST_F(PublisherTest, ARollbackGoesToTheReleaseBeforeByTheRecord) {
     EXPECT_EQ(run(PublishSystem::Real(), list), kDone);
     EXPECT_NE(said.find("  Version 17 (= Version 14), 29 Bytes"), std::string::npos) << said;
     EXPECT_NE(said.find(" \u2013 aktuell"), std::string::npos) << said;
+}
+
+// An INI put back to an older text hands out no version twice, and a first
+// rollback without a record is not followed by one back to the bad release.
+TEST_F(PublisherTest, VersionsOnlyGrowAndARollbackBeforeTheRecordIsTheLast) {
+    const std::string central = share + "lager.mdb";
+    WriteFileBytes(ini, publishedIni(share, central));
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    WriteFileBytes(source, kJet + "13");
+    ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
+    const std::string put = ReadFileBytes(ini);
+    WriteFileBytes(source, kJet + "14");
+    ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
+    WriteFileBytes(ini, put); // an editor saves the text of version 13 back
+    WriteFileBytes(source, kJet + "15");
+    said.clear();
+    ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
+    EXPECT_NE(said.find("Version 15 (vorher 13)"), std::string::npos) << said;
+    EXPECT_EQ(ReadFileBytes(share + "lager.mdb.v14"), kJet + "14"); // 14 keeps its bytes
+
+    // Without a record, /zurueck goes to .vorher once; then nothing lies before.
+    for (const std::string& name : InstallSystem::Real().FindFiles(share + "*"))
+        DeleteFileA((share + name).c_str());
+    WriteFileBytes(central, kJet + "version 12");
+    WriteFileBytes(central + ".vorher", kJet + "version 11");
+    WriteFileBytes(ini, publishedIni(share, central));
+    PublishRequest back;
+    back.kind = PublishRequest::Back;
+    ASSERT_EQ(run(PublishSystem::Real(), back), kDone) << said;
+    EXPECT_EQ(ReadFileBytes(central), kJet + "version 11");
+    said.clear();
+    EXPECT_EQ(run(PublishSystem::Real(), back), kRefused) << said;
+    EXPECT_EQ(ReadFileBytes(central), kJet + "version 11"); // not back to 12
+}
+
+// A refused replace without a backup name may take the replaced file away:
+// the record and an unpublished central copy still end up under their names.
+TEST_F(PublisherTest, AReplaceThatTookTheOldFileAwayStillPlacesTheNewOne) {
+    struct TakesAway : FailingPublish {
+        std::string name;
+        Status Replace(const std::string& replaced, const std::string& replacement,
+                       const std::string& backup) override {
+            if (replaced != name || !backup.empty())
+                return FailingPublish::Replace(replaced, replacement, backup);
+            DeleteFileA(replaced.c_str());
+            return Status{ERROR_UNABLE_TO_MOVE_REPLACEMENT};
+        }
+    };
+    const std::string central = share + "lager.mdb";
+    WriteFileBytes(ini, publishedIni(share, central));
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    WriteFileBytes(source, kJet + "13");
+    ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
+    TakesAway record;
+    record.name = central + ".versionen";
+    WriteFileBytes(source, kJet + "14");
+    ASSERT_EQ(run(record, request), kDone) << said;
+    const std::vector<Release> history = ParseReleaseHistory(ReadFileBytes(central + ".versionen"));
+    ASSERT_FALSE(history.empty()) << said;
+    EXPECT_EQ(history.back().version, 14);
+    TakesAway unpublished;
+    unpublished.name = central;
+    WriteFileBytes(central, kJet + "von Hand");
+    WriteFileBytes(source, kJet + "15");
+    said.clear();
+    ASSERT_EQ(run(unpublished, request), kDone) << said;
+    EXPECT_EQ(ReadFileBytes(central), kJet + "15");
 }
 
 // A central copy that no configuration names is no release to go back to:
