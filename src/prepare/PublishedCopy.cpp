@@ -1,27 +1,12 @@
 #include "prepare/PublishedCopy.h"
 
 #include "base/AsciiText.h"
+#include "config/IntParse.h"
 #include "prepare/Messages.h"
 
 #include <algorithm>
 
 namespace vorlund {
-namespace {
-
-std::optional<int64_t> byteCount(std::string_view text) {
-    if (text.empty() || text.size() > 18)
-        return std::nullopt;
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-} // namespace
-
 bool IsSha256(std::string_view text) {
     return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -31,7 +16,7 @@ bool IsSha256(std::string_view text) {
 PublishedCopy ReadPublished(std::string_view groesse, std::string_view pruefsumme) {
     PublishedCopy p;
     if (!groesse.empty()) {
-        p.size = byteCount(groesse);
+        p.size = parseCount(groesse);
         if (!p.size)
             p.fault = "groesse=" + texts::quoted(groesse) + " ist keine Anzahl Bytes";
     }
