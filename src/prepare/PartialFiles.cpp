@@ -78,11 +78,15 @@ std::string KeptConfigurationPath(const std::string& ini) {
     return perProcess(ini, ".alt");
 }
 
+std::vector<std::string> KeptConfigurations(InstallSystem& system, const std::string& ini) {
+    return perProcessFiles(system, ini, ".alt");
+}
+
 PublishLeftovers FindPublishLeftovers(InstallSystem& system, const std::string& ini,
                                       const std::string& central) {
-    PublishLeftovers left{
-        perProcessFiles(system, central, kSuffix), perProcessFiles(system, ini, ".neu"),
-        perProcessFiles(system, ini, ".alt"), perProcessFiles(system, VorherPath(central), ".alt")};
+    PublishLeftovers left{perProcessFiles(system, central, kSuffix),
+                          perProcessFiles(system, ini, ".neu"), KeptConfigurations(system, ini),
+                          perProcessFiles(system, VorherPath(central), ".alt")};
     for (const std::string& record : perProcessFiles(system, ReleaseHistoryPath(central), ".neu"))
         left.staged.push_back(record);
     return left;

@@ -36,6 +36,8 @@ struct PublishLeftovers {
 };
 PublishLeftovers FindPublishLeftovers(InstallSystem& system, const std::string& ini,
                                       const std::string& central);
+// The old configurations a publish kept by copy and left.
+std::vector<std::string> KeptConfigurations(InstallSystem& system, const std::string& ini);
 
 // Removes the partial file when it goes, unless it was put in place.
 class PartialFile {

@@ -14,6 +14,34 @@ ParsedArguments wrong(std::string why) {
     return {std::nullopt, std::move(why)};
 }
 
+// The names after the options: the application, and the new file of a
+// publish, the text of a lock, or the version a rollback goes to.
+ParsedArguments withPositionals(PublishRequest r, std::vector<std::string> rest) {
+    const size_t wanted =
+        r.kind == PublishRequest::Publish || r.kind == PublishRequest::Lock ? 2 : 1;
+    if (r.kind == PublishRequest::Back && rest.size() == 2) {
+        r.backTo = parseDecimal32(rest[1]);
+        if (!r.backTo)
+            return wrong("/zurueck " + rest[0] + " " + rest[1] + ": keine Versionsnummer.");
+        rest.pop_back();
+    }
+    if (rest.size() != wanted)
+        return wrong(rest.size() < wanted ? "Es fehlt eine Angabe." : "Eine Angabe zu viel.");
+    r.application = rest[0];
+    if (r.kind == PublishRequest::Publish)
+        r.source = rest[1];
+    if (r.kind == PublishRequest::Lock) {
+        r.text = rest[1];
+        if (r.text.empty())
+            return wrong("/sperren braucht einen Text f\u00FCr die Benutzer.");
+    }
+    if (r.version && r.kind != PublishRequest::Publish && r.kind != PublishRequest::Back)
+        return wrong("/version geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
+    if (!r.server.empty() && r.kind != PublishRequest::Publish && r.kind != PublishRequest::Back)
+        return wrong("/server geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
+    return {r, {}};
+}
+
 } // namespace
 
 const char* const kUsage =
@@ -86,29 +114,7 @@ ParsedArguments ParsePublishArguments(const std::vector<std::string>& args) {
         rest.push_back(a);
     }
     r.kind = command.value_or(PublishRequest::Publish);
-    const size_t wanted =
-        r.kind == PublishRequest::Publish || r.kind == PublishRequest::Lock ? 2 : 1;
-    if (r.kind == PublishRequest::Back && rest.size() == 2) {
-        r.backTo = parseDecimal32(rest[1]);
-        if (!r.backTo)
-            return wrong("/zurueck " + rest[0] + " " + rest[1] + ": keine Versionsnummer.");
-        rest.pop_back();
-    }
-    if (rest.size() != wanted)
-        return wrong(rest.size() < wanted ? "Es fehlt eine Angabe." : "Eine Angabe zu viel.");
-    r.application = rest[0];
-    if (r.kind == PublishRequest::Publish)
-        r.source = rest[1];
-    if (r.kind == PublishRequest::Lock) {
-        r.text = rest[1];
-        if (r.text.empty())
-            return wrong("/sperren braucht einen Text f\u00FCr die Benutzer.");
-    }
-    if (r.version && r.kind != PublishRequest::Publish && r.kind != PublishRequest::Back)
-        return wrong("/version geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
-    if (!r.server.empty() && r.kind != PublishRequest::Publish && r.kind != PublishRequest::Back)
-        return wrong("/server geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
-    return {r, {}};
+    return withPositionals(std::move(r), std::move(rest));
 }
 
 } // namespace vorlund::publish

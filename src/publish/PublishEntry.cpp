@@ -14,6 +14,20 @@ namespace vorlund::publish {
 
 using texts::quoted;
 
+namespace {
+
+// versionen= of the entry, else of [SETUP]; the default where neither
+// gives a positive number.
+size_t releasesKept(const ProfileReader& reader, const std::string& section) {
+    std::string kept = reader.ReadString(section, "versionen", "");
+    if (kept.empty())
+        kept = reader.ReadString("SETUP", "versionen", "");
+    const std::optional<int32_t> n = readInt(kept);
+    return n && *n > 0 ? static_cast<size_t>(*n) : kReleasesKeptByDefault;
+}
+
+} // namespace
+
 std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
                                                   const std::string& application, Entry& entry) {
     const std::optional<std::string> bytes = system_.ReadAll(iniPath);
@@ -61,11 +75,7 @@ std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
                                         "] ist keine ganze Zahl; Vorlund liest sie als 0. "
                                         "Bitte zuerst berichtigen."};
     entry.logDir = reader.ReadString("SETUP", "logdir", "");
-    std::string kept = reader.ReadString(entry.section, "versionen", "");
-    if (kept.empty())
-        kept = reader.ReadString("SETUP", "versionen", "");
-    if (const std::optional<int32_t> n = readInt(kept); n && *n > 0)
-        entry.releasesKept = static_cast<size_t>(*n);
+    entry.releasesKept = releasesKept(reader, entry.section);
     if (list.FieldAsString("mdbname").empty())
         return Refusal{kFaultyCall, "[" + entry.section + "] nennt kein mdbname."};
     const EntryPaths paths = ExpandEntryPaths(list);

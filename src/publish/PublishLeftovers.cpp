@@ -24,7 +24,7 @@ std::string joined(const std::vector<std::string>& parts) {
 void Publisher::restoreKeptConfiguration(const std::string& iniPath) {
     if (system_.IsFile(iniPath))
         return;
-    std::vector<std::string> kept = FindPublishLeftovers(system_, iniPath, iniPath).kept;
+    std::vector<std::string> kept = KeptConfigurations(system_, iniPath);
     std::sort(kept.begin(), kept.end(), [&](const std::string& a, const std::string& b) {
         return system_.Look(a).value_or(FileLook{}).written >
                system_.Look(b).value_or(FileLook{}).written;

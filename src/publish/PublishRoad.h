@@ -4,6 +4,7 @@
 #include "base/AsciiText.h"
 #include "config/ReleaseHistory.h"
 #include "prepare/LaunchCommand.h"
+#include "prepare/PartialFiles.h"
 #include "prepare/PublishedCopy.h"
 #include "publish/Publisher.h"
 #include "win/Handles.h"
@@ -82,8 +83,10 @@ struct Publisher::Road {
     bool centralPublished = true;
     std::optional<Release> target; // of a rollback, by the record
     std::string releaseFile;       // the new release's own copy, for the record
-    std::string seeded;            // the copy of the release the first record starts with
-    bool recordCompleted = false;  // a publish ended midway had placed its configuration
+    // The copy of the release the first record starts with; it goes with a
+    // publish that fails.
+    std::optional<PartialFile> seeded;
+    bool recordCompleted = false; // a publish ended midway had placed its configuration
     std::vector<std::optional<FileLook>> before; // of watched(), before anything changed
 };
 

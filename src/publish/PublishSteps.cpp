@@ -217,16 +217,14 @@ std::optional<Publisher::Refusal> Publisher::keepRelease(Road& road) {
         const std::optional<std::string> sha =
             entry.published.sha256 ? entry.published.sha256 : system_.HashOf(entry.central);
         const std::optional<int64_t> size = system_.FileSize(entry.central);
-        const std::string file = ReleaseFilePath(entry.central, entry.version);
+        const std::string& file =
+            road.seeded.emplace(system_, ReleaseFilePath(entry.central, entry.version)).Path();
         Status copied = sha && size ? system_.Copy(entry.central, file) : Status{ERROR_READ_FAULT};
         if (copied.ok() && system_.HashOf(file) != sha)
             copied = Status{ERROR_CRC}; // read back other than the central copy
-        if (!copied.ok()) {
-            system_.Remove(file);
+        if (!copied.ok())
             return Refusal{kRefused, "Neben der zentralen Kopie kann nicht geschrieben werden (" +
                                          file + "): " + win::SystemText(copied.error)};
-        }
-        road.seeded = file;
         entry.history.push_back({entry.version, *size, *sha, "", std::nullopt});
     }
     Status copied = system_.Copy(road.partial, road.releaseFile);

@@ -46,18 +46,8 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
         return refuse(*r);
     road.entry.history =
         ParseReleaseHistory(system_.ReadAll(ReleaseHistoryPath(road.entry.central)).value_or(""));
-    // Numbers only grow, past any the record gave out: an INI put back to
-    // an older text must not hand a version out twice.
-    const int32_t now = road.entry.version;
-    const int32_t highest = std::max(now, HighestVersion(road.entry.history).value_or(now));
-    if (request.version && *request.version <= highest)
-        return refuse(
-            {kFaultyCall, "/version " + std::to_string(*request.version) +
-                              " ist nicht h\u00F6her als die bisher h\u00F6chste Version " +
-                              std::to_string(highest) + "."});
-    if (!request.version && highest == INT32_MAX)
-        return refuse({kFaultyCall, "version ist schon die h\u00F6chste Zahl."});
-    road.newVersion = request.version.value_or(highest + 1);
+    if (std::optional<Refusal> r = chooseVersion(road))
+        return refuse(*r);
     if (system_.IsReadOnly(iniPath))
         return refuse({kRefused, "Die Konfiguration " + iniPath + " ist schreibgesch\u00FCtzt."});
     if (system_.IsReadOnly(road.entry.central))
@@ -77,15 +67,6 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
     PartialFile partial(system_, PartialCopyPath(road.entry.central));
     PartialFile iniTemp(system_, road.iniTemp);
     PartialFile releaseFile(system_, road.releaseFile);
-    struct SeedGuard {
-        PublishSystem& system;
-        const std::string& path;
-        bool placed = false;
-        ~SeedGuard() {
-            if (!placed && !path.empty())
-                system.Remove(path);
-        }
-    } seed{system_, road.seeded};
     for (auto step :
          {&Publisher::checkSource, &Publisher::copyToPartial, &Publisher::judgeBytes,
           &Publisher::editConfiguration, &Publisher::stageConfiguration, &Publisher::keepRelease,
@@ -105,18 +86,41 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
     }
     iniTemp.Placed();
     releaseFile.Placed();
-    seed.placed = true;
+    if (road.seeded)
+        road.seeded->Placed();
     if (road.vorherAside)
         system_.Remove(road.aside);
     recordRelease(road);
     log(road);
-    say_((request.kind == PublishRequest::Back ? "Zur\u00FCckgeholt: " : "Ver\u00F6ffentlicht: ") +
+    sayDone(road);
+    return kDone;
+}
+
+// Numbers only grow, past any the record gave out: an INI put back to an
+// older text must not hand a version out twice.
+std::optional<Publisher::Refusal> Publisher::chooseVersion(Road& road) {
+    const PublishRequest& request = road.request;
+    const int32_t now = road.entry.version;
+    const int32_t highest = std::max(now, HighestVersion(road.entry.history).value_or(now));
+    if (request.version && *request.version <= highest)
+        return Refusal{kFaultyCall, "/version " + std::to_string(*request.version) +
+                                        " ist nicht h\u00F6her als die bisher h\u00F6chste "
+                                        "Version " +
+                                        std::to_string(highest) + "."};
+    if (!request.version && highest == INT32_MAX)
+        return Refusal{kFaultyCall, "version ist schon die h\u00F6chste Zahl."};
+    road.newVersion = request.version.value_or(highest + 1);
+    return std::nullopt;
+}
+
+void Publisher::sayDone(const Road& road) {
+    say_((road.request.kind == PublishRequest::Back ? "Zur\u00FCckgeholt: "
+                                                    : "Ver\u00F6ffentlicht: ") +
          quoted(road.entry.displayName) + " [" + road.entry.section + "] Version " +
-         std::to_string(road.newVersion) + " (vorher " + std::to_string(now) + "), " +
-         std::to_string(road.size) + " Bytes, SHA-256 " + road.sha256 + ".");
+         std::to_string(road.newVersion) + " (vorher " + std::to_string(road.entry.version) +
+         "), " + std::to_string(road.size) + " Bytes, SHA-256 " + road.sha256 + ".");
     if (road.hadCentral && road.centralPublished)
         say_("Die bisherige zentrale Kopie liegt als " + road.vorher + " daneben.");
-    return kDone;
 }
 
 int Publisher::Run(const PublishRequest& request, const std::string& iniPath) {

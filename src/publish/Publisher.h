@@ -85,6 +85,8 @@ class Publisher {
     std::optional<Refusal> placeConfiguration(const Entry& entry, const std::string& temp);
     std::optional<std::string> undoReplace(const Road& road);
     int publish(const PublishRequest& request, const std::string& iniPath);
+    std::optional<Refusal> chooseVersion(Road& road);
+    void sayDone(const Road& road);
     int setLock(const PublishRequest& request, const std::string& iniPath);
     void log(const Road& road);
 

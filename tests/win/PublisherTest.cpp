@@ -37,6 +37,10 @@ class PublisherTest : public ::testing::Test {
             files[name] = ReadFileBytes(share + name);
         return files;
     }
+    void emptyShare() {
+        for (const std::string& name : InstallSystem::Real().FindFiles(share + "*"))
+            DeleteFileA((share + name).c_str());
+    }
     int run(PublishSystem& system, PublishRequest request) {
         request.application = "lager";
         if (request.kind == PublishRequest::Publish)
@@ -378,8 +382,7 @@ TEST_F(PublisherTest, TheNextPublishClearsWhatAPublishEndedMidwayLeft) {
     PublishRequest request;
     request.kind = PublishRequest::Publish;
     for (const auto& p : points) {
-        for (const std::string& name : InstallSystem::Real().FindFiles(share + "*"))
-            DeleteFileA((share + name).c_str()); // the record of the point before too
+        emptyShare(); // the record of the point before too
         WriteFileBytes(ini, iniPublished);
         WriteFileBytes(central, published);
         WriteFileBytes(vorher, kJet + "version 11");
@@ -609,8 +612,7 @@ TEST_F(PublisherTest, VersionsOnlyGrowAndARollbackBeforeTheRecordIsTheLast) {
     EXPECT_EQ(ReadFileBytes(share + "lager.mdb.v14"), kJet + "14"); // 14 keeps its bytes
 
     // Without a record, /zurueck goes to .vorher once; then nothing lies before.
-    for (const std::string& name : InstallSystem::Real().FindFiles(share + "*"))
-        DeleteFileA((share + name).c_str());
+    emptyShare();
     WriteFileBytes(central, kJet + "version 12");
     WriteFileBytes(central + ".vorher", kJet + "version 11");
     WriteFileBytes(ini, publishedIni(share, central));
@@ -718,8 +720,7 @@ TEST_F(PublisherTest, APublishEndedAfterAnyStepIsCompletedByTheNextAndLosesNoRel
     int points = 0;
     for (int alive = 0; !completed && alive < 40; ++alive) {
         SCOPED_TRACE(::testing::Message() << "ended after " << alive << " changes");
-        for (const std::string& name : InstallSystem::Real().FindFiles(share + "*"))
-            DeleteFileA((share + name).c_str());
+        emptyShare();
         for (const std::string& name : InstallSystem::Real().FindFiles(ini + ".*"))
             DeleteFileA((dir / name).c_str());
         WriteFileBytes(central, twelve);
