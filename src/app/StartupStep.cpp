@@ -46,8 +46,8 @@ void TForm1::runStartupStep(RunState& run) {
     if (!banner.empty())
         LoadBanner(run.programDir + banner); // a banner that fails to load stays empty
 
-    LoadProgramEntries(run.sections,
-                       [&](const std::string& section) { ReadProgramm(*run.config, section); });
+    run.entrySections = LoadProgramEntries(
+        run.sections, [&](const std::string& section) { ReadProgramm(*run.config, section); });
 
     const int32_t entries = tPrograms.RecordCount();
     if (entries == 0) {

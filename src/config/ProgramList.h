@@ -21,7 +21,7 @@ struct FieldDef {
     int size; // characters, text fields only
 };
 
-inline constexpr int kProgramFieldCount = 17;
+inline constexpr int kProgramFieldCount = 18;
 inline constexpr std::array<FieldDef, kProgramFieldCount> kProgramFields{{
     {"id", FieldType::AutoInc, 0},
     {"version", FieldType::Integer, 0},
@@ -42,6 +42,8 @@ inline constexpr std::array<FieldDef, kProgramFieldCount> kProgramFields{{
     {"pruefsumme", FieldType::Text, 128},
     {"groesse", FieldType::Text, 32},
     {"gesperrt", FieldType::Text, 1024},
+    // Optional: the publisher's signature of what was published.
+    {"signatur", FieldType::Text, 160},
 }};
 
 // An error of the program list; its text starts with the list's name.

@@ -41,6 +41,7 @@ void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std:
     programs.SetField("pruefsumme", config.ReadString(section, "pruefsumme", ""));
     programs.SetField("groesse", config.ReadString(section, "groesse", ""));
     programs.SetField("gesperrt", config.ReadString(section, "gesperrt", ""));
+    programs.SetField("signatur", config.ReadString(section, "signatur", ""));
     programs.Post();
 }
 

@@ -30,6 +30,13 @@ std::string notArrivedYet(std::string_view displayName) {
                 "Es wird die bisherige Version ge\u00F6ffnet.");
 }
 
+std::string notSigned(std::string_view displayName) {
+    return join("Die neue Version von ", displayName, " auf dem Server", cr,
+                "tr\u00E4gt keine g\u00FCltige Signatur des Herausgebers", cr,
+                "und wird nicht installiert.", cr, cr,
+                "Es wird die bisherige Version ge\u00F6ffnet.");
+}
+
 std::string locked(std::string_view displayName, std::string_view why) {
     return join(displayName, " ist zurzeit gesperrt:", cr, cr, why);
 }

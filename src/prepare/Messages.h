@@ -34,9 +34,16 @@ inline constexpr std::string_view kNotThePublishedCopy =
     "Die Datei auf dem Server ist nicht die ver\u00F6ffentlichte Version\r(noch nicht ganz "
     "angekommen oder von Hand ersetzt).";
 
+// The line the copy failure warning gets when no key this PC trusts signed
+// the central copy's release.
+inline constexpr std::string_view kNotSignedCopy =
+    "Die Datei auf dem Server tr\u00E4gt keine g\u00FCltige Signatur\rdes Herausgebers.";
+
 std::string announceNewVersion(std::string_view displayName);
 // The new version is not fully on the server yet; the old copy opens.
 std::string notArrivedYet(std::string_view displayName);
+// No key this PC trusts signed the new version; the old copy opens.
+std::string notSigned(std::string_view displayName);
 // The administrator has locked the application, with his words.
 std::string locked(std::string_view displayName, std::string_view why);
 std::string deletionFailed(std::string_view displayName);

@@ -9,7 +9,7 @@
 namespace vorlund {
 namespace {
 
-constexpr std::array<std::string_view, 17> kKeywords{"",
+constexpr std::array<std::string_view, 18> kKeywords{"",
                                                      "gestartet",
                                                      "installiert",
                                                      "kopierfehler",
@@ -25,7 +25,8 @@ constexpr std::array<std::string_view, 17> kKeywords{"",
                                                      "nicht_aufgefrischt",
                                                      "pruefsumme_falsch",
                                                      "gesperrt",
-                                                     "veroeffentlicht"};
+                                                     "veroeffentlicht",
+                                                     "signatur_falsch"};
 constexpr size_t kColumns = 12;
 constexpr size_t kOldColumns = 11; // before the copy's own time
 
@@ -81,6 +82,7 @@ bool IsFailure(RunResult result) {
     case RunResult::FaultyConfiguration:
     case RunResult::Aborted:
     case RunResult::Mismatch:
+    case RunResult::Unsigned:
         return true;
     default:
         return false;

@@ -28,6 +28,7 @@ enum class RunResult {
     Mismatch,            // the central copy is not the one published; nothing installed
     Locked,              // the administrator locked the application; nothing started
     Published,           // vorlundpublish put a new central copy out
+    Unsigned,            // no pinned key signed the release; nothing installed
 };
 
 std::string_view Keyword(RunResult result);

@@ -2,6 +2,7 @@
 // The values that the start-up step owns for one run and shares, by
 // reference, with the entry preparation. Everything starts empty, 0 or false.
 #include "config/IniFile.h"
+#include "config/ReleaseSignature.h"
 #include "prepare/PublishedCopy.h"
 #include "prepare/Registry.h"
 #include "prepare/RunLog.h"
@@ -16,6 +17,7 @@ namespace vorlund {
 struct RunState {
     std::unique_ptr<TRegistry> registry;
     std::vector<std::string> sections;
+    std::vector<std::string> entrySections; // each entry's section, by the entry's id
     std::unique_ptr<IniFile> config;
     int32_t errorCount = 0;
     std::string driverPath;
@@ -34,6 +36,8 @@ struct RunState {
     std::string centralPath;
     std::string localPath;
     PublishedCopy published; // what the copy must be: groesse=, pruefsumme=
+    ReleaseRecord release;   // what a pinned key must have signed
+    std::string signature;   // signatur= as written
     std::string workingDir;
     // How the launch opens the copy: the shell's open of the document, or
     // this program (as written, or the document's opener) with the copy and

@@ -4,6 +4,7 @@
 #include "prepare/Messages.h"
 #include "prepare/PartialFiles.h"
 #include "prepare/Preparation.h"
+#include "prepare/ReleaseTrust.h"
 #include "prepare/Retry.h"
 #include "prepare/RunLogFile.h"
 
@@ -80,16 +81,39 @@ CopyResult copyIntoPlace(PrepareHost& host, RunState& run, const EntryPaths& pat
 }
 
 // The central copy is not the one published (a replicated share still
-// receiving it, a file changed behind the configuration's back): nothing is
-// recorded, so the next start tries again; an old copy opens meanwhile.
-void notPublished(PrepareHost& host, RunState& run, InstallSystem& system, const std::string& why) {
-    NoteOutcome(run, RunResult::Mismatch, why);
+// receiving it, a file changed behind the configuration's back) or not one
+// a trusted publisher signed: nothing is recorded, so the next start tries
+// again; an old copy opens meanwhile.
+void notInstalled(PrepareHost& host, RunState& run, InstallSystem& system, RunResult result,
+                  const std::string& why) {
+    NoteOutcome(run, result, why);
+    const bool bySignature = result == RunResult::Unsigned;
     if (system.IsFile(run.localPath))
-        host.ShowMessage(texts::notArrivedYet(run.displayName), MessageType::Information);
+        host.ShowMessage(bySignature ? texts::notSigned(run.displayName)
+                                     : texts::notArrivedYet(run.displayName),
+                         MessageType::Information);
     else
-        host.ShowMessage(texts::copyFailed(run.displayName, run.centralPath, run.installDir) +
-                             texts::CR + std::string(texts::kNotThePublishedCopy),
-                         MessageType::Warning);
+        host.ShowMessage(
+            texts::copyFailed(run.displayName, run.centralPath, run.installDir) + texts::CR +
+                std::string(bySignature ? texts::kNotSignedCopy : texts::kNotThePublishedCopy),
+            MessageType::Warning);
+}
+
+void notPublished(PrepareHost& host, RunState& run, InstallSystem& system, const std::string& why) {
+    notInstalled(host, run, system, RunResult::Mismatch, why);
+}
+
+// Where the policy pins publishers' keys, why none of them signed this
+// entry's release. Read only when a copy is due: a start that opens the
+// local copy pays nothing for it.
+std::optional<std::string> notSigned(const RunState& run) {
+    const PinnedKeys pins = ReadPinnedKeys();
+    if (!pins.pinned)
+        return std::nullopt;
+    const SignatureVerdict verdict = CheckReleaseSignature(run.release, run.signature, pins);
+    if (verdict.valid)
+        return std::nullopt;
+    return verdict.why;
 }
 
 // What the configuration already shows of the central copy, before a byte
@@ -109,11 +133,15 @@ std::optional<std::string> knownNotPublished(const RunState& run, const std::str
 void install(PrepareHost& host, RunState& run, const EntryPaths& paths, InstallSystem& system,
              InstallLock& lock) {
     // No install is announced that cannot happen.
-    if (const std::optional<std::string> why = knownNotPublished(run, paths.Central(), system)) {
+    const std::optional<std::string> unsignedWhy = notSigned(run);
+    const std::optional<std::string> why =
+        unsignedWhy ? unsignedWhy : knownNotPublished(run, paths.Central(), system);
+    if (why) {
         run.centralPath = paths.Central();
         run.localPath = paths.Local();
         lock.Release();
-        return notPublished(host, run, system, *why);
+        return notInstalled(host, run, system,
+                            unsignedWhy ? RunResult::Unsigned : RunResult::Mismatch, *why);
     }
     host.ShowMessage(texts::announceNewVersion(run.displayName), MessageType::Information);
     const CopyResult copy = copyIntoPlace(host, run, paths, system);
@@ -154,6 +182,8 @@ void refreshIfBloated(PrepareHost& host, RunState& run, const EntryPaths& paths,
     const std::optional<int64_t> central = system.FileSize(paths.Central());
     if (!local || !central || !RefreshNeeded(*local, *central, percent))
         return;
+    if (const std::optional<std::string> why = notSigned(run))
+        return NoteOutcome(run, RunResult::Unsigned, *why);
     InstallLock lock(host, paths.Local());
     if (leftWhileWaiting(run, lock))
         return;
@@ -165,6 +195,14 @@ void refreshIfBloated(PrepareHost& host, RunState& run, const EntryPaths& paths,
         NoteOutcome(run, RunResult::Mismatch, copy.mismatch);
     else
         NoteOutcome(run, copy ? RunResult::Refreshed : RunResult::NotRefreshed, copy.error);
+}
+
+// What the entry says of its release, as a publisher's key signs it.
+ReleaseRecord releaseOf(const ProgramList& programs, const RunState& run) {
+    const size_t id = static_cast<size_t>(programs.FieldAsInteger("id"));
+    return {id < run.entrySections.size() ? run.entrySections[id] : std::string(),
+            programs.FieldAsString("mdbname"), run.configuredVersion,
+            run.published.size.value_or(-1), run.published.sha256.value_or("")};
 }
 
 } // namespace
@@ -179,6 +217,8 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     run.published =
         ReadPublished(programs.FieldAsString("groesse"), programs.FieldAsString("pruefsumme"));
     run.log.configured = run.configuredVersion;
+    run.release = releaseOf(programs, run);
+    run.signature = programs.FieldAsString("signatur");
     const EntryPaths paths = ExpandEntryPaths(programs);
     run.installDir = paths.installDir;
     run.mdbName = paths.mdbName;

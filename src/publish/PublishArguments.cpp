@@ -3,6 +3,8 @@
 #include "base/AsciiText.h"
 #include "config/IntParse.h"
 
+#include <utility>
+
 namespace vorlund::publish {
 namespace {
 
@@ -17,6 +19,19 @@ ParsedArguments wrong(std::string why) {
 // The names after the options: the application, and the new file of a
 // publish, the text of a lock, or the version a rollback goes to.
 ParsedArguments withPositionals(PublishRequest r, std::vector<std::string> rest) {
+    const bool publishes = r.kind == PublishRequest::Publish || r.kind == PublishRequest::Back;
+    for (const auto& [given, option] :
+         {std::pair{r.version.has_value(), "/version"}, std::pair{!r.server.empty(), "/server"},
+          std::pair{!r.keyFile.empty(), "/signieren"}})
+        if (given && !publishes)
+            return wrong(std::string(option) +
+                         " geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
+    if (r.kind == PublishRequest::MakeKey) {
+        if (rest.size() != 1)
+            return wrong("/schluessel braucht genau eine Datei f\u00FCr den neuen Schl\u00FCssel.");
+        r.keyFile = rest[0];
+        return {r, {}};
+    }
     const size_t wanted =
         r.kind == PublishRequest::Publish || r.kind == PublishRequest::Lock ? 2 : 1;
     if (r.kind == PublishRequest::Back && rest.size() == 2) {
@@ -35,21 +50,20 @@ ParsedArguments withPositionals(PublishRequest r, std::vector<std::string> rest)
         if (r.text.empty())
             return wrong("/sperren braucht einen Text f\u00FCr die Benutzer.");
     }
-    if (r.version && r.kind != PublishRequest::Publish && r.kind != PublishRequest::Back)
-        return wrong("/version geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
-    if (!r.server.empty() && r.kind != PublishRequest::Publish && r.kind != PublishRequest::Back)
-        return wrong("/server geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
     return {r, {}};
 }
 
 } // namespace
 
 const char* const kUsage =
-    "Aufruf: vorlundpublish Anwendung NeueDatei [/version N] [/server Ordner]\r\n"
-    "        vorlundpublish /zurueck Anwendung [Version] [/version N] [/server Ordner]\r\n"
+    "Aufruf: vorlundpublish Anwendung NeueDatei [/version N] [/server Ordner] "
+    "[/signieren Schl\u00FCsseldatei]\r\n"
+    "        vorlundpublish /zurueck Anwendung [Version] [/version N] [/server Ordner] "
+    "[/signieren Schl\u00FCsseldatei]\r\n"
     "        vorlundpublish /versionen Anwendung\r\n"
     "        vorlundpublish /sperren Anwendung \"Text\"\r\n"
     "        vorlundpublish /freigeben Anwendung\r\n"
+    "        vorlundpublish /schluessel Schl\u00FCsseldatei\r\n"
     "        dazu jeweils /ini Datei (ohne: vorlund.INI neben vorlundpublish.exe)\r\n"
     "Anwendung: der Name des Abschnitts oder der displayname, Gro\u00DF-/Kleinschreibung "
     "egal.\r\n"
@@ -67,6 +81,11 @@ const char* const kUsage =
     "einem Server,\r\n"
     "z. B. \\\\SRV01\\Vorlund\\Lager; die INI nennt weiter den DFS-Pfad.\r\n"
     "/sperren und /freigeben setzen und entfernen gesperrt= im Abschnitt der Anwendung.\r\n"
+    "/schluessel erzeugt einen Signaturschl\u00FCssel (ECDSA P-256), gesch\u00FCtzt f\u00FCr "
+    "dieses Konto, und zeigt\r\n"
+    "den \u00F6ffentlichen Schl\u00FCssel f\u00FCr die Richtlinie; /signieren signiert damit "
+    "version, groesse und\r\n"
+    "pruefsumme der neuen Version (signatur= in der INI).\r\n"
     "Exit-Code 0: erledigt; 1: abgelehnt oder gescheitert, nichts ge\u00E4ndert; 2: Aufruf "
     "oder Konfiguration fehlerhaft.\r\n";
 
@@ -79,12 +98,12 @@ ParsedArguments ParsePublishArguments(const std::vector<std::string>& args) {
         const bool hasValue = i + 1 < args.size();
         if (is(a, "/?") || is(a, "-h") || is(a, "--help"))
             return {PublishRequest{}, {}};
-        if (is(a, "/ini") || is(a, "/version") || is(a, "/server")) {
+        if (is(a, "/ini") || is(a, "/version") || is(a, "/server") || is(a, "/signieren")) {
             if (!hasValue)
                 return wrong(a + " ohne Wert.");
             const std::string& value = args[++i];
-            if (is(a, "/ini") || is(a, "/server")) {
-                (is(a, "/ini") ? r.ini : r.server) = value;
+            if (!is(a, "/version")) {
+                (is(a, "/ini") ? r.ini : is(a, "/server") ? r.server : r.keyFile) = value;
                 continue;
             }
             r.version = parseDecimal32(value);
@@ -98,7 +117,8 @@ ParsedArguments ParsePublishArguments(const std::vector<std::string>& args) {
         } commands[] = {{"/zurueck", PublishRequest::Back},
                         {"/sperren", PublishRequest::Lock},
                         {"/freigeben", PublishRequest::Unlock},
-                        {"/versionen", PublishRequest::Versions}};
+                        {"/versionen", PublishRequest::Versions},
+                        {"/schluessel", PublishRequest::MakeKey}};
         bool known = false;
         for (const auto& c : commands)
             if (is(a, c.name)) {

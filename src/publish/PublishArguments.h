@@ -8,7 +8,7 @@
 namespace vorlund::publish {
 
 struct PublishRequest {
-    enum Kind { Help, Publish, Back, Lock, Unlock, Versions };
+    enum Kind { Help, Publish, Back, Lock, Unlock, Versions, MakeKey };
     Kind kind = Help;
     std::string application;        // a section's name or a displayname
     std::string source;             // the new database file, for Publish
@@ -19,6 +19,9 @@ struct PublishRequest {
     // /server Ordner: the central copy's folder on the one server of a
     // replicated share that the publish writes to; the INI keeps its path.
     std::string server;
+    // /signieren Datei: the key file a publish signs with; /schluessel
+    // Datei: the key file to make.
+    std::string keyFile;
 };
 
 // The request, or nothing with the German words why the call is wrong.

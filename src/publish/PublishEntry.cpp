@@ -81,6 +81,8 @@ std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
     const EntryPaths paths = ExpandEntryPaths(list);
     entry.central = paths.Central();
     entry.mdbName = paths.mdbName;
+    entry.mdbNameWritten = list.FieldAsString("mdbname");
+    entry.signature = list.FieldAsString("signatur");
     entry.published =
         ReadPublished(list.FieldAsString("groesse"), list.FieldAsString("pruefsumme"));
     return std::nullopt;

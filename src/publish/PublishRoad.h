@@ -7,6 +7,7 @@
 #include "prepare/PartialFiles.h"
 #include "prepare/PublishedCopy.h"
 #include "publish/Publisher.h"
+#include "publish/PublisherKey.h"
 #include "win/Handles.h"
 
 #include <windows.h>
@@ -59,6 +60,8 @@ struct Publisher::Entry {
     std::string iniPath;
     std::string snapshot; // the configuration's bytes as this publish read them
     std::string section, displayName, central, logDir, mdbName;
+    std::string mdbNameWritten; // as the entry writes it, before variables
+    std::string signature;      // signatur= as this publish read it
     int32_t version = 0;
     PublishedCopy published; // groesse= and pruefsumme= as this publish read them
     size_t releasesKept = kReleasesKeptByDefault; // versionen=
@@ -88,6 +91,8 @@ struct Publisher::Road {
     std::optional<PartialFile> seeded;
     bool recordCompleted = false; // a publish ended midway had placed its configuration
     std::vector<std::optional<FileLook>> before; // of watched(), before anything changed
+    std::optional<SigningKey> key;               // /signieren: the new release is signed
+    bool signatureDropped = false;               // the entry was signed, this release is not
 };
 
 } // namespace vorlund::publish

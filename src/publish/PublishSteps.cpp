@@ -193,6 +193,8 @@ std::optional<Publisher::Refusal> Publisher::editConfiguration(Road& road) {
         return Refusal{kRefused, "Die Konfiguration l\u00E4sst sich nicht so \u00E4ndern, dass "
                                  "Vorlund die neuen Werte liest (" +
                                      road.entry.iniPath + ")."};
+    if (std::optional<Refusal> r = sign(road, doc))
+        return r;
     road.newIni = doc.Bytes();
     return std::nullopt;
 }

@@ -44,6 +44,8 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
         return refuse(*r);
     if (std::optional<Refusal> r = oneServer(request, road.entry))
         return refuse(*r);
+    if (std::optional<Refusal> r = loadKey(road))
+        return refuse(*r);
     road.entry.history =
         ParseReleaseHistory(system_.ReadAll(ReleaseHistoryPath(road.entry.central)).value_or(""));
     if (std::optional<Refusal> r = chooseVersion(road))
@@ -121,6 +123,11 @@ void Publisher::sayDone(const Road& road) {
          "), " + std::to_string(road.size) + " Bytes, SHA-256 " + road.sha256 + ".");
     if (road.hadCentral && road.centralPublished)
         say_("Die bisherige zentrale Kopie liegt als " + road.vorher + " daneben.");
+    if (road.key)
+        say_("Signiert mit dem Schl\u00FCssel " + road.key->id + ".");
+    if (road.signatureDropped)
+        say_("Achtung: diese Version ist nicht signiert (ohne /signieren); Arbeitspl\u00E4tze, "
+             "die Schl\u00FCssel hinterlegt haben, installieren sie nicht.");
 }
 
 int Publisher::Run(const PublishRequest& request, const std::string& iniPath) {
@@ -133,6 +140,8 @@ int Publisher::Run(const PublishRequest& request, const std::string& iniPath) {
         return publish(request, iniPath);
     case PublishRequest::Versions:
         return listReleases(request, iniPath);
+    case PublishRequest::MakeKey:
+        return makeKey(request);
     case PublishRequest::Lock:
     case PublishRequest::Unlock:
         break;

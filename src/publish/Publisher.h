@@ -6,6 +6,7 @@
 // written through, read back and compared by SHA-256; the central copy is
 // replaced in one step, the old one kept as <mdbname>.vorher; only then the
 // configuration is written, like a document, in one step.
+#include "config/ProfileEditor.h"
 #include "config/ReleaseHistory.h"
 #include "prepare/PrepareHost.h"
 #include "publish/PublishArguments.h"
@@ -88,6 +89,10 @@ class Publisher {
     std::optional<Refusal> chooseVersion(Road& road);
     void sayDone(const Road& road);
     int setLock(const PublishRequest& request, const std::string& iniPath);
+    int makeKey(const PublishRequest& request);
+    std::optional<Refusal> loadKey(Road& road);
+    // signatur= of the new release, or none where this publish has no key.
+    std::optional<Refusal> sign(Road& road, ProfileDocument& doc);
     void log(const Road& road);
 
     PublishSystem& system_;

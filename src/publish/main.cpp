@@ -42,6 +42,8 @@ int main() {
         request.source = win::FullPath(request.source);
     if (!request.server.empty())
         request.server = win::FullPath(request.server);
+    if (!request.keyFile.empty())
+        request.keyFile = win::FullPath(request.keyFile);
     const std::string ini = request.ini.empty()
                                 ? programDirectory(win::ModuleFileName()) + "vorlund.INI"
                                 : win::FullPath(request.ini);

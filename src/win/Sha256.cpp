@@ -1,6 +1,7 @@
 #include "win/Sha256.h"
 
 #include "base/BlockReads.h"
+#include "base/Hex.h"
 #include "win/DllSearch.h"
 #include "win/Handles.h"
 #include "win/Unicode.h"
@@ -60,18 +61,19 @@ void Sha256::Update(const void* data, size_t size) {
     }
 }
 
-std::optional<std::string> Sha256::HexDigest() {
-    unsigned char digest[kDigestLength];
-    if (!ok_ || cng().finish(hash_, digest, kDigestLength, 0) < 0)
+std::optional<std::array<unsigned char, kDigestLength>> Sha256::Digest() {
+    std::array<unsigned char, kDigestLength> digest;
+    if (!ok_ || cng().finish(hash_, digest.data(), kDigestLength, 0) < 0)
         return std::nullopt;
     ok_ = false; // a finished hash takes nothing more
-    constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char b : digest) {
-        out += kHex[b >> 4];
-        out += kHex[b & 0xF];
-    }
-    return out;
+    return digest;
+}
+
+std::optional<std::string> Sha256::HexDigest() {
+    const std::optional<std::array<unsigned char, kDigestLength>> digest = Digest();
+    if (!digest)
+        return std::nullopt;
+    return ToHex(digest->data(), digest->size());
 }
 
 std::optional<std::string> FileSha256(const std::string& path) {

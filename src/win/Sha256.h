@@ -2,6 +2,7 @@
 // SHA-256 by Windows' own CNG. bcrypt.dll is no DLL that Windows always
 // takes from the system directory, so it is loaded from there by its full
 // path the first time, never imported.
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -21,6 +22,8 @@ class Sha256 {
     // 64 lower-case hexadecimal digits; nothing when anything failed. Ends
     // the hash.
     std::optional<std::string> HexDigest();
+    // The same as 32 bytes.
+    std::optional<std::array<unsigned char, 32>> Digest();
 
   private:
     void* hash_ = nullptr; // BCRYPT_HASH_HANDLE

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <stdexcept>
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -137,6 +139,25 @@ bool RegKeyExists(HKEY root, const std::string& key) {
 void DeleteRegTree(HKEY root, const std::string& key) {
     RegDeleteTreeA(root, key.c_str());
     RegDeleteKeyA(root, key.c_str());
+}
+
+PinnedPolicy::PinnedPolicy(const std::vector<std::string>& lines, DWORD type) {
+    std::string data;
+    for (const std::string& line : lines)
+        data += line + '\0';
+    data += '\0';
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Policies\\Vorlund", 0, nullptr, 0,
+                        KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("the policy key cannot be made");
+    const win::UniqueKey owner(key);
+    RegSetValueExA(key, "Herausgeberschluessel", 0, type,
+                   reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(type == REG_SZ ? lines.at(0).size() + 1 : data.size()));
+}
+
+PinnedPolicy::~PinnedPolicy() {
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Policies\\Vorlund");
 }
 
 RecordingHost::RecordingHost() {

@@ -54,6 +54,16 @@ bool ReadRegDword(HKEY root, const std::string& key, const std::string& name, DW
 bool RegKeyExists(HKEY root, const std::string& key);
 void DeleteRegTree(HKEY root, const std::string& key);
 
+// The machine policy's publisher keys, as Group Policy writes them (one
+// string per line of REG_MULTI_SZ, or a REG_SZ), for the life of the object.
+class PinnedPolicy {
+  public:
+    explicit PinnedPolicy(const std::vector<std::string>& lines, DWORD type = REG_MULTI_SZ);
+    PinnedPolicy(const PinnedPolicy&) = delete;
+    PinnedPolicy& operator=(const PinnedPolicy&) = delete;
+    ~PinnedPolicy();
+};
+
 // Pixels of something drawn into a 32-bit bitmap.
 class Canvas {
   public:

@@ -2,6 +2,8 @@
 // leaves the share and the configuration exactly as they were.
 #include "publish/Publisher.h"
 #include "prepare/PartialFiles.h"
+#include "prepare/ReleaseTrust.h"
+#include "publish/PublisherKey.h"
 #include "support/FailingPublish.h"
 #include "support/WinTestSupport.h"
 #include "win/Sha256.h"
@@ -764,4 +766,52 @@ TEST_F(PublisherTest, APublishEndedAfterAnyStepIsCompletedByTheNextAndLosesNoRel
     }
     EXPECT_TRUE(completed); // the table reached every point, up to the end
     EXPECT_GT(points, 15);
+}
+
+// A publish given the key signs the entry's new record, a rollback too; one
+// without it leaves no signature that names another release.
+TEST_F(PublisherTest, ASignedPublishSignsTheNewRecordAndAnUnsignedOneDropsTheOldSignature) {
+    MadeKey made = MakeSigningKey();
+    ASSERT_TRUE(made.key) << made.error;
+    const std::string keyFile = dir / "herausgeber.key";
+    WriteFileBytes(keyFile, made.fileText);
+    const PinnedKeys pins = PinnedKeysFrom({made.key->publicKey});
+    const auto signedFor = [&](int32_t version, const std::string& bytes) {
+        const std::string text = ReadFileBytes(ini);
+        const size_t at = text.find("signatur=");
+        if (at == std::string::npos)
+            return false;
+        const std::string signature = text.substr(at + 9, text.find("\r\n", at) - at - 9);
+        const ReleaseRecord record{"Lager", "lager.mdb", version,
+                                   static_cast<int64_t>(bytes.size()), *win::FileSha256(source)};
+        return CheckReleaseSignature(record, signature, pins).valid;
+    };
+    PublishRequest request;
+    request.kind = PublishRequest::Publish;
+    request.keyFile = keyFile;
+    ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
+    EXPECT_TRUE(signedFor(13, ReadFileBytes(source))) << ReadFileBytes(ini);
+    EXPECT_NE(said.find("Signiert mit dem Schl\u00FCssel " + made.key->id), std::string::npos);
+
+    PublishRequest back;
+    back.kind = PublishRequest::Back;
+    back.keyFile = keyFile;
+    ASSERT_EQ(run(PublishSystem::Real(), back), kDone) << said;
+    const std::string twelve = ReadFileBytes(share + "lager.mdb");
+    WriteFileBytes(source, twelve); // what the rollback brought back
+    EXPECT_TRUE(signedFor(14, twelve)) << ReadFileBytes(ini);
+
+    // A key file that is none stops the publish before anything changes.
+    const std::map<std::string, std::string> before = state();
+    WriteFileBytes(keyFile, "Vorlund-Herausgeberschluessel 1\r\noeffentlich=P256:00\r\n");
+    WriteFileBytes(source, kJet + PatternBytes(1000, 3));
+    said.clear();
+    EXPECT_EQ(run(PublishSystem::Real(), request), kFaultyCall) << said;
+    EXPECT_TRUE(state() == before) << said;
+
+    said.clear();
+    request.keyFile.clear();
+    ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
+    EXPECT_EQ(ReadFileBytes(ini).find("signatur="), std::string::npos);
+    EXPECT_NE(said.find("nicht signiert"), std::string::npos) << said;
 }
