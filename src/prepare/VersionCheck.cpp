@@ -92,11 +92,15 @@ void notInstalled(PrepareHost& host, RunState& run, InstallSystem& system, RunRe
         host.ShowMessage(bySignature ? texts::notSigned(run.displayName)
                                      : texts::notArrivedYet(run.displayName),
                          MessageType::Information);
-    else
+    else {
         host.ShowMessage(
             texts::copyFailed(run.displayName, run.centralPath, run.installDir) + texts::CR +
                 std::string(bySignature ? texts::kNotSignedCopy : texts::kNotThePublishedCopy),
             MessageType::Warning);
+        // Nothing that could be taken for the front-end is opened.
+        if (bySignature)
+            ++run.errorCount;
+    }
 }
 
 void notPublished(PrepareHost& host, RunState& run, InstallSystem& system, const std::string& why) {

@@ -1300,3 +1300,108 @@ TEST_F(PublishTest, APublishWaitsForAWorkstationThatReadsTheCentralCopy) {
         << said;
     EXPECT_TRUE(ReadFileBytes(share + "One.mdb.vorher") == old);
 }
+
+namespace {
+
+std::string iniValue(const std::string& ini, const std::string& section, const char* key) {
+    char value[512] = {};
+    GetPrivateProfileStringA(section.c_str(), key, "", value, sizeof value, ini.c_str());
+    return value;
+}
+
+void setIniValue(const std::string& ini, const std::string& section, const char* key,
+                 const std::string& value) {
+    WritePrivateProfileStringA(section.c_str(), key, value.c_str(), ini.c_str());
+}
+
+} // namespace
+
+// Where the machine's policy pins the publisher's key, a workstation installs
+// only what that key signed: neither a copy and values changed together by
+// someone without it, nor another entry's signed release; without the pin,
+// all installs as before.
+TEST_F(PublishTest, APinnedWorkstationInstallsOnlyWhatThePublishersKeySigned) {
+    const std::string key = dir / "herausgeber.key";
+    ASSERT_EQ(publish({"/schluessel", key}), 0u) << said;
+    const size_t at = said.find("P256:");
+    ASSERT_NE(at, std::string::npos) << said;
+    const std::string publicKey = said.substr(at, said.find("\r\n", at) - at);
+    const std::string logs = dir / "Logs\\";
+    const std::string config = app + "vorlund.INI";
+    const std::string neu = kJetHeader + PatternBytes(250000, 2);
+    WriteFileBytes(share + "One.mdb", kJetHeader + PatternBytes(90000, 1));
+    WriteFileBytes(local + "One.mdb", kJetHeader + PatternBytes(90000, 1));
+    WriteFileBytes(share + "Two.mdb", kJetHeader + PatternBytes(1000, 3));
+    RecordVersion("Eins", 1);
+    ini("[SETUP]\r\nlogdir=" + logs + "\r\n" + entry("One", "Eins", "E2E_ONE", 1));
+    // Another application of the same administrator, in a configuration of its own.
+    const std::string other = app + "zwei.INI";
+    ini(entry("Two", "Zwei", "E2E_TWO", 5), "zwei.INI");
+    WriteFileBytes(dir / "neu.mdb", neu);
+    ASSERT_EQ(publish({"One", dir / "neu.mdb", "/signieren", key}), 0u) << said;
+    WriteFileBytes(dir / "zwei.mdb", kJetHeader + PatternBytes(200000, 4));
+    ASSERT_EQ(RunConsoleProgram(PUBLISH_EXE, {"Two", dir / "zwei.mdb", "/signieren", key, "/ini", other},
+                                dir / "zwei.txt"),
+              0u)
+        << ReadFileBytes(dir / "zwei.txt");
+    {
+        const PinnedPolicy pin({publicKey});
+        ASSERT_EQ(run().dialogs.size(), 2u);
+        EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == neu);
+        EXPECT_EQ(RecordedVersion("Eins"), 2u);
+
+        // Published by the tool without the key, the old signature put back.
+        const std::string signature = iniValue(config, "One", "signatur");
+        WriteFileBytes(dir / "neu.mdb", kJetHeader + PatternBytes(250000, 7));
+        ASSERT_EQ(publish({"One", dir / "neu.mdb"}), 0u) << said;
+        setIniValue(config, "One", "signatur", signature);
+        const std::string notice = "Die neue Version von Eins auf dem Server\rtr\xE4gt keine "
+                                   "g\xFCltige Signatur des Herausgebers\rund wird nicht "
+                                   "installiert.\r\rEs wird die bisherige Version ge\xF6"
+                                   "ffnet.";
+        Outcome refused = run();
+        ASSERT_EQ(refused.dialogs.size(), 1u) << Describe(refused);
+        EXPECT_EQ(refused.dialogs[0].text, notice);
+        EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == neu);
+        EXPECT_EQ(RecordedVersion("Eins"), 2u);
+        EXPECT_EQ(opened().size(), 2u);
+
+        // Another entry's signed release, its values and its bytes.
+        for (const char* k : {"version", "groesse", "pruefsumme", "signatur"})
+            setIniValue(config, "One", k, iniValue(other, "Two", k));
+        ASSERT_TRUE(CopyFileA((share + "Two.mdb").c_str(), (share + "One.mdb").c_str(), FALSE));
+        DeleteFileA((app + "opened.txt").c_str());
+        refused = run();
+        ASSERT_EQ(refused.dialogs.size(), 1u) << Describe(refused);
+        EXPECT_EQ(refused.dialogs[0].text, notice);
+        EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == neu);
+        EXPECT_EQ(opened().size(), 2u); // the old copy's open, written after the run
+
+        // No local copy to fall back on: a clear error, and nothing opens.
+        DeleteFileA((local + "One.mdb").c_str());
+        DeleteFileA((app + "opened.txt").c_str());
+        refused = run();
+        ASSERT_EQ(refused.dialogs.size(), 1u) << Describe(refused);
+        EXPECT_NE(refused.dialogs[0].text.find("keine g\xFCltige Signatur\rdes Herausgebers."),
+                  std::string::npos)
+            << refused.dialogs[0].text;
+        EXPECT_TRUE(opened(0).empty()) << ReadFileBytes(app + "opened.txt");
+        EXPECT_FALSE(FileExists(local + "One.mdb"));
+    }
+    const std::string log = ReadFileBytes(logs + [] {
+        char computer[256] = {}, user[256] = {};
+        DWORD n = sizeof computer, m = sizeof user;
+        GetComputerNameA(computer, &n);
+        GetUserNameA(user, &m);
+        return std::string(computer) + "_" + user + ".log";
+    }());
+    size_t refusals = 0;
+    for (size_t i = log.find("\tsignatur_falsch\tdie Signatur passt nicht"); i != std::string::npos;
+         i = log.find("\tsignatur_falsch\t", i + 1))
+        ++refusals;
+    EXPECT_EQ(refusals, 3u) << log;
+
+    // Without the pin, the same state installs as it always did.
+    ASSERT_EQ(run().dialogs.size(), 2u);
+    EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == ReadFileBytes(share + "Two.mdb"));
+}
