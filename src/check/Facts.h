@@ -73,6 +73,15 @@ struct EntryFacts {
     // the INI names and which the central copy is (an INI put back).
     size_t releases = 0;
     std::optional<int32_t> iniRelease, centralRelease;
+    // signatur= as written, the key it names, and, where this PC pins
+    // publishers' keys, whether one of them signed this entry's record.
+    std::string signature;
+    std::string signedBy;
+    std::optional<bool> signatureValid; // nothing where no key is pinned
+    std::string signatureFault;
+    // Where no key is pinned and Access trusts the copy: who but the
+    // administrators may change the central copy's folder.
+    std::vector<std::string> othersWhoMayWriteCentral;
     // What publishes ended midway left of this entry and of the INI.
     std::vector<std::string> leftovers;
     // gesperrt= of the entry, else of [SETUP]: the launcher starts nothing.
@@ -149,6 +158,12 @@ struct ConfigFacts {
     std::string driver32Path;
     bool driver32Present = false;
     unsigned codePage = 1252; // this workstation's ANSI code page
+    // The publishers' keys the machine policy pins: their ids, its lines
+    // that are no key, and why it could not be read.
+    bool pinned = false;
+    std::vector<std::string> pinnedIds;
+    std::vector<std::string> faultyPins;
+    std::string pinError;
     std::vector<EntryFacts> entries;
 };
 

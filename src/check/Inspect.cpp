@@ -19,11 +19,13 @@
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/Registry.h"
+#include "prepare/ReleaseTrust.h"
 #include "prepare/RunState.h"
 #include "prepare/TrustedLocation.h"
 #include "win/Handles.h"
 #include "win/Paths.h"
 #include "win/Sha256.h"
+#include "win/SystemText.h"
 #include "win/Unicode.h"
 
 #include <shlwapi.h>
@@ -276,8 +278,26 @@ void launchFacts(EntryFacts& e, const ProgramList& list) {
     e.localSize = InstallSystem::Real().FileSize(e.localPath);
 }
 
+// signatur= against the keys this PC pins; where none are and Access
+// trusts the copy, who may put another front-end on the share.
+void signatureFacts(EntryFacts& e, const ProgramList& list, const std::string& section,
+                    const PinnedKeys& pins) {
+    e.signature = list.FieldAsString("signatur");
+    if (const std::optional<ReleaseSignature> parsed = ParseSignature(e.signature))
+        e.signedBy = parsed->keyId;
+    if (pins.pinned) {
+        const ReleaseRecord record{section, list.FieldAsString("mdbname"), e.configuredVersion,
+                                   e.published.size.value_or(-1), e.published.sha256.value_or("")};
+        const SignatureVerdict verdict = CheckReleaseSignature(record, e.signature, pins);
+        e.signatureValid = verdict.valid;
+        e.signatureFault = verdict.why;
+    } else if (e.trustedLocation) {
+        e.othersWhoMayWriteCentral = OthersWhoMayChange(DirectoryOf(e.centralPath), true);
+    }
+}
+
 EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string& section,
-                        const std::string& driverPath) {
+                        const std::string& driverPath, const PinnedKeys& pins) {
     EntryFacts e;
     e.section = section;
     e.displayName = list.FieldAsString("displayname");
@@ -326,6 +346,7 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.meantAsSetup = LooksLikeSetup(section);
     e.notes = EntryNotes(ini.Text(), section);
     launchFacts(e, list);
+    signatureFacts(e, list, section, pins);
     return e;
 }
 
@@ -394,13 +415,19 @@ ConfigFacts Inspect(const std::string& iniPath) {
     c.logDir = ExpandEnvironment(c.logDirWritten);
     c.logDirExists = !c.logDir.empty() && win::IsDirectory(c.logDir);
 
+    const PinnedKeys pins = ReadPinnedKeys();
+    c.pinned = pins.pinned;
+    c.pinnedIds = pins.ids;
+    c.faultyPins = pins.faulty;
+    if (pins.error != ERROR_SUCCESS)
+        c.pinError = win::SystemText(pins.error);
     ProgramList list;
     list.Open();
     const std::vector<std::string> programSections = LoadProgramEntries(
         c.sections, [&](const std::string& section) { ReadProgramm(list, ini, section); });
     for (size_t row = 0; row < programSections.size(); ++row) {
         list.MoveToVisibleRow(static_cast<int32_t>(row));
-        c.entries.push_back(inspectEntry(list, ini, programSections[row], c.driverPath));
+        c.entries.push_back(inspectEntry(list, ini, programSections[row], c.driverPath, pins));
     }
     findSharedNames(c.entries);
     return c;

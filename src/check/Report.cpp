@@ -3,6 +3,7 @@
 #include "base/Utf8.h"
 #include "check/Verdict.h"
 #include "config/ReleaseHistory.h"
+#include "config/ReleaseSignature.h"
 #include "prepare/LaunchCommand.h"
 #include "prepare/Messages.h"
 
@@ -279,6 +280,44 @@ void publishedLines(Lines& out, const EntryFacts& e) {
                          " (vorlundpublish r\u00E4umt sie beim n\u00E4chsten Mal auf)");
 }
 
+void signatureLines(Lines& out, const EntryFacts& e) {
+    if (e.signatureValid)
+        out(labelled("Signatur", *e.signatureValid ? "g\u00FCltig, Schl\u00FCssel " + e.signedBy
+                                                   : "UNG\u00DCLTIG: " + e.signatureFault));
+    else if (!e.signature.empty())
+        out(labelled("Signatur",
+                     (e.signedBy.empty() ? "keine lesbare" : "Schl\u00FCssel " + e.signedBy) +
+                         std::string(" (nicht gepr\u00FCft: dieser PC hinterlegt keine "
+                                     "Schl\u00FCssel)")));
+    if (e.othersWhoMayWriteCentral.empty())
+        return;
+    std::string who;
+    for (const std::string& name : e.othersWhoMayWriteCentral)
+        who += (who.empty() ? "" : ", ") + name;
+    warning(out, "trustedlocation=1 ohne hinterlegten Schl\u00FCssel: wer den Ordner der zentralen "
+                 "Kopie \u00E4ndern darf (" +
+                     who +
+                     "), f\u00FChrt Code auf jedem Arbeitsplatz aus. Abhilfe: signierte "
+                     "Versionen (LIESMICH, Signierte Versionen)");
+}
+
+void pinLines(Lines& out, const ConfigFacts& c) {
+    std::string ids;
+    for (const std::string& id : c.pinnedIds)
+        ids += (ids.empty() ? "" : ", ") + id;
+    out(labelled("Schl\u00FCssel",
+                 !c.pinned     ? std::string("keine hinterlegt (") + kPolicyName + ")"
+                 : ids.empty() ? std::string("hinterlegt, aber keiner g\u00FCltig: "
+                                             "Vorlund installiert nichts")
+                               : "hinterlegt: " + ids,
+                 0));
+    if (!c.pinError.empty())
+        warning(out,
+                "die Richtlinie " + std::string(kPolicyName) + " ist nicht lesbar: " + c.pinError);
+    for (const std::string& line : c.faultyPins)
+        warning(out, "in der Richtlinie ist kein Schl\u00FCssel: " + quoted(line));
+}
+
 // Remarks on the keys of one group, under the line that shows them: what
 // the reader passes over, and the values it shortens.
 using Keys = std::vector<std::string_view>;
@@ -296,7 +335,7 @@ void keyWarnings(Lines& out, const EntryFacts& e, const Keys& keys) {
                              " Zeichen; Vorlund k\u00FCrzt auf " + std::to_string(cut.kept) + ".");
 }
 
-const Keys kCentralKeys = {"mdbname", "mdbpath", "groesse", "pruefsumme"};
+const Keys kCentralKeys = {"mdbname", "mdbpath", "groesse", "pruefsumme", "signatur"};
 const Keys kSourceKeys = {"odbcname", "odbcpath", "odbccharacterset", "odbcrole"};
 const Keys kLaunchKeys = {"trustedlocation", "accessexe", "accessargs"};
 
@@ -364,6 +403,7 @@ void entry(Lines& out, const EntryFacts& e, size_t index) {
     out(centralLine(e));
     writtenForm(out, e.mdbpathWritten);
     publishedLines(out, e);
+    signatureLines(out, e);
     keyWarnings(out, e, kCentralKeys);
     out(localLine(e));
     out(directoryLine(e));
@@ -486,6 +526,7 @@ std::string Report(const ConfigFacts& c, const std::string& version) {
     for (const ConfigNote& note : c.setupNotes)
         out(labelled("", "WARNUNG: in [SETUP]: " + note.text, 0));
     driverLines(out, c);
+    pinLines(out, c);
     size_t fails = 0;
     for (size_t i = 0; i < c.entries.size(); ++i) {
         out("");

@@ -114,7 +114,7 @@ std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self, PSID own
     return who;
 }
 
-std::vector<std::string> OthersWhoMayChange(const std::string& path) {
+std::vector<std::string> OthersWhoMayChange(const std::string& path, bool countSelf) {
     PACL dacl = nullptr;
     PSID fileOwner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -125,7 +125,7 @@ std::vector<std::string> OthersWhoMayChange(const std::string& path) {
         return {"unbekannt (Zugriffsliste nicht lesbar: " + win::SystemText(error) + ")"};
     const win::UniqueLocal owner(descriptor);
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    if (countSelf || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return OthersWhoMayChange(dacl, nullptr, fileOwner);
     const win::UniqueKernel tokenOwner(token);
     alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];

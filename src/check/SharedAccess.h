@@ -12,8 +12,9 @@
 
 namespace vorlund::check {
 
-// The accounts and groups (as Windows names them) that may change it.
-std::vector<std::string> OthersWhoMayChange(const std::string& path);
+// The accounts and groups (as Windows names them) that may change it;
+// `countSelf`: the user running this counts as anyone else.
+std::vector<std::string> OthersWhoMayChange(const std::string& path, bool countSelf = false);
 // The same question of an access list, for the user `self`, of a file that
 // `owner` owns; no list at all lets everyone in.
 std::vector<std::string> OthersWhoMayChange(const ACL* dacl, PSID self, PSID owner = nullptr);

@@ -122,6 +122,9 @@ Verdict Judge(const EntryFacts& e) {
     else if (const std::string unknown = PublishedUnknown(e); !unknown.empty())
         v.reasons.push_back("ob die zentrale Kopie die ver\u00F6ffentlichte ist, ist unbekannt: " +
                             unknown);
+    if (e.signatureValid == false && (CopyNeeded(e) || RefreshesNext(e)))
+        v.reasons.push_back("kein hier hinterlegter Schl\u00FCssel hat diese Version signiert (" +
+                            e.signatureFault + "); Vorlund installiert sie nicht");
     if (!v.reasons.empty())
         v.outcome = Outcome::Fails;
     return v;

@@ -19,6 +19,9 @@ inline constexpr size_t kPublicKeyBytes = 64; // X and Y of a P-256 point
 inline constexpr size_t kSignatureBytes = 64; // r and s
 inline constexpr size_t kKeyIdBytes = 8;      // the start of the public key's SHA-256
 
+// Where a workstation's trusted keys lie, as the check and the texts name it.
+inline constexpr char kPolicyName[] = "HKLM\\SOFTWARE\\Policies\\Vorlund\\Herausgeberschluessel";
+
 // The values an install judges the central copy by, as the launcher reads
 // them from the entry.
 struct ReleaseRecord {

@@ -15,7 +15,6 @@ namespace vorlund {
 
 inline constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Vorlund";
 inline constexpr wchar_t kPinnedKeysValue[] = L"Herausgeberschluessel";
-inline constexpr char kPolicyName[] = "HKLM\\SOFTWARE\\Policies\\Vorlund\\Herausgeberschluessel";
 
 struct PinnedKeys {
     // The value is there with at least one line, or could not be read: every

@@ -1340,7 +1340,8 @@ TEST_F(PublishTest, APinnedWorkstationInstallsOnlyWhatThePublishersKeySigned) {
     WriteFileBytes(dir / "neu.mdb", neu);
     ASSERT_EQ(publish({"One", dir / "neu.mdb", "/signieren", key}), 0u) << said;
     WriteFileBytes(dir / "zwei.mdb", kJetHeader + PatternBytes(200000, 4));
-    ASSERT_EQ(RunConsoleProgram(PUBLISH_EXE, {"Two", dir / "zwei.mdb", "/signieren", key, "/ini", other},
+    ASSERT_EQ(RunConsoleProgram(PUBLISH_EXE,
+                                {"Two", dir / "zwei.mdb", "/signieren", key, "/ini", other},
                                 dir / "zwei.txt"),
               0u)
         << ReadFileBytes(dir / "zwei.txt");

@@ -26,6 +26,11 @@ TEST(PublishArguments, EachCommandWithItsValuesAndEveryWrongCallNamed) {
               PublishRequest::Versions);
     EXPECT_EQ(ParsePublishArguments({"/zurueck", "Lager", "11"}).request->backTo, 11);
     EXPECT_EQ(ParsePublishArguments({"/?"}).request->kind, PublishRequest::Help);
+    const ParsedArguments key = ParsePublishArguments({"/schluessel", "D:\\k.key"});
+    EXPECT_EQ(key.request->kind, PublishRequest::MakeKey);
+    EXPECT_EQ(key.request->keyFile, "D:\\k.key");
+    EXPECT_EQ(ParsePublishArguments({"/zurueck", "Lager", "/signieren", "k.key"}).request->keyFile,
+              "k.key");
     for (const std::vector<std::string>& wrong :
          std::vector<std::vector<std::string>>{{},
                                                {"Lager"},
@@ -41,7 +46,12 @@ TEST(PublishArguments, EachCommandWithItsValuesAndEveryWrongCallNamed) {
                                                {"/zurueck", "Lager", "11", "12"},
                                                {"/versionen", "Lager", "11"},
                                                {"/zurueck", "/freigeben", "Lager"},
-                                               {"/neu", "Lager", "a.mdb"}}) {
+                                               {"/neu", "Lager", "a.mdb"},
+                                               {"/schluessel"},
+                                               {"/schluessel", "a.key", "b.key"},
+                                               {"/schluessel", "a.key", "/signieren", "b.key"},
+                                               {"/sperren", "Lager", "x", "/signieren", "k"},
+                                               {"Lager", "a.mdb", "/signieren"}}) {
         const ParsedArguments p = ParsePublishArguments(wrong);
         EXPECT_FALSE(p.request) << wrong.size();
         EXPECT_FALSE(p.error.empty());

@@ -6,6 +6,7 @@
 #include "config/ReleaseHistory.h"
 #include "check/Verdict.h"
 #include "prepare/TrustedLocation.h"
+#include "publish/PublisherKey.h"
 #include "win/Sha256.h"
 #include "support/WinTestSupport.h"
 
@@ -431,4 +432,50 @@ TEST(SharedAccess, AnyoneButTheUserWhoMayChangeItIsFoundAfterTheDenyEntries) {
     ASSERT_EQ(named.size(), 1u);
     EXPECT_EQ(named[0], "S-1-5-21-1-2-3-513 (unter einer Bedingung, die die Pr\u00FCfung nicht "
                         "beurteilen kann)");
+}
+
+// Where this PC pins publishers' keys, the check shows which, judges the
+// entry's signature as the launcher would, and fails an install it would
+// refuse; where none is pinned and Access trusts the copy, it says who may
+// put code on every workstation.
+TEST_F(CheckTest, TheSignatureIsJudgedByThePinnedKeys) {
+    const std::string bytes = "Vorlund-Pr\xFC"
+                              "fkopie";
+    WriteFileBytes(share + "db.vorlundchk", bytes);
+    const std::string sha = *win::FileSha256(share + "db.vorlundchk");
+    publish::MadeKey made = publish::MakeSigningKey(), other = publish::MakeSigningKey();
+    ASSERT_TRUE(made.key && other.key);
+    const std::string signature = *publish::SignRelease(
+        *made.key, {"Eins", "db.vorlundchk", 2, static_cast<int64_t>(bytes.size()), sha});
+    ini(2);
+    std::string text = ReadFileBytes(path);
+    text += "groesse=" + std::to_string(bytes.size()) + "\r\npruefsumme=" + sha +
+            "\r\nsignatur=" + signature + "\r\ntrustedlocation=1\r\n";
+    WriteFileBytes(path, text);
+
+    EXPECT_EQ(check(), 0) << report;
+    EXPECT_NE(report.find("keine hinterlegt"), std::string::npos) << report;
+    EXPECT_NE(report.find("Schl\u00FCssel " + made.key->id + " (nicht gepr\u00FCft"),
+              std::string::npos)
+        << report;
+    // Whoever may change the share's folder: the user running this, at least.
+    EXPECT_FALSE(facts.entries[0].othersWhoMayWriteCentral.empty());
+    EXPECT_NE(report.find("trustedlocation=1 ohne hinterlegten Schl\u00FCssel"), std::string::npos)
+        << report;
+    {
+        const PinnedPolicy pin({made.key->publicKey});
+        EXPECT_EQ(check(), 0) << report;
+        EXPECT_NE(report.find("hinterlegt: " + made.key->id), std::string::npos) << report;
+        EXPECT_NE(report.find("g\u00FCltig, Schl\u00FCssel " + made.key->id), std::string::npos)
+            << report;
+        EXPECT_EQ(report.find("trustedlocation=1 ohne"), std::string::npos) << report;
+    }
+    {
+        const PinnedPolicy pin({other.key->publicKey, "P256:kaputt"});
+        EXPECT_EQ(check(), 1) << report;
+        EXPECT_NE(report.find("UNG\u00DCLTIG"), std::string::npos) << report;
+        EXPECT_NE(report.find("Vorlund installiert sie nicht"), std::string::npos) << report;
+        EXPECT_NE(report.find("kein Schl\u00FCssel: \u201EP256:kaputt\u201C"), std::string::npos)
+            << report;
+    }
 }
