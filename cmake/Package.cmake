@@ -1,9 +1,14 @@
 # The release package: cmake --build --preset windows --target package gives
 # build/windows/vorlund-<version>-win64.zip with the three programs, an example
-# configuration, the banner and the administrator's guide. Both programs are
+# configuration, the banner, the administrator's guide and the policy template. Both programs are
 # signed when a certificate is given (cmake/Sign.cmake).
 install(TARGETS vorlund vorlundcheck vorlundpublish RUNTIME DESTINATION .)
 install(FILES dist/vorlund.INI dist/LIESMICH.txt examples/banner.jpg DESTINATION .)
+# The Group Policy template that pins the publishers' keys, in the layout of
+# PolicyDefinitions.
+install(FILES dist/Richtlinien/vorlund.admx DESTINATION Richtlinien)
+install(FILES dist/Richtlinien/de-DE/vorlund.adml DESTINATION Richtlinien/de-DE)
+install(FILES dist/Richtlinien/en-US/vorlund.adml DESTINATION Richtlinien/en-US)
 install(SCRIPT cmake/Sign.cmake)
 
 set(CPACK_GENERATOR ZIP)

@@ -7,7 +7,9 @@ endif()
 string(REGEX REPLACE "\n$" "" listing "${listing}")
 string(REPLACE "\n" ";" files "${listing}")
 list(SORT files)
-set(expected LIESMICH.txt banner.jpg vorlund.INI vorlund.exe vorlundcheck.exe vorlundpublish.exe)
+set(expected LIESMICH.txt Richtlinien/ Richtlinien/de-DE/ Richtlinien/de-DE/vorlund.adml
+             Richtlinien/en-US/ Richtlinien/en-US/vorlund.adml Richtlinien/vorlund.admx banner.jpg
+             vorlund.INI vorlund.exe vorlundcheck.exe vorlundpublish.exe)
 if(NOT files STREQUAL expected)
   message(FATAL_ERROR "package holds: ${files}\nexpected: ${expected}")
 endif()
@@ -31,3 +33,26 @@ string(FIND "${rest}" " 0d " bareReturn)
 if(NOT bareFeed EQUAL -1 OR NOT bareReturn EQUAL -1)
   message(FATAL_ERROR "vorlund.INI has a line end other than CRLF")
 endif()
+
+# The policy editor refuses a template whose language file lacks a string or
+# a presentation it names, or names another value than the one read.
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${ZIP} Richtlinien
+                WORKING_DIRECTORY ${unpacked} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cannot unpack Richtlinien from ${ZIP}")
+endif()
+file(READ ${unpacked}/Richtlinien/vorlund.admx admx)
+if(NOT admx MATCHES "key=\"SOFTWARE\\\\Policies\\\\Vorlund\"" OR
+   NOT admx MATCHES "<multiText [^>]*valueName=\"Herausgeberschluessel\"")
+  message(FATAL_ERROR "vorlund.admx does not write the value the launcher reads")
+endif()
+string(REGEX MATCHALL "\\$\\((string|presentation)\\.[A-Za-z0-9_]+\\)" references "${admx}")
+foreach(language de-DE en-US)
+  file(READ ${unpacked}/Richtlinien/${language}/vorlund.adml adml)
+  foreach(reference ${references})
+    string(REGEX REPLACE "^\\$\\((string|presentation)\\.(.*)\\)$" "\\2" id "${reference}")
+    if(NOT adml MATCHES "<(string|presentation) id=\"${id}\"")
+      message(FATAL_ERROR "${language}/vorlund.adml lacks ${reference}")
+    endif()
+  endforeach()
+endforeach()
