@@ -48,7 +48,7 @@ void writeFleet(const std::string& dir, int stations, int runs) {
                                    install ? version - 1 : version, version,
                                    install ? RunResult::Installed : RunResult::Started, "",
                                    install ? 40000000 : 0, install ? 20000 + s : 2600,
-                                   install ? std::optional<int64_t>(18000 + s) : std::nullopt});
+                                   install ? std::optional<int64_t>(18000 + s) : std::nullopt, {}});
         }
         WriteFileBytes(dir + computer + "_anna.log", text);
     }

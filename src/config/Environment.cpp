@@ -34,7 +34,7 @@ EntryPaths ExpandEntryPaths(const ProgramList& programs) {
     if (central.size() > 1 && central.ends_with("\\\\") && !written.ends_with("\\\\"))
         central.pop_back();
     return {central, ExpandEnvironment(programs.FieldAsString("tmpdir")),
-            programs.FieldAsString("mdbname")};
+            programs.FieldAsString("mdbname"), {}};
 }
 
 } // namespace vorlund

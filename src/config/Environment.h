@@ -18,7 +18,10 @@ struct EntryPaths {
     std::string centralDir; // ends in a backslash
     std::string installDir; // as configured, with or without its backslash
     std::string mdbName;
-    std::string Central() const { return centralDir + mdbName; }
+    std::string centralName; // where it is not mdbName: the pilot ring's copy
+    std::string Central() const {
+        return centralDir + (centralName.empty() ? mdbName : centralName);
+    }
     std::string Local() const { return installDir + mdbName; }
 };
 EntryPaths ExpandEntryPaths(const ProgramList& programs);

@@ -21,7 +21,7 @@ struct FieldDef {
     int size; // characters, text fields only
 };
 
-inline constexpr int kProgramFieldCount = 18;
+inline constexpr int kProgramFieldCount = 23;
 inline constexpr std::array<FieldDef, kProgramFieldCount> kProgramFields{{
     {"id", FieldType::AutoInc, 0},
     {"version", FieldType::Integer, 0},
@@ -44,6 +44,12 @@ inline constexpr std::array<FieldDef, kProgramFieldCount> kProgramFields{{
     {"gesperrt", FieldType::Text, 1024},
     // Optional: the publisher's signature of what was published.
     {"signatur", FieldType::Text, 160},
+    // Optional: the pilot ring and its release.
+    {"vorab", FieldType::Text, 1024},
+    {"vorabversion", FieldType::Integer, 0},
+    {"vorabpruefsumme", FieldType::Text, 128},
+    {"vorabgroesse", FieldType::Text, 32},
+    {"vorabsignatur", FieldType::Text, 160},
 }};
 
 // An error of the program list; its text starts with the list's name.

@@ -42,6 +42,10 @@ void ReadProgramm(ProgramList& programs, const ProfileReader& config, const std:
     programs.SetField("groesse", config.ReadString(section, "groesse", ""));
     programs.SetField("gesperrt", config.ReadString(section, "gesperrt", ""));
     programs.SetField("signatur", config.ReadString(section, "signatur", ""));
+    programs.SetField("vorab", config.ReadString(section, "vorab", ""));
+    programs.SetField("vorabversion", config.ReadInteger(section, "vorabversion", 0));
+    for (const char* key : {"vorabpruefsumme", "vorabgroesse", "vorabsignatur"})
+        programs.SetField(key, config.ReadString(section, key, ""));
     programs.Post();
 }
 

@@ -23,6 +23,8 @@ std::optional<std::string> CanonicalRecord(const ReleaseRecord& r) {
     out += "version=" + std::to_string(r.version) + "\n";
     out += "groesse=" + std::to_string(r.size) + "\n";
     out += "pruefsumme=" + asciiLower(r.sha256) + "\n";
+    if (r.pilot)
+        out += "ring=vorab\n";
     return out;
 }
 

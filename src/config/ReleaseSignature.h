@@ -30,6 +30,9 @@ struct ReleaseRecord {
     int32_t version = 0;
     int64_t size = 0;
     std::string sha256; // 64 hexadecimal digits
+    // The pilot ring's release: signed apart, so that it cannot be passed
+    // off as the release for everyone.
+    bool pilot = false;
 };
 
 // The bytes that are signed: a format tag, then one line per value in a

@@ -27,7 +27,7 @@ constexpr std::array<std::string_view, 18> kKeywords{"",
                                                      "gesperrt",
                                                      "veroeffentlicht",
                                                      "signatur_falsch"};
-constexpr size_t kColumns = 12;
+constexpr size_t kColumns = 13;
 constexpr size_t kOldColumns = 11; // before the copy's own time
 
 std::string cell(std::string_view text) {
@@ -96,7 +96,7 @@ bool IsNote(RunResult result) {
 
 std::string RunLogHeader() {
     return "\xEF\xBB\xBFZeit\tComputer\tBenutzer\tStarter\tAnwendung\tInstalliert\tKonfiguriert\t"
-           "Ergebnis\tDetail\tBytes\tMillisekunden\tKopiermillisekunden\r\n";
+           "Ergebnis\tDetail\tBytes\tMillisekunden\tKopiermillisekunden\tRing\r\n";
 }
 
 std::string FormatRunLine(const RunRecord& r) {
@@ -112,7 +112,8 @@ std::string FormatRunLine(const RunRecord& r) {
                                            std::to_string(r.bytes),
                                            std::to_string(r.milliseconds),
                                            r.copyMilliseconds ? std::to_string(*r.copyMilliseconds)
-                                                              : std::string()};
+                                                              : std::string(),
+                                           cell(r.ring)};
     std::string line = columns[0];
     for (size_t i = 1; i < kColumns; ++i)
         line += '\t' + columns[i];
@@ -145,10 +146,12 @@ std::optional<RunRecord> ParseRunLine(std::string_view line) {
         return std::nullopt;
     r = RunRecord{std::string(c[0]), std::string(c[1]), std::string(c[2]), std::string(c[3]),
                   std::string(c[4]), r.installed,       r.configured,      *result,
-                  std::string(c[8]), count(c[9]),       count(c[10]),      std::nullopt};
+                  std::string(c[8]), count(c[9]),       count(c[10]),      std::nullopt, {}};
     if (c.size() > kOldColumns && !c[11].empty() &&
         std::all_of(c[11].begin(), c[11].end(), [](char d) { return d >= '0' && d <= '9'; }))
         r.copyMilliseconds = count(c[11]);
+    if (c.size() > kOldColumns + 1)
+        r.ring = std::string(c[12]);
     return r;
 }
 

@@ -54,6 +54,9 @@ struct RunRecord {
     // The copy's own time, from its first byte read to its rename; nothing
     // where no copy ran, and in the lines of releases before it.
     std::optional<int64_t> copyMilliseconds;
+    // "vorab" for a start of the pilot ring's release; empty for everyone
+    // else, and in the lines of releases before it.
+    std::string ring;
 };
 
 // What a new log file starts with: a UTF-8 byte-order mark and the column names.

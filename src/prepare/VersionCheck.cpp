@@ -3,6 +3,7 @@
 #include "prepare/InstallRule.h"
 #include "prepare/Messages.h"
 #include "prepare/PartialFiles.h"
+#include "prepare/PilotRelease.h"
 #include "prepare/Preparation.h"
 #include "prepare/ReleaseTrust.h"
 #include "prepare/Retry.h"
@@ -217,13 +218,20 @@ void CheckVersionAndInstall(PrepareHost& host, ProgramList& programs, RunState& 
     reg.OpenKey(kVersionKeyBase + programs.FieldAsString("DisplayName"), true);
     run.log.installed = system.ReadVersion(reg);
     run.installedVersion = run.log.installed.value_or(0);
-    run.configuredVersion = programs.FieldAsInteger("version");
-    run.published =
-        ReadPublished(programs.FieldAsString("groesse"), programs.FieldAsString("pruefsumme"));
+    // A PC of the pilot ring runs the ring's release while there is one.
+    const bool pilot = HasPilotRelease(programs) && PlaceOfThisComputer(programs).in;
+    const std::string prefix = pilot ? "vorab" : "";
+    run.configuredVersion = programs.FieldAsInteger(prefix + "version");
+    run.published = ReadPublished(programs.FieldAsString(prefix + "groesse"),
+                                  programs.FieldAsString(prefix + "pruefsumme"));
     run.log.configured = run.configuredVersion;
+    run.log.ring = pilot ? "vorab" : "";
     run.release = releaseOf(programs, run);
-    run.signature = programs.FieldAsString("signatur");
-    const EntryPaths paths = ExpandEntryPaths(programs);
+    run.release.pilot = pilot;
+    run.signature = programs.FieldAsString(prefix + "signatur");
+    EntryPaths paths = ExpandEntryPaths(programs);
+    if (pilot)
+        paths.centralName = PilotCopyName(paths.mdbName);
     run.installDir = paths.installDir;
     run.mdbName = paths.mdbName;
     run.config.reset(); // nothing reads the configuration file from here on

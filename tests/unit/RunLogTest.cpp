@@ -12,7 +12,7 @@ using namespace vorlund::fleet;
 namespace {
 
 RunRecord run(const std::string& computer, RunResult result, const std::string& time) {
-    return RunRecord{time, computer, "anna", "1.2.0", "Lager", 1, 2, result, "", 0, 0, {}};
+    return RunRecord{time, computer, "anna", "1.2.0", "Lager", 1, 2, result, "", 0, 0, {}, {}};
 }
 
 std::vector<FleetRow> fleetOf(const std::vector<std::string>& pieces) {
@@ -34,7 +34,7 @@ std::string utf16(const std::string& utf8, bool bigEndian) {
 
 } // namespace
 
-TEST(RunLog, ALineHasTwelveColumnsAndNoTabOrBreakInsideOne) {
+TEST(RunLog, ALineHasThirteenColumnsAndNoTabOrBreakInsideOne) {
     RunRecord r{"2026-12-08 13:05:09",
                 "PC-7",
                 "m\xC3\xBCller",
@@ -46,13 +46,14 @@ TEST(RunLog, ALineHasTwelveColumnsAndNoTabOrBreakInsideOne) {
                 "Zugriff\r\nverweigert.\r\n",
                 65536,
                 1234,
-                987};
+                987,
+                "vorab"};
     EXPECT_EQ(FormatRunLine(r),
               "2026-12-08 13:05:09\tPC-7\tm\xC3\xBCller\t1.2.0\tB\xC3\xA4r A\t\t31\t"
-              "kopierfehler\tZugriff  verweigert.  \t65536\t1234\t987\r\n");
+              "kopierfehler\tZugriff  verweigert.  \t65536\t1234\t987\tvorab\r\n");
     EXPECT_EQ(RunLogHeader(),
               "\xEF\xBB\xBFZeit\tComputer\tBenutzer\tStarter\tAnwendung\tInstalliert\t"
-              "Konfiguriert\tErgebnis\tDetail\tBytes\tMillisekunden\tKopiermillisekunden\r\n");
+              "Konfiguriert\tErgebnis\tDetail\tBytes\tMillisekunden\tKopiermillisekunden\tRing\r\n");
     // The lines of a release before the copy's own time read without it.
     const std::string old = "2026-12-08 13:05:09\tPC-7\tm\tv\tA\t\t31\tinstalliert\t\t5\t9";
     ASSERT_TRUE(ParseRunLine(old));
@@ -65,6 +66,11 @@ TEST(RunLog, ALineHasTwelveColumnsAndNoTabOrBreakInsideOne) {
     EXPECT_EQ(back->installed, std::nullopt);
     EXPECT_EQ(back->configured, 31);
     EXPECT_EQ(back->result, RunResult::CopyFailed);
+    EXPECT_EQ(back->ring, "vorab");
+    // A line of the release before the ring: no ring, the general release.
+    const std::string twelve = old + "\t30";
+    EXPECT_EQ(ParseRunLine(twelve)->copyMilliseconds, 30);
+    EXPECT_EQ(ParseRunLine(twelve)->ring, "");
 }
 
 TEST(RunLog, TheFleetSkipsWhatIsNotARunLineAndCountsFailures) {
