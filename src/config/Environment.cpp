@@ -33,8 +33,10 @@ EntryPaths ExpandEntryPaths(const ProgramList& programs) {
     // must not give two.
     if (central.size() > 1 && central.ends_with("\\\\") && !written.ends_with("\\\\"))
         central.pop_back();
-    return {central, ExpandEnvironment(programs.FieldAsString("tmpdir")),
-            programs.FieldAsString("mdbname"), {}};
+    return {central,
+            ExpandEnvironment(programs.FieldAsString("tmpdir")),
+            programs.FieldAsString("mdbname"),
+            {}};
 }
 
 } // namespace vorlund

@@ -9,8 +9,8 @@
 namespace vorlund {
 
 struct PilotRing {
-    std::vector<std::string> names; // as written
-    int percent = 0;                // 0 to 100
+    std::vector<std::string> names;  // as written
+    int percent = 0;                 // 0 to 100
     std::vector<std::string> faults; // items that are neither a name nor a percentage
     bool Empty() const { return names.empty() && percent == 0; }
 };

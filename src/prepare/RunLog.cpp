@@ -144,9 +144,19 @@ std::optional<RunRecord> ParseRunLine(std::string_view line) {
     if (!result || c[0].size() != 19 || !optionalNumber(c[5], r.installed) ||
         !optionalNumber(c[6], r.configured))
         return std::nullopt;
-    r = RunRecord{std::string(c[0]), std::string(c[1]), std::string(c[2]), std::string(c[3]),
-                  std::string(c[4]), r.installed,       r.configured,      *result,
-                  std::string(c[8]), count(c[9]),       count(c[10]),      std::nullopt, {}};
+    r = RunRecord{std::string(c[0]),
+                  std::string(c[1]),
+                  std::string(c[2]),
+                  std::string(c[3]),
+                  std::string(c[4]),
+                  r.installed,
+                  r.configured,
+                  *result,
+                  std::string(c[8]),
+                  count(c[9]),
+                  count(c[10]),
+                  std::nullopt,
+                  {}};
     if (c.size() > kOldColumns && !c[11].empty() &&
         std::all_of(c[11].begin(), c[11].end(), [](char d) { return d >= '0' && d <= '9'; }))
         r.copyMilliseconds = count(c[11]);

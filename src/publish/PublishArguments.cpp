@@ -19,21 +19,21 @@ ParsedArguments wrong(std::string why) {
 // The names after the options: the application, and the new file of a
 // publish, the text of a lock, or the version a rollback goes to.
 ParsedArguments withPositionals(PublishRequest r, std::vector<std::string> rest) {
-    const bool publishes = r.kind == PublishRequest::Publish || r.kind == PublishRequest::Back;
+    const bool publishes = PutsOut(r.kind);
     for (const auto& [given, option] :
          {std::pair{r.version.has_value(), "/version"}, std::pair{!r.server.empty(), "/server"},
           std::pair{!r.keyFile.empty(), "/signieren"}})
         if (given && !publishes)
-            return wrong(std::string(option) +
-                         " geh\u00F6rt zum Ver\u00F6ffentlichen und zu /zurueck.");
+            return wrong(std::string(option) + " geh\u00F6rt zum Ver\u00F6ffentlichen, zu "
+                                               "/zurueck und zum Vorab-Ring.");
     if (r.kind == PublishRequest::MakeKey) {
         if (rest.size() != 1)
             return wrong("/schluessel braucht genau eine Datei f\u00FCr den neuen Schl\u00FCssel.");
         r.keyFile = rest[0];
         return {r, {}};
     }
-    const size_t wanted =
-        r.kind == PublishRequest::Publish || r.kind == PublishRequest::Lock ? 2 : 1;
+    const bool withFile = r.kind == PublishRequest::Publish || r.kind == PublishRequest::Pilot;
+    const size_t wanted = withFile || r.kind == PublishRequest::Lock ? 2 : 1;
     if (r.kind == PublishRequest::Back && rest.size() == 2) {
         r.backTo = parseDecimal32(rest[1]);
         if (!r.backTo)
@@ -43,7 +43,7 @@ ParsedArguments withPositionals(PublishRequest r, std::vector<std::string> rest)
     if (rest.size() != wanted)
         return wrong(rest.size() < wanted ? "Es fehlt eine Angabe." : "Eine Angabe zu viel.");
     r.application = rest[0];
-    if (r.kind == PublishRequest::Publish)
+    if (withFile)
         r.source = rest[1];
     if (r.kind == PublishRequest::Lock) {
         r.text = rest[1];
@@ -55,6 +55,19 @@ ParsedArguments withPositionals(PublishRequest r, std::vector<std::string> rest)
 
 } // namespace
 
+bool PutsOut(PublishRequest::Kind kind) {
+    switch (kind) {
+    case PublishRequest::Publish:
+    case PublishRequest::Back:
+    case PublishRequest::Pilot:
+    case PublishRequest::Promote:
+    case PublishRequest::EndPilot:
+        return true;
+    default:
+        return false;
+    }
+}
+
 const char* const kUsage =
     "Aufruf: vorlundpublish Anwendung NeueDatei [/version N] [/server Ordner] "
     "[/signieren Schl\u00FCsseldatei]\r\n"
@@ -64,6 +77,8 @@ const char* const kUsage =
     "        vorlundpublish /sperren Anwendung \"Text\"\r\n"
     "        vorlundpublish /freigeben Anwendung\r\n"
     "        vorlundpublish /schluessel Schl\u00FCsseldatei\r\n"
+    "        vorlundpublish /vorab Anwendung NeueDatei | /fuer-alle Anwendung | "
+    "/vorab-zurueck Anwendung\r\n"
     "        dazu jeweils /ini Datei (ohne: vorlund.INI neben vorlundpublish.exe)\r\n"
     "Anwendung: der Name des Abschnitts oder der displayname, Gro\u00DF-/Kleinschreibung "
     "egal.\r\n"
@@ -86,6 +101,11 @@ const char* const kUsage =
     "den \u00F6ffentlichen Schl\u00FCssel f\u00FCr die Richtlinie; /signieren signiert damit "
     "version, groesse und\r\n"
     "pruefsumme der neuen Version (signatur= in der INI).\r\n"
+    "/vorab gibt die neue Datei nur den PCs des Vorab-Rings (vorab= im Abschnitt) als "
+    "<name>.vorab<endung>;\r\n"
+    "/fuer-alle macht sie zur Version f\u00FCr alle, /vorab-zurueck beendet den Versuch: der "
+    "Ring bekommt\r\n"
+    "wieder die Version f\u00FCr alle, unter einer h\u00F6heren Nummer.\r\n"
     "Exit-Code 0: erledigt; 1: abgelehnt oder gescheitert, nichts ge\u00E4ndert; 2: Aufruf "
     "oder Konfiguration fehlerhaft.\r\n";
 
@@ -114,11 +134,11 @@ ParsedArguments ParsePublishArguments(const std::vector<std::string>& args) {
         const struct {
             const char* name;
             PublishRequest::Kind kind;
-        } commands[] = {{"/zurueck", PublishRequest::Back},
-                        {"/sperren", PublishRequest::Lock},
-                        {"/freigeben", PublishRequest::Unlock},
-                        {"/versionen", PublishRequest::Versions},
-                        {"/schluessel", PublishRequest::MakeKey}};
+        } commands[] = {
+            {"/zurueck", PublishRequest::Back},       {"/sperren", PublishRequest::Lock},
+            {"/freigeben", PublishRequest::Unlock},   {"/versionen", PublishRequest::Versions},
+            {"/schluessel", PublishRequest::MakeKey}, {"/vorab", PublishRequest::Pilot},
+            {"/fuer-alle", PublishRequest::Promote},  {"/vorab-zurueck", PublishRequest::EndPilot}};
         bool known = false;
         for (const auto& c : commands)
             if (is(a, c.name)) {

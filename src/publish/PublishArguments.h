@@ -8,7 +8,7 @@
 namespace vorlund::publish {
 
 struct PublishRequest {
-    enum Kind { Help, Publish, Back, Lock, Unlock, Versions, MakeKey };
+    enum Kind { Help, Publish, Back, Lock, Unlock, Versions, MakeKey, Pilot, Promote, EndPilot };
     Kind kind = Help;
     std::string application;        // a section's name or a displayname
     std::string source;             // the new database file, for Publish
@@ -23,6 +23,10 @@ struct PublishRequest {
     // Datei: the key file to make.
     std::string keyFile;
 };
+
+// Whether the request puts a release out (and may take /version, /server
+// and /signieren).
+bool PutsOut(PublishRequest::Kind kind);
 
 // The request, or nothing with the German words why the call is wrong.
 struct ParsedArguments {

@@ -2,6 +2,7 @@
 // snapshot of its bytes, and the one server a replicated share is published on.
 #include "config/Environment.h"
 #include "config/IntParse.h"
+#include "config/PilotRing.h"
 #include "config/ProfileReader.h"
 #include "config/ReadProgramm.h"
 #include "prepare/InstallRule.h"
@@ -81,8 +82,12 @@ std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
     const EntryPaths paths = ExpandEntryPaths(list);
     entry.central = paths.Central();
     entry.mdbName = paths.mdbName;
+    entry.pilotCopy = paths.centralDir + PilotCopyName(paths.mdbName);
     entry.mdbNameWritten = list.FieldAsString("mdbname");
     entry.signature = list.FieldAsString("signatur");
+    entry.pilotVersion = list.FieldAsInteger("vorabversion");
+    entry.pilotPublished =
+        ReadPublished(list.FieldAsString("vorabgroesse"), list.FieldAsString("vorabpruefsumme"));
     entry.published =
         ReadPublished(list.FieldAsString("groesse"), list.FieldAsString("pruefsumme"));
     return std::nullopt;
@@ -104,6 +109,7 @@ std::optional<Publisher::Refusal> Publisher::oneServer(const PublishRequest& req
                                                  "DFS-Namensraum; bitte den Ordner auf einem "
                                                  "Server nennen (\\\\SERVER\\Freigabe\\...)."};
         entry.central = folder + entry.mdbName;
+        entry.pilotCopy = folder + PilotCopyName(entry.mdbName);
         return std::nullopt;
     }
     const std::optional<std::string> target = system_.DfsTarget(entry.central);

@@ -43,16 +43,19 @@ std::optional<Publisher::Refusal> Publisher::loadKey(Road& road) {
 
 std::optional<Publisher::Refusal> Publisher::sign(Road& road, ProfileDocument& doc) {
     const Entry& entry = road.entry;
+    const bool pilot = road.request.kind == PublishRequest::Pilot;
+    const char* const key = pilot ? "vorabsignatur" : "signatur";
     if (!road.key) {
         // An old signature would name a release that is no longer the entry's.
-        road.signatureDropped = doc.Remove(entry.section, "signatur");
+        road.signatureDropped = doc.Remove(entry.section, key);
         return std::nullopt;
     }
-    const std::optional<std::string> signature = SignRelease(
-        *road.key, {entry.section, entry.mdbNameWritten, road.newVersion, road.size, road.sha256});
+    const std::optional<std::string> signature =
+        SignRelease(*road.key, {entry.section, entry.mdbNameWritten, road.newVersion, road.size,
+                                road.sha256, pilot});
     if (!signature)
         return Refusal{kRefused, "Windows (CNG) signiert die neue Version nicht."};
-    if (!doc.Set(entry.section, "signatur", *signature))
+    if (!doc.Set(entry.section, key, *signature))
         return Refusal{kRefused, "Die Konfiguration l\u00E4sst sich nicht so \u00E4ndern, dass "
                                  "Vorlund die Signatur liest (" +
                                      entry.iniPath + ")."};

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,6 +46,15 @@ class Waiting {
     uint64_t nextSay_ = 0;
 };
 
+// The keys of the pilot ring's release, which go when it ends or becomes
+// everyone's.
+inline constexpr std::array<std::string_view, 4> kPilotReleaseKeys{
+    "vorabversion", "vorabgroesse", "vorabpruefsumme", "vorabsignatur"};
+inline void RemovePilotRelease(ProfileDocument& doc, const std::string& section) {
+    for (std::string_view key : kPilotReleaseKeys)
+        doc.Remove(section, key);
+}
+
 // Access holds an open database with a lock file beside it.
 inline std::string LockFileOf(const std::string& path) {
     const std::string ext = asciiUpper(ExtensionOf(path));
@@ -62,6 +72,11 @@ struct Publisher::Entry {
     std::string section, displayName, central, logDir, mdbName;
     std::string mdbNameWritten; // as the entry writes it, before variables
     std::string signature;      // signatur= as this publish read it
+    // The pilot ring's release: vorabversion (0: none), what was published of
+    // it, and its copy beside the central one.
+    int32_t pilotVersion = 0;
+    PublishedCopy pilotPublished;
+    std::string pilotCopy;
     int32_t version = 0;
     PublishedCopy published; // groesse= and pruefsumme= as this publish read them
     size_t releasesKept = kReleasesKeptByDefault; // versionen=
@@ -77,6 +92,9 @@ struct Publisher::Road {
     int64_t size = 0;
     std::string sha256;
     std::string partial;
+    // The file the new bytes take the place of: the central copy, or the
+    // pilot ring's.
+    std::string destination;
     int32_t newVersion = 0;
     std::string newIni, iniTemp; // the new configuration, and the file it waits in
     std::string vorher, aside;   // the one before, and where an older one waits meanwhile

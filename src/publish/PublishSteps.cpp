@@ -46,10 +46,30 @@ class StoppableWrites : public InstallSystem {
 
 } // namespace
 
+// The source of a promotion: the pilot ring's copy on the share, which must
+// still be the bytes its keys name.
+std::optional<Publisher::Refusal> Publisher::choosePilotRelease(Road& road) {
+    const Entry& entry = road.entry;
+    if (entry.pilotVersion <= entry.version || !entry.pilotPublished.sha256 ||
+        !entry.pilotPublished.size)
+        return Refusal{kRefused, "[" + entry.section +
+                                     "] hat keine Vorab-Version \u00FCber der Version f\u00FCr "
+                                     "alle (vorabversion, vorabgroesse, vorabpruefsumme)."};
+    road.source = entry.pilotCopy;
+    road.target = Release{entry.pilotVersion,
+                          *entry.pilotPublished.size,
+                          *entry.pilotPublished.sha256,
+                          {},
+                          std::nullopt};
+    return std::nullopt;
+}
+
 // The source of a rollback: the release before the current one by the
 // record, or the one named; without a record, <mdbname>.vorher.
 std::optional<Publisher::Refusal> Publisher::chooseSource(Road& road) {
     const Entry& entry = road.entry;
+    if (road.request.kind == PublishRequest::Promote)
+        return choosePilotRelease(road);
     if (road.request.kind != PublishRequest::Back) {
         road.source = road.request.source;
         return std::nullopt;
@@ -79,6 +99,8 @@ std::optional<Publisher::Refusal> Publisher::checkSource(Road& road) {
     const std::string& source = road.source;
     if (road.request.kind == PublishRequest::Back && !system_.IsFile(source))
         return Refusal{kRefused, "Es gibt keine vorherige Version: " + source};
+    if (road.request.kind == PublishRequest::Promote && !system_.IsFile(source))
+        return Refusal{kRefused, "Die Vorab-Version fehlt: " + source};
     if (system_.IsDirectory(source))
         return Refusal{kFaultyCall, source + " ist ein Ordner, keine Datei."};
     if (!system_.IsFile(source))
@@ -121,7 +143,7 @@ std::optional<Publisher::Refusal> Publisher::checkSource(Road& road) {
 // Beside the central copy, on the same share: written through, then read
 // back through a handle of its own and compared with what was read.
 std::optional<Publisher::Refusal> Publisher::copyToPartial(Road& road) {
-    road.partial = PartialCopyPath(road.entry.central);
+    road.partial = PartialCopyPath(road.destination);
     Opened created = system_.CreatePartial(road.partial);
     if (!created.file)
         return Refusal{kRefused, "Neben der zentralen Kopie kann nicht geschrieben werden (" +
@@ -176,7 +198,9 @@ std::optional<Publisher::Refusal> Publisher::judgeBytes(Road& road) {
                                      std::to_string(road.target->version) + " (SHA-256 " +
                                      road.sha256 + ", ver\u00F6ffentlicht " + road.target->sha256 +
                                      ")."};
-    if (road.request.kind == PublishRequest::Back && same)
+    if ((road.request.kind == PublishRequest::Back ||
+         road.request.kind == PublishRequest::Promote) &&
+        same)
         return Refusal{kRefused, road.source + " hat dieselben Bytes wie die zentrale Kopie; "
                                                "es gibt nichts zur\u00FCckzuholen."};
     return std::nullopt;
@@ -195,6 +219,10 @@ std::optional<Publisher::Refusal> Publisher::editConfiguration(Road& road) {
                                      road.entry.iniPath + ")."};
     if (std::optional<Refusal> r = sign(road, doc))
         return r;
+    // Promoted, the pilot ring's release is everyone's: the ring's keys go,
+    // the list of who is in it stays for the next trial.
+    if (road.request.kind == PublishRequest::Promote)
+        RemovePilotRelease(doc, section);
     road.newIni = doc.Bytes();
     return std::nullopt;
 }

@@ -25,33 +25,44 @@ void Publisher::log(const Road& road) {
     run.log.application = road.entry.displayName;
     run.log.installed = road.entry.version;
     run.log.configured = road.newVersion;
-    NoteOutcome(
-        run, RunResult::Published,
-        std::string(road.request.kind == PublishRequest::Back ? "zur\u00FCckgeholt: " : "") +
-            "Version " + std::to_string(road.newVersion) + ", " + std::to_string(road.size) +
-            " Bytes, SHA-256 " + road.sha256);
+    run.log.ring = road.request.kind == PublishRequest::Pilot ? "vorab" : "";
+    NoteOutcome(run, RunResult::Published,
+                std::string(road.request.kind == PublishRequest::Back       ? "zur\u00FCckgeholt: "
+                            : road.request.kind == PublishRequest::Promote  ? "f\u00FCr alle: "
+                            : road.request.kind == PublishRequest::EndPilot ? "Vorab beendet: "
+                                                                            : "") +
+                    "Version " + std::to_string(road.newVersion) + ", " +
+                    std::to_string(road.size) + " Bytes, SHA-256 " + road.sha256);
     run.log.bytes = road.size;
     AppendRunLog(run, starter_);
+}
+
+std::optional<Publisher::Refusal> Publisher::prepare(Road& road, const std::string& iniPath,
+                                                     win::File& held) {
+    if (std::optional<Refusal> r = lock(iniPath, held))
+        return r;
+    restoreKeptConfiguration(iniPath);
+    if (std::optional<Refusal> r = load(iniPath, road.request.application, road.entry))
+        return r;
+    if (std::optional<Refusal> r = oneServer(road.request, road.entry))
+        return r;
+    if (std::optional<Refusal> r = loadKey(road))
+        return r;
+    road.entry.history =
+        ParseReleaseHistory(system_.ReadAll(ReleaseHistoryPath(road.entry.central)).value_or(""));
+    if (std::optional<Refusal> r = chooseVersion(road))
+        return r;
+    if (system_.IsReadOnly(iniPath))
+        return Refusal{kRefused, "Die Konfiguration " + iniPath + " ist schreibgesch\u00FCtzt."};
+    return std::nullopt;
 }
 
 int Publisher::publish(const PublishRequest& request, const std::string& iniPath) {
     Road road(request);
     win::File held;
-    if (std::optional<Refusal> r = lock(iniPath, held))
+    if (std::optional<Refusal> r = prepare(road, iniPath, held))
         return refuse(*r);
-    restoreKeptConfiguration(iniPath);
-    if (std::optional<Refusal> r = load(iniPath, request.application, road.entry))
-        return refuse(*r);
-    if (std::optional<Refusal> r = oneServer(request, road.entry))
-        return refuse(*r);
-    if (std::optional<Refusal> r = loadKey(road))
-        return refuse(*r);
-    road.entry.history =
-        ParseReleaseHistory(system_.ReadAll(ReleaseHistoryPath(road.entry.central)).value_or(""));
-    if (std::optional<Refusal> r = chooseVersion(road))
-        return refuse(*r);
-    if (system_.IsReadOnly(iniPath))
-        return refuse({kRefused, "Die Konfiguration " + iniPath + " ist schreibgesch\u00FCtzt."});
+    road.destination = road.entry.central;
     if (system_.IsReadOnly(road.entry.central))
         return refuse(
             {kRefused, "Die zentrale Kopie " + road.entry.central + " ist schreibgesch\u00FCtzt."});
@@ -92,6 +103,8 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
         road.seeded->Placed();
     if (road.vorherAside)
         system_.Remove(road.aside);
+    if (request.kind == PublishRequest::Promote)
+        system_.Remove(road.entry.pilotCopy); // the ring runs everyone's release now
     recordRelease(road);
     log(road);
     sayDone(road);
@@ -103,7 +116,9 @@ int Publisher::publish(const PublishRequest& request, const std::string& iniPath
 std::optional<Publisher::Refusal> Publisher::chooseVersion(Road& road) {
     const PublishRequest& request = road.request;
     const int32_t now = road.entry.version;
-    const int32_t highest = std::max(now, HighestVersion(road.entry.history).value_or(now));
+    // The pilot ring's number too: a PC of the ring has it installed.
+    const int32_t highest =
+        std::max({now, road.entry.pilotVersion, HighestVersion(road.entry.history).value_or(now)});
     if (request.version && *request.version <= highest)
         return Refusal{kFaultyCall, "/version " + std::to_string(*request.version) +
                                         " ist nicht h\u00F6her als die bisher h\u00F6chste "
@@ -116,8 +131,11 @@ std::optional<Publisher::Refusal> Publisher::chooseVersion(Road& road) {
 }
 
 void Publisher::sayDone(const Road& road) {
-    say_((road.request.kind == PublishRequest::Back ? "Zur\u00FCckgeholt: "
-                                                    : "Ver\u00F6ffentlicht: ") +
+    say_((road.request.kind == PublishRequest::Back       ? "Zur\u00FCckgeholt: "
+          : road.request.kind == PublishRequest::Promote  ? "F\u00FCr alle ver\u00F6ffentlicht: "
+          : road.request.kind == PublishRequest::Pilot    ? "Vorab ver\u00F6ffentlicht: "
+          : road.request.kind == PublishRequest::EndPilot ? "Vorab beendet: "
+                                                          : "Ver\u00F6ffentlicht: ") +
          quoted(road.entry.displayName) + " [" + road.entry.section + "] Version " +
          std::to_string(road.newVersion) + " (vorher " + std::to_string(road.entry.version) +
          "), " + std::to_string(road.size) + " Bytes, SHA-256 " + road.sha256 + ".");
@@ -137,7 +155,12 @@ int Publisher::Run(const PublishRequest& request, const std::string& iniPath) {
         return kDone;
     case PublishRequest::Publish:
     case PublishRequest::Back:
+    case PublishRequest::Promote:
         return publish(request, iniPath);
+    case PublishRequest::Pilot:
+        return publishPilot(request, iniPath);
+    case PublishRequest::EndPilot:
+        return endPilot(request, iniPath);
     case PublishRequest::Versions:
         return listReleases(request, iniPath);
     case PublishRequest::MakeKey:

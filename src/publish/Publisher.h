@@ -63,6 +63,12 @@ class Publisher {
     void restoreKeptConfiguration(const std::string& iniPath);
     std::string restorePublished(const Entry& entry);
     std::optional<Refusal> chooseSource(Road& road);
+    std::optional<Refusal> choosePilotRelease(Road& road);
+    int publishPilot(const PublishRequest& request, const std::string& iniPath);
+    int endPilot(const PublishRequest& request, const std::string& iniPath);
+    // What a publish of any kind does first: the lock held, the entry loaded,
+    // its record read, the new number and the key chosen.
+    std::optional<Refusal> prepare(Road& road, const std::string& iniPath, win::File& held);
     std::optional<Refusal> judgeBytes(Road& road);
     std::optional<Refusal> keepRelease(Road& road);
     std::optional<Refusal> replaceUnpublished(Road& road);

@@ -18,7 +18,8 @@ RunRecord line(const std::string& time, const std::string& app, std::optional<in
                int64_t ms = 0) {
     return RunRecord{time, "PC",      "anna",     "1.1.0",
                      app,  installed, configured, result,
-                     "",   bytes,     ms,         bytes ? std::optional(ms) : std::nullopt, {}};
+                     "",   bytes,     ms,         bytes ? std::optional(ms) : std::nullopt,
+                     {}};
 }
 
 // Feeds each file's lines to the fleet and to the rollout, as the check does.

@@ -51,9 +51,10 @@ TEST(RunLog, ALineHasThirteenColumnsAndNoTabOrBreakInsideOne) {
     EXPECT_EQ(FormatRunLine(r),
               "2026-12-08 13:05:09\tPC-7\tm\xC3\xBCller\t1.2.0\tB\xC3\xA4r A\t\t31\t"
               "kopierfehler\tZugriff  verweigert.  \t65536\t1234\t987\tvorab\r\n");
-    EXPECT_EQ(RunLogHeader(),
-              "\xEF\xBB\xBFZeit\tComputer\tBenutzer\tStarter\tAnwendung\tInstalliert\t"
-              "Konfiguriert\tErgebnis\tDetail\tBytes\tMillisekunden\tKopiermillisekunden\tRing\r\n");
+    EXPECT_EQ(
+        RunLogHeader(),
+        "\xEF\xBB\xBFZeit\tComputer\tBenutzer\tStarter\tAnwendung\tInstalliert\t"
+        "Konfiguriert\tErgebnis\tDetail\tBytes\tMillisekunden\tKopiermillisekunden\tRing\r\n");
     // The lines of a release before the copy's own time read without it.
     const std::string old = "2026-12-08 13:05:09\tPC-7\tm\tv\tA\t\t31\tinstalliert\t\t5\t9";
     ASSERT_TRUE(ParseRunLine(old));

@@ -815,3 +815,89 @@ TEST_F(PublisherTest, ASignedPublishSignsTheNewRecordAndAnUnsignedOneDropsTheOld
     EXPECT_EQ(ReadFileBytes(ini).find("signatur="), std::string::npos);
     EXPECT_NE(said.find("nicht signiert"), std::string::npos) << said;
 }
+
+// The pilot ring's road: its release beside the central copy and its keys,
+// each failure leaving share and configuration as they were; promoted, it
+// is everyone's under a higher number; ended, the ring is back on
+// everyone's bytes under a higher number still.
+TEST_F(PublisherTest, APilotReleaseGoesBesideAndBecomesEveryonesOrEnds) {
+    WriteFileBytes(ini, "[Lager]\r\nversion=12\r\nmdbname=lager.mdb\r\nmdbpath=" + share +
+                            "\r\ndisplayname=Lager\r\nvorab=PC-IT-01, 10%\r\n");
+    PublishRequest plain;
+    plain.kind = PublishRequest::Publish;
+    ASSERT_EQ(run(PublishSystem::Real(), plain), kDone) << said; // 13 for everyone
+    const std::string general = ReadFileBytes(share + "lager.mdb");
+    const auto value = [&](const char* key) {
+        char text[256] = {};
+        GetPrivateProfileStringA("Lager", key, "", text, sizeof text, ini.c_str());
+        return std::string(text);
+    };
+
+    PublishRequest pilot;
+    pilot.kind = PublishRequest::Pilot;
+    pilot.source = source;
+    WriteFileBytes(source, kJet + PatternBytes(90000, 4));
+    ASSERT_EQ(run(PublishSystem::Real(), pilot), kDone) << said;
+    EXPECT_TRUE(ReadFileBytes(share + "lager.vorab.mdb") == ReadFileBytes(source));
+    EXPECT_TRUE(ReadFileBytes(share + "lager.mdb") == general);
+    EXPECT_EQ(value("version"), "13");
+    EXPECT_EQ(value("vorabversion"), "14");
+    EXPECT_EQ(value("vorabpruefsumme"), *win::FileSha256(source));
+    EXPECT_EQ(value("vorabgroesse"), "90020");
+
+    // A second pilot release over the first: every failure leaves all as it was.
+    WriteFileBytes(source, kJet + PatternBytes(91000, 5));
+    const std::map<std::string, std::string> before = state();
+    const struct {
+        const char* name;
+        PublishOp op;
+        int nth;
+    } cases[] = {
+        {"the partial file", PublishOp::CreatePartial, 1},
+        {"the share is full", PublishOp::Write, 2},
+        {"the read-back", PublishOp::HashOf, 1},
+        {"the configuration's new file", PublishOp::WriteNew, 1},
+        {"the pilot copy's replace", PublishOp::Replace, 1},
+        {"the configuration's replace", PublishOp::Replace, 2},
+    };
+    for (const auto& c : cases) {
+        FailingPublish failing(c.op, c.nth);
+        said.clear();
+        EXPECT_EQ(run(failing, pilot), kRefused) << c.name << "\n" << said;
+        EXPECT_TRUE(state() == before) << c.name << ": " << state().size() << " files\n" << said;
+        EXPECT_NE(said.find("Nichts ge\u00E4ndert."), std::string::npos) << c.name << "\n" << said;
+    }
+    WriteFileBytes(source, general);
+    EXPECT_EQ(run(PublishSystem::Real(), pilot), kRefused); // everyone's bytes are no trial
+
+    // Promoted: no copy from this PC, the share's pilot copy checked first.
+    PublishRequest promote;
+    promote.kind = PublishRequest::Promote;
+    const std::string trial = ReadFileBytes(share + "lager.vorab.mdb");
+    WriteFileBytes(share + "lager.vorab.mdb", trial + "x");
+    EXPECT_EQ(run(PublishSystem::Real(), promote), kRefused) << said;
+    WriteFileBytes(share + "lager.vorab.mdb", trial);
+    said.clear();
+    ASSERT_EQ(run(PublishSystem::Real(), promote), kDone) << said;
+    EXPECT_TRUE(ReadFileBytes(share + "lager.mdb") == trial);
+    EXPECT_TRUE(ReadFileBytes(share + "lager.mdb.vorher") == general);
+    EXPECT_FALSE(FileExists(share + "lager.vorab.mdb"));
+    EXPECT_EQ(value("version"), "15");
+    EXPECT_EQ(value("vorabversion"), "");
+    EXPECT_EQ(value("vorab"), "PC-IT-01, 10%");
+
+    // Ended: the ring gets everyone's bytes under a number above its own.
+    WriteFileBytes(source, kJet + PatternBytes(92000, 6));
+    ASSERT_EQ(run(PublishSystem::Real(), pilot), kDone) << said;
+    EXPECT_EQ(value("vorabversion"), "16");
+    PublishRequest end;
+    end.kind = PublishRequest::EndPilot;
+    ASSERT_EQ(run(PublishSystem::Real(), end), kDone) << said;
+    EXPECT_EQ(value("version"), "17");
+    EXPECT_EQ(value("pruefsumme"), *win::FileSha256(share + "lager.mdb"));
+    EXPECT_TRUE(ReadFileBytes(share + "lager.mdb") == trial);
+    EXPECT_EQ(value("vorabversion"), "");
+    EXPECT_EQ(value("vorabpruefsumme"), "");
+    EXPECT_FALSE(FileExists(share + "lager.vorab.mdb"));
+    EXPECT_EQ(run(PublishSystem::Real(), end), kRefused); // no trial to end
+}
