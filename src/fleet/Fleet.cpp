@@ -23,7 +23,7 @@ Cells cells(const FleetRow& r) {
     return {shown(r.last.computer),
             shown(r.last.user),
             shown(r.last.time),
-            shown(r.last.application),
+            shown(ApplicationOf(r)),
             VersionText(r.last.installed) + "/" + VersionText(r.last.configured),
             std::string(Keyword(r.last.result)),
             std::to_string(r.failures)};
@@ -120,6 +120,44 @@ std::string heading(const Fleet& fleet, const std::string& folder) {
     return out + "\r\n";
 }
 
+// Per application with a pilot ring: both rings, their workstations and
+// how many of each run the ring's newest release.
+std::string ringLines(const Fleet& fleet) {
+    struct Ring {
+        std::optional<int32_t> newest;
+        size_t stations = 0, onNewest = 0;
+    };
+    std::map<std::string, std::array<Ring, 2>> apps; // everyone, pilot
+    const auto newer = [](Ring& ring, const std::optional<int32_t>& v) {
+        if (v)
+            ring.newest = std::max(ring.newest.value_or(*v), *v);
+    };
+    for (const PublishLine& p : fleet.publishes)
+        newer(apps[p.run.application][p.run.ring == "vorab"], p.run.configured);
+    for (const FleetRow& r : fleet.rows)
+        newer(apps[r.last.application][InPilotRing(r)], r.last.configured);
+    for (const FleetRow& r : fleet.rows) {
+        Ring& ring = apps[r.last.application][InPilotRing(r)];
+        const bool installed =
+            r.last.result == RunResult::Installed || r.last.result == RunResult::Refreshed;
+        const std::optional<int32_t> version = installed ? r.last.configured : r.last.installed;
+        ++ring.stations;
+        ring.onNewest += version && version == ring.newest;
+    }
+    std::string out;
+    for (const auto& [name, rings] : apps) {
+        if (!rings[1].newest)
+            continue;
+        out += CellText(name, kWidest) + ": Vorab-Ring " +
+               counted(rings[1].stations, "Arbeitsplatz", "Arbeitspl\u00E4tze") + ", " +
+               std::to_string(rings[1].onNewest) + " auf Version " + VersionText(rings[1].newest) +
+               "; f\u00FCr alle " + std::to_string(rings[0].stations) + ", " +
+               std::to_string(rings[0].onNewest) + " auf Version " + VersionText(rings[0].newest) +
+               "\r\n";
+    }
+    return out;
+}
+
 } // namespace
 
 StationCounts CountStations(const Fleet& fleet) {
@@ -136,9 +174,21 @@ std::string VersionText(const std::optional<int32_t>& version) {
     return version ? std::to_string(*version) : std::string("-");
 }
 
+bool InPilotRing(const FleetRow& row) {
+    return row.last.ring == "vorab";
+}
+
+std::string ApplicationOf(const FleetRow& row) {
+    return InPilotRing(row) ? row.last.application + " (Vorab)" : row.last.application;
+}
+
 std::vector<FleetRow> RowsInOrder(const Fleet& fleet) {
     std::vector<FleetRow> rows = fleet.rows;
     std::stable_sort(rows.begin(), rows.end(), [](const FleetRow& a, const FleetRow& b) {
+        // A failing pilot is the reason to stop a trial.
+        const bool pilotA = failed(a) && InPilotRing(a), pilotB = failed(b) && InPilotRing(b);
+        if (pilotA != pilotB)
+            return pilotA;
         if (failed(a) != failed(b))
             return failed(a);
         return std::tie(a.last.computer, a.last.user, a.last.application) <
@@ -153,7 +203,7 @@ bool LastRunFailed(const FleetRow& row) {
 
 std::string FleetTable(const Fleet& fleet, const std::string& folder) {
     const std::vector<FleetRow> rows = RowsInOrder(fleet);
-    std::string out = heading(fleet, folder);
+    std::string out = heading(fleet, folder) + ringLines(fleet);
     if (rows.empty())
         return out;
     const Cells title{

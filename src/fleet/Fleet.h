@@ -76,8 +76,14 @@ StationCounts CountStations(const Fleet& fleet);
 // A version as every output shows it; "-" for none.
 std::string VersionText(const std::optional<int32_t>& version);
 
-// The rows as every output lists them: failures first, then by computer,
-// user and application.
+// Whether the row's last run was one of the pilot ring's release.
+bool InPilotRing(const FleetRow& row);
+// An application as the outputs name it in a row: with "(Vorab)" for a
+// start of the pilot ring's release.
+std::string ApplicationOf(const FleetRow& row);
+
+// The rows as every output lists them: failures of the pilot ring first,
+// then the other failures, then by computer, user and application.
 std::vector<FleetRow> RowsInOrder(const Fleet& fleet);
 bool LastRunFailed(const FleetRow& row);
 

@@ -86,7 +86,10 @@ void Rollout::Add(const std::string& file, const RunRecord& run) {
     }
     App& app = *cursor_.app;
     const std::string_view day = std::string_view(run.time).substr(0, 10);
-    if (run.configured)
+    const bool pilot = run.ring == "vorab";
+    if (run.configured && pilot)
+        app.newestPilot = std::max(app.newestPilot.value_or(*run.configured), *run.configured);
+    else if (run.configured)
         setDay(app.newestByDay, day, *run.configured,
                [](int32_t a, int32_t b) { return std::max(a, b); });
     if (run.result == RunResult::Published) {
@@ -104,6 +107,7 @@ void Rollout::Add(const std::string& file, const RunRecord& run) {
                });
     if (copied(run))
         station.lastCopy = Copy{run.bytes, run.copyMilliseconds};
+    station.pilot = pilot;
 }
 
 std::vector<Rollout::Application> Rollout::Applications() const {
@@ -119,9 +123,16 @@ std::vector<Rollout::Application> Rollout::Applications() const {
         for (const auto& [file, station] : app.stations)
             for (const auto& [day, version] : station.versionByDay)
                 days.insert(day);
+        a.everyone.newest = a.newest;
+        a.pilot.newest = app.newestPilot;
         for (const auto& [file, station] : app.stations) {
             const std::optional<int32_t> version =
                 station.versionByDay.empty() ? std::nullopt : station.versionByDay.rbegin()->second;
+            Ring& ring = station.pilot ? a.pilot : a.everyone;
+            ++ring.stations;
+            ring.onNewest += version && ring.newest && *version == *ring.newest;
+            if (station.pilot)
+                continue; // ahead of everyone by design
             const size_t slot = !version || !a.newest       ? 2
                                 : *version == *a.newest     ? 0
                                 : *version == *a.newest - 1 ? 1
@@ -166,10 +177,12 @@ std::optional<int32_t> Rollout::VersionAfterLastRun(const std::string& file,
     return station->second.versionByDay.rbegin()->second;
 }
 
-std::optional<int32_t> Rollout::Newest(const std::string& application) const {
+std::optional<int32_t> Rollout::Newest(const std::string& application, bool pilot) const {
     const auto app = apps_.find(application);
     if (app == apps_.end())
         return std::nullopt;
+    if (pilot)
+        return app->second.newestPilot;
     std::optional<int32_t> newest;
     for (const auto& [day, version] : app->second.newestByDay)
         newest = std::max(newest.value_or(version), version);

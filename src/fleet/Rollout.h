@@ -33,11 +33,19 @@ class Rollout {
         size_t seen = 0;        // workstations of the application seen by that day
         bool published = false; // a publish line says a version went out that day
     };
+    // The workstations of one ring and how many run its newest release.
+    struct Ring {
+        std::optional<int32_t> newest;
+        size_t stations = 0, onNewest = 0;
+    };
     struct Application {
         std::string name;
         std::optional<int32_t> newest;
-        std::array<size_t, 3> counts{}; // on the newest, one behind, further behind
+        // Of the workstations outside the pilot ring: on the newest, one
+        // behind, further behind.
+        std::array<size_t, 3> counts{};
         std::vector<DayShare> curve;
+        Ring everyone, pilot; // by the ring of each workstation's last run
     };
 
     std::vector<Application> Applications() const;
@@ -49,8 +57,9 @@ class Rollout {
     // application; nothing when it has none (a first install failed).
     std::optional<int32_t> VersionAfterLastRun(const std::string& file,
                                                const std::string& application) const;
-    // The newest version of the application the logs know.
-    std::optional<int32_t> Newest(const std::string& application) const;
+    // The newest version of the application the logs know, for everyone or
+    // for the pilot ring.
+    std::optional<int32_t> Newest(const std::string& application, bool pilot = false) const;
 
   private:
     struct Station {
@@ -58,9 +67,11 @@ class Rollout {
         // through: it counts as not on the newest version from its first run.
         std::map<std::string, std::optional<int32_t>> versionByDay;
         std::optional<Copy> lastCopy;
+        bool pilot = false; // its last run was one of the pilot ring's release
     };
     struct App {
         std::map<std::string, int32_t> newestByDay; // the highest configured version seen that day
+        std::optional<int32_t> newestPilot;         // the pilot ring's, apart
         std::set<std::string> publishDays;
         std::map<std::string, Station> stations; // by file
     };

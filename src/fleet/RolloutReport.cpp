@@ -107,6 +107,19 @@ void curve(PageWriter& page, const Rollout::Application& a) {
     page.Markup("</svg>\n");
 }
 
+// Both rings of an application where it has a pilot ring: how many
+// workstations in each, and how many run their ring's newest release.
+void rings(PageWriter& page, const Rollout::Application& a) {
+    page.Markup("<p class=\"ringe\">Vorab-Ring: <b class=\"vorab-pcs\">");
+    page.Number(static_cast<int64_t>(a.pilot.stations)).Markup("</b> Arbeitspl\u00E4tze, davon ");
+    page.Markup("<b class=\"vorab-auf\">").Number(static_cast<int64_t>(a.pilot.onNewest));
+    page.Markup("</b> auf Version ").Text(VersionText(a.pilot.newest));
+    page.Markup("; f\u00FCr alle: <b class=\"alle-pcs\">");
+    page.Number(static_cast<int64_t>(a.everyone.stations)).Markup("</b>, davon ");
+    page.Markup("<b class=\"alle-auf\">").Number(static_cast<int64_t>(a.everyone.onNewest));
+    page.Markup("</b> auf Version ").Text(VersionText(a.everyone.newest)).Markup("</p>\n");
+}
+
 void applications(PageWriter& page, const Rollout& rollout) {
     page.Markup("<h2>Stand je Anwendung</h2>\n");
     const std::vector<Rollout::Application> apps = rollout.Applications();
@@ -120,6 +133,8 @@ void applications(PageWriter& page, const Rollout& rollout) {
         page.Number(static_cast<int64_t>(a.counts[1]));
         page.Markup("</b>, weiter zur\u00FCck <b class=\"weiter\">");
         page.Number(static_cast<int64_t>(a.counts[2])).Markup("</b></p>\n");
+        if (a.pilot.stations > 0 || a.pilot.newest)
+            rings(page, a);
         versionBar(page, a);
         page.Markup("<p class=\"leer\">Gr\u00FCn: auf der neuesten Version, gelb: eine "
                     "zur\u00FCck, rot: weiter zur\u00FCck oder ohne Version.</p>\n");
@@ -143,7 +158,7 @@ void failing(PageWriter& page, const std::vector<FleetRow>& rows) {
         if (!LastRunFailed(r))
             continue;
         page.Markup("<tr class=\"fehler\">");
-        cells(page, {r.last.computer, r.last.user, r.last.time, r.last.application,
+        cells(page, {r.last.computer, r.last.user, r.last.time, ApplicationOf(r),
                      Keyword(r.last.result), r.last.detail});
         page.Markup("</tr>\n");
     }
@@ -229,7 +244,7 @@ void everyStation(PageWriter& page, const std::vector<FleetRow>& rows, const Rol
             page.Markup("<tr class=\"veraltet\">");
         else
             page.Markup("<tr>");
-        cells(page, {r.last.computer, r.last.user, r.last.time, r.last.application,
+        cells(page, {r.last.computer, r.last.user, r.last.time, ApplicationOf(r),
                      VersionText(stand.version), VersionText(stand.newest), stand.text,
                      Keyword(r.last.result)});
         page.Markup("<td class=\"zahl\">").Number(r.failures).Markup("</td></tr>\n");
@@ -241,7 +256,7 @@ void everyStation(PageWriter& page, const std::vector<FleetRow>& rows, const Rol
 
 StationStand StandOf(const FleetRow& row, const Rollout& rollout) {
     StationStand s;
-    s.newest = rollout.Newest(row.last.application);
+    s.newest = rollout.Newest(row.last.application, InPilotRing(row));
     s.version = rollout.VersionAfterLastRun(row.file, row.last.application);
     s.behind = !s.version || (s.newest && *s.version < *s.newest);
     s.text = !s.version ? "veraltet (ohne Version)" : s.behind ? "veraltet" : "aktuell";
@@ -273,7 +288,7 @@ std::string RolloutSpreadsheet(const Fleet& fleet, const Rollout& rollout) {
     for (const char* title :
          {"Computer", "Benutzer", "Letzter Lauf", "Anwendung", "Version nach dem letzten Lauf",
           "Neueste Version", "Stand", "Ergebnis", "Fehlerl\u00E4ufe", "Detail",
-          "Bytes der letzten Kopie", "Millisekunden der letzten Kopie"})
+          "Bytes der letzten Kopie", "Millisekunden der letzten Kopie", "Ring"})
         csv.Text(title);
     csv.EndRow();
     for (const FleetRow& r : RowsInOrder(fleet)) {
@@ -286,7 +301,8 @@ std::string RolloutSpreadsheet(const Fleet& fleet, const Rollout& rollout) {
         csv.Number(number(stand.version)).Number(number(stand.newest)).Text(stand.text);
         csv.Text(Keyword(r.last.result)).Number(r.failures).Text(r.last.detail);
         csv.Number(copy ? std::optional<int64_t>(copy->bytes) : std::nullopt);
-        csv.Number(copy ? copy->milliseconds : std::nullopt).EndRow();
+        csv.Number(copy ? copy->milliseconds : std::nullopt);
+        csv.Text(InPilotRing(r) ? "vorab" : "").EndRow();
     }
     return csv.File();
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace vorlund;
 using namespace vorlund::fleet;
 
@@ -191,4 +193,53 @@ TEST(ChartGeometry, BarsAndCurvesLandOnTheirCoordinates) {
     EXPECT_DOUBLE_EQ(curve[2].x, 616);
     EXPECT_DOUBLE_EQ(curve[2].y, 24);
     EXPECT_DOUBLE_EQ(CurvePoints({0.25}, 640, 170, 24)[0].x, 320);
+}
+
+// A pilot ring beside everyone: its release counts apart, its PCs are not
+// taken for ahead or behind of everyone's, and its failures come first.
+TEST(Rollout, ThePilotRingIsCountedApartAndItsFailuresComeFirst) {
+    const auto pilot = [](RunRecord r) {
+        r.ring = "vorab";
+        return r;
+    };
+    Logs logs;
+    RunRecord published = line("2026-12-01 08:00:00", "Lager", 12, 13, RunResult::Published);
+    logs.file("ADMIN_x.log", {published, pilot(line("2026-12-01 08:05:00", "Lager", 13, 14,
+                                                    RunResult::Published))});
+    logs.file("A_anna.log", {line("2026-12-01 09:00:00", "Lager", 12, 13, RunResult::Installed,
+                                  500)}); // everyone, on 13
+    logs.file("B_anna.log", {line("2026-12-01 09:00:00", "Lager", 12, 12, RunResult::Started)});
+    logs.file("C_anna.log", {pilot(line("2026-12-01 09:00:00", "Lager", 13, 14,
+                                        RunResult::Installed, 500))}); // the ring, on 14
+    logs.file("D_anna.log",
+              {pilot(line("2026-12-01 09:00:00", "Lager", 13, 14, RunResult::Unsigned))});
+    logs.file("E_anna.log", {line("2026-12-01 09:00:00", "Lager", 12, 13, RunResult::CopyFailed)});
+
+    const Rollout::Application app = logs.rollout.Applications().at(0);
+    EXPECT_EQ(app.newest, 13);
+    EXPECT_EQ(app.pilot.newest, 14);
+    EXPECT_EQ(app.pilot.stations, 2u);
+    EXPECT_EQ(app.pilot.onNewest, 1u);
+    EXPECT_EQ(app.everyone.stations, 3u);
+    EXPECT_EQ(app.everyone.onNewest, 1u);
+    EXPECT_EQ(app.counts, (std::array<size_t, 3>{1, 2, 0})); // pilots are neither
+    const std::vector<FleetRow> rows = RowsInOrder(logs.fleet);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].file, "D_anna.log"); // the failing pilot first
+    EXPECT_EQ(rows[1].file, "E_anna.log");
+    const auto c = std::find_if(rows.begin(), rows.end(),
+                                [](const FleetRow& r) { return r.file == "C_anna.log"; });
+    ASSERT_NE(c, rows.end());
+    const StationStand ahead = StandOf(*c, logs.rollout);
+    EXPECT_EQ(ahead.newest, 14);
+    EXPECT_EQ(ahead.text, "aktuell");
+    const std::string table = FleetTable(logs.fleet, "\\\\srv\\logs");
+    EXPECT_NE(table.find("Lager: Vorab-Ring 2 Arbeitspl\u00E4tze, 1 auf Version 14; f\u00FCr alle "
+                         "3, 1 auf Version 13"),
+              std::string::npos)
+        << table;
+    EXPECT_NE(table.find("Lager (Vorab)"), std::string::npos) << table;
+    const std::string page =
+        RolloutPage(logs.fleet, logs.rollout, "\\\\srv\\logs", "2026-12-02 08:00:00");
+    EXPECT_NE(page.find("<b class=\"vorab-pcs\">2</b>"), std::string::npos);
 }
