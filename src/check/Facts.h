@@ -164,6 +164,9 @@ struct ConfigFacts {
     std::vector<std::string> pinnedIds;
     std::vector<std::string> faultyPins;
     std::string pinError;
+    // Where keys are pinned: who but the administrators may change the
+    // configuration, whose other keys (accessexe, tmpdir, ...) no signature covers.
+    std::vector<std::string> othersWhoMayWriteConfiguration;
     std::vector<EntryFacts> entries;
 };
 

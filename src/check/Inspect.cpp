@@ -291,6 +291,13 @@ void signatureFacts(EntryFacts& e, const ProgramList& list, const std::string& s
         const SignatureVerdict verdict = CheckReleaseSignature(record, e.signature, pins);
         e.signatureValid = verdict.valid;
         e.signatureFault = verdict.why;
+        const int32_t installed =
+            e.installed.kind == InstalledVersion::Number ? e.installed.value : 0;
+        if (verdict.valid && IsOlderThanInstalled(e.configuredVersion, installed)) {
+            e.signatureValid = false;
+            e.signatureFault = "Version " + std::to_string(e.configuredVersion) +
+                               " ist \u00E4lter als die installierte " + std::to_string(installed);
+        }
     } else if (e.trustedLocation) {
         e.othersWhoMayWriteCentral = OthersWhoMayChange(DirectoryOf(e.centralPath), true);
     }
@@ -421,6 +428,8 @@ ConfigFacts Inspect(const std::string& iniPath) {
     c.faultyPins = pins.faulty;
     if (pins.error != ERROR_SUCCESS)
         c.pinError = win::SystemText(pins.error);
+    if (pins.pinned)
+        c.othersWhoMayWriteConfiguration = OthersWhoMayChange(iniPath, true);
     ProgramList list;
     list.Open();
     const std::vector<std::string> programSections = LoadProgramEntries(

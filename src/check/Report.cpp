@@ -298,7 +298,8 @@ void signatureLines(Lines& out, const EntryFacts& e) {
                  "Kopie \u00E4ndern darf (" +
                      who +
                      "), f\u00FChrt Code auf jedem Arbeitsplatz aus. Abhilfe: signierte "
-                     "Versionen (LIESMICH, Signierte Versionen)");
+                     "Versionen und eine Konfiguration, die nur Administratoren \u00E4ndern "
+                     "(LIESMICH, Signierte Versionen)");
 }
 
 void pinLines(Lines& out, const ConfigFacts& c) {
@@ -316,6 +317,14 @@ void pinLines(Lines& out, const ConfigFacts& c) {
                 "die Richtlinie " + std::string(kPolicyName) + " ist nicht lesbar: " + c.pinError);
     for (const std::string& line : c.faultyPins)
         warning(out, "in der Richtlinie ist kein Schl\u00FCssel: " + quoted(line));
+    if (!c.othersWhoMayWriteConfiguration.empty()) {
+        std::string who;
+        for (const std::string& name : c.othersWhoMayWriteConfiguration)
+            who += (who.empty() ? "" : ", ") + name;
+        warning(out, "die Signatur deckt accessexe, accessargs, tmpdir und die \u00FCbrigen "
+                     "Schl\u00FCssel nicht: wer die Konfiguration \u00E4ndern darf (" +
+                         who + "), kann ein anderes Programm starten lassen");
+    }
 }
 
 // Remarks on the keys of one group, under the line that shows them: what

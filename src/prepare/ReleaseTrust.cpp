@@ -79,11 +79,16 @@ PinnedKeys ReadPinnedKeys() {
     if (error == ERROR_FILE_NOT_FOUND)
         return {};
     PinnedKeys pins = PinnedKeysFrom(lines);
+    pins.pinned = true; // a value without a key in it trusts nobody
     if (error != ERROR_SUCCESS) {
         pins.pinned = true; // a policy that cannot be read trusts nobody
         pins.error = error;
     }
     return pins;
+}
+
+bool IsOlderThanInstalled(int32_t configured, int32_t installed) {
+    return configured < installed;
 }
 
 SignatureVerdict CheckReleaseSignature(const ReleaseRecord& record, std::string_view signature,

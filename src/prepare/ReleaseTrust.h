@@ -17,8 +17,8 @@ inline constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Vorlund";
 inline constexpr wchar_t kPinnedKeysValue[] = L"Herausgeberschluessel";
 
 struct PinnedKeys {
-    // The value is there with at least one line, or could not be read: every
-    // install then needs a signature by one of `keys`.
+    // The value is there, or could not be read: every install then needs a
+    // signature by one of `keys`.
     bool pinned = false;
     DWORD error = ERROR_SUCCESS; // the policy could not be read: nothing is trusted
     std::vector<Bytes> keys;
@@ -37,5 +37,8 @@ struct SignatureVerdict {
 };
 SignatureVerdict CheckReleaseSignature(const ReleaseRecord& record, std::string_view signature,
                                        const PinnedKeys& pins);
+// A signed release below the one this PC has is an old record put back
+// (its bytes lie on the share): releases only ever get higher numbers.
+bool IsOlderThanInstalled(int32_t configured, int32_t installed);
 
 } // namespace vorlund

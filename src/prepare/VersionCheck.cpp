@@ -116,9 +116,13 @@ std::optional<std::string> notSigned(const RunState& run) {
     if (!pins.pinned)
         return std::nullopt;
     const SignatureVerdict verdict = CheckReleaseSignature(run.release, run.signature, pins);
-    if (verdict.valid)
-        return std::nullopt;
-    return verdict.why;
+    if (!verdict.valid)
+        return verdict.why;
+    if (IsOlderThanInstalled(run.configuredVersion, run.installedVersion))
+        return "signierte Version " + std::to_string(run.configuredVersion) +
+               " ist \u00E4lter als die installierte " + std::to_string(run.installedVersion) +
+               " (eine alte Konfiguration zur\u00FCckgelegt?)";
+    return std::nullopt;
 }
 
 // What the configuration already shows of the central copy, before a byte

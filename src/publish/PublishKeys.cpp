@@ -11,8 +11,9 @@ int Publisher::makeKey(const PublishRequest& request) {
     if (!made.key)
         return refuse({kRefused, made.error});
     // A key file is never written over: the key it kept may be pinned.
+    const bool existed = system_.IsFile(request.keyFile);
     if (const Status written = system_.WriteNew(request.keyFile, made.fileText); !written.ok()) {
-        if (written.error != ERROR_FILE_EXISTS && written.error != ERROR_ALREADY_EXISTS)
+        if (!existed) // what this call began goes; nothing else
             system_.Remove(request.keyFile);
         return refuse({kRefused, "Die Schl\u00FCsseldatei " + request.keyFile +
                                      " l\u00E4sst sich nicht neu anlegen: " +

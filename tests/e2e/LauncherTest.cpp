@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -814,11 +815,11 @@ TEST_F(RunLogTest, AnInstallThenAFailedCopyGiveAHeaderAndTwoLinesInANewFolder) {
     ASSERT_EQ(text.substr(0, 8), "\xEF\xBB\xBFZeit\t");
     const auto lines = rows(text.substr(3));
     ASSERT_EQ(lines.size(), 3u) << text;
-    EXPECT_EQ(lines[0].size(), 12u);
+    EXPECT_EQ(lines[0].size(), 13u);
     const auto& installed = lines[1];
     const auto& failed = lines[2];
-    ASSERT_EQ(installed.size(), 12u);
-    ASSERT_EQ(failed.size(), 12u);
+    ASSERT_EQ(installed.size(), 13u);
+    ASSERT_EQ(failed.size(), 13u);
     EXPECT_EQ(installed[0].size(), 19u); // YYYY-MM-DD HH:MM:SS
     EXPECT_EQ(installed[4], "B\xC3\xA4r");
     EXPECT_EQ((std::vector<std::string>(installed.begin() + 5, installed.begin() + 10)),
@@ -1059,7 +1060,7 @@ TEST_F(RunLogTest, ARunEndedByTheErrorBoxIsLoggedOnALineOfItsOwn) {
     const auto lines = rows(ReadFileBytes(logs + logName()).substr(3));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1].back(), "9");
-    ASSERT_EQ(lines[2].size(), 12u);
+    ASSERT_EQ(lines[2].size(), 13u);
     EXPECT_EQ(lines[2][7], "abgebrochen");
     EXPECT_EQ(lines[2][8], "Ungültiger Datentyp für 'Version'"); // as the box shows it
     EXPECT_EQ(RunConsoleProgram(CHECK_EXE, {"/protokolle", logs}, dir / "fleet.txt"), 1u);
@@ -1405,4 +1406,131 @@ TEST_F(PublishTest, APinnedWorkstationInstallsOnlyWhatThePublishersKeySigned) {
     // Without the pin, the same state installs as it always did.
     ASSERT_EQ(run().dialogs.size(), 2u);
     EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == ReadFileBytes(share + "Two.mdb"));
+}
+
+// A copy that Access bloated is copied afresh only from a release a pinned
+// key signed.
+TEST_F(PublishTest, APinnedWorkstationRefreshesOnlyFromASignedRelease) {
+    const std::string key = dir / "herausgeber.key";
+    ASSERT_EQ(publish({"/schluessel", key}), 0u) << said;
+    const size_t at = said.find("P256:");
+    const PinnedPolicy pin({said.substr(at, said.find("\r\n", at) - at)});
+    const std::string config = app + "vorlund.INI";
+    const std::string logs = dir / "Logs\\";
+    const std::string neu = kJetHeader + PatternBytes(250000, 2);
+    WriteFileBytes(share + "One.mdb", kJetHeader + PatternBytes(1000, 1));
+    ini("[SETUP]\r\nlogdir=" + logs + "\r\n" + entry("One", "Eins", "E2E_ONE", 1) +
+        "refreshsize=150\r\n");
+    WriteFileBytes(dir / "neu.mdb", neu);
+    ASSERT_EQ(publish({"One", dir / "neu.mdb", "/signieren", key}), 0u) << said;
+    ASSERT_EQ(run().dialogs.size(), 2u);
+    const std::string bloated(600000, 'b');
+    const std::string signature = iniValue(config, "One", "signatur");
+    setIniValue(config, "One", "signatur", "");
+    WriteFileBytes(local + "One.mdb", bloated);
+    EXPECT_TRUE(run().dialogs.empty());
+    EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == bloated);
+    setIniValue(config, "One", "signatur", signature);
+    EXPECT_TRUE(run().dialogs.empty());
+    EXPECT_TRUE(ReadFileBytes(local + "One.mdb") == neu);
+    std::string computer(256, '\0'), user(256, '\0');
+    DWORD n = 256, m = 256;
+    GetComputerNameA(computer.data(), &n);
+    GetUserNameA(user.data(), &m);
+    const std::string log =
+        ReadFileBytes(logs + computer.substr(0, n) + "_" + user.substr(0, m - 1) + ".log");
+    EXPECT_NE(log.find("\tsignatur_falsch\tkeine signatur="), std::string::npos) << log;
+    EXPECT_NE(log.find("\taufgefrischt\t"), std::string::npos) << log;
+}
+
+namespace {
+
+// This prefix stands in for the workstation `name`: the computer name
+// Windows reports and %COMPUTERNAME%, for the life of the object.
+class Workstation {
+  public:
+    explicit Workstation(const std::string& name) {
+        char old[256] = {};
+        DWORD size = sizeof old;
+        RegGetValueA(HKEY_LOCAL_MACHINE, kKey, "ComputerName", RRF_RT_REG_SZ, nullptr, old, &size);
+        old_ = old;
+        set(name);
+    }
+    Workstation(const Workstation&) = delete;
+    Workstation& operator=(const Workstation&) = delete;
+    ~Workstation() { set(old_); }
+
+  private:
+    static void set(const std::string& name) {
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, "ComputerName", REG_SZ, name.c_str(),
+                        static_cast<DWORD>(name.size() + 1));
+        SetEnvironmentVariableA("COMPUTERNAME", name.c_str());
+    }
+    static constexpr const char* kKey =
+        "System\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName";
+    std::string old_;
+};
+
+} // namespace
+
+// Two workstations, one named in the ring: it installs the ring's release,
+// the other keeps everyone's; promoted, everyone runs it; a later trial
+// ended, the ring runs everyone's bytes again.
+TEST_F(PublishTest, ThePilotRingGetsItsReleaseFirstAndComesBackToEveryones) {
+    const std::string logs = dir / "Logs\\";
+    WriteFileBytes(share + "One.mdb", kJetHeader + PatternBytes(90000, 1));
+    ini("[SETUP]\r\nlogdir=" + logs +
+        "\r\n[One]\r\nversion=1\r\nmdbname=One.mdb\r\nmdbpath=" + share + "\r\ntmpdir=" + local +
+        "%COMPUTERNAME%\\\r\ndisplayname=Eins\r\n" + "vorab=pc-vorab-01.firma.local\r\n");
+    const std::string general = kJetHeader + PatternBytes(90000, 2);
+    WriteFileBytes(dir / "neu.mdb", general);
+    ASSERT_EQ(publish({"One", dir / "neu.mdb"}), 0u) << said;
+    const std::string trial = kJetHeader + PatternBytes(120000, 3);
+    WriteFileBytes(dir / "neu.mdb", trial);
+    ASSERT_EQ(publish({"/vorab", "One", dir / "neu.mdb"}), 0u) << said;
+
+    // Each PC keeps its own "Version", as its user's profile would.
+    std::map<std::string, DWORD> versions{{"PC-VORAB-01", 0}, {"PC-ANDERE-02", 0}};
+    const auto startOn = [&](const std::string& name) {
+        const Workstation station(name);
+        RecordVersion("Eins", versions[name]);
+        const Outcome r = run();
+        versions[name] = RecordedVersion("Eins");
+        return r.dialogs.size();
+    };
+    const auto copyOf = [&](const std::string& name) {
+        return ReadFileBytes(local + name + "\\One.mdb");
+    };
+    EXPECT_EQ(startOn("PC-VORAB-01"), 2u);
+    EXPECT_TRUE(copyOf("PC-VORAB-01") == trial);
+    EXPECT_EQ(versions["PC-VORAB-01"], 3u);
+    EXPECT_EQ(startOn("PC-ANDERE-02"), 2u);
+    EXPECT_TRUE(copyOf("PC-ANDERE-02") == general);
+    EXPECT_EQ(versions["PC-ANDERE-02"], 2u);
+
+    ASSERT_EQ(publish({"/fuer-alle", "One"}), 0u) << said;
+    EXPECT_EQ(startOn("PC-ANDERE-02"), 2u);
+    EXPECT_TRUE(copyOf("PC-ANDERE-02") == trial);
+    EXPECT_EQ(startOn("PC-VORAB-01"), 2u); // a higher number, the same bytes
+    EXPECT_EQ(versions["PC-VORAB-01"], 4u);
+
+    WriteFileBytes(dir / "neu.mdb", kJetHeader + PatternBytes(130000, 4));
+    ASSERT_EQ(publish({"/vorab", "One", dir / "neu.mdb"}), 0u) << said;
+    EXPECT_EQ(startOn("PC-VORAB-01"), 2u);
+    EXPECT_EQ(copyOf("PC-VORAB-01").size(), 130020u);
+    EXPECT_EQ(startOn("PC-ANDERE-02"), 0u); // sees nothing of the trial
+    ASSERT_EQ(publish({"/vorab-zurueck", "One"}), 0u) << said;
+    EXPECT_EQ(startOn("PC-VORAB-01"), 2u);
+    EXPECT_TRUE(copyOf("PC-VORAB-01") == trial);
+    EXPECT_EQ(versions["PC-VORAB-01"], 6u);
+
+    // The run log names the ring of each start of the pilot's release.
+    const std::string log = ReadFileBytes(logs + "PC-VORAB-01_" + [] {
+        char user[256] = {};
+        DWORD m = sizeof user;
+        GetUserNameA(user, &m);
+        return std::string(user);
+    }() + ".log");
+    EXPECT_NE(log.find("\tinstalliert\tgepr"), std::string::npos) << log;
+    EXPECT_NE(log.find("\tvorab\r\n"), std::string::npos) << log;
 }

@@ -469,6 +469,22 @@ TEST_F(CheckTest, TheSignatureIsJudgedByThePinnedKeys) {
         EXPECT_NE(report.find("g\u00FCltig, Schl\u00FCssel " + made.key->id), std::string::npos)
             << report;
         EXPECT_EQ(report.find("trustedlocation=1 ohne"), std::string::npos) << report;
+        // What no signature covers: whoever may change the configuration.
+        EXPECT_NE(report.find("die Signatur deckt accessexe"), std::string::npos) << report;
+        // A signed release below the one installed is an old record put back.
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER,
+                                  "Software\\KORVEL\\Pr\xFC"
+                                  "fling",
+                                  0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const DWORD three = 3;
+        RegSetValueExA(key, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&three),
+                       sizeof three);
+        RegCloseKey(key);
+        EXPECT_EQ(check(), 1) << report; // no local copy: the launcher would install 2
+        EXPECT_NE(report.find("\u00E4lter als die installierte 3"), std::string::npos) << report;
+        clean();
     }
     {
         const PinnedPolicy pin({other.key->publicKey, "P256:kaputt"});

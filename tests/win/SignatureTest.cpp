@@ -80,7 +80,10 @@ TEST(Signature, AKeyFileSignsOnlyAsItWasMadeAndProtected) {
     const MadeKey made = MakeSigningKey();
     ASSERT_TRUE(made.key) << made.error;
     // The private key is nowhere in the file as it is.
-    EXPECT_EQ(made.fileText.find("PRIVATE"), std::string::npos);
+    const std::optional<win::SecretBytes> secret = made.key->key.PrivatePart();
+    ASSERT_TRUE(secret);
+    const Bytes& blob = secret->get();
+    EXPECT_EQ(made.fileText.find(ToHex(blob.data() + blob.size() - 32, 32)), std::string::npos);
     LoadedKey loaded = LoadSigningKey(made.fileText);
     ASSERT_TRUE(loaded.key) << loaded.error;
     EXPECT_EQ(loaded.key->id, made.key->id);
@@ -93,7 +96,7 @@ TEST(Signature, AKeyFileSignsOnlyAsItWasMadeAndProtected) {
         return text.substr(start, text.find("\r\n", start) - start);
     };
     std::string flipped = made.fileText;
-    const size_t digit = flipped.size() - 2 - 60; // in the encrypted key, before the MAC
+    const size_t digit = flipped.size() - 2 - 60; // near the protected blob's end
     flipped[digit] = flipped[digit] == '0' ? '1' : '0';
     std::string swapped = made.fileText;
     swapped.replace(swapped.find(line(made.fileText, "oeffentlich")),
