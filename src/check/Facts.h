@@ -82,6 +82,20 @@ struct EntryFacts {
     // Where no key is pinned and Access trusts the copy: who but the
     // administrators may change the central copy's folder.
     std::vector<std::string> othersWhoMayWriteCentral;
+    // vorab=: who is in the pilot ring, and this PC's place in it; where it
+    // runs the ring's release, the facts above are of that release.
+    struct Ring {
+        std::string written;
+        std::vector<std::string> faults;
+        int percent = 0;
+        std::string computer; // as Windows compares it
+        bool in = false, named = false;
+        int bucket = 0;
+        int32_t pilotVersion = 0; // vorabversion; above version: a trial is on
+        bool runsPilot = false;
+        // The release this PC does not run, and what its copy is.
+        std::string otherRelease;
+    } ring;
     // What publishes ended midway left of this entry and of the INI.
     std::vector<std::string> leftovers;
     // gesperrt= of the entry, else of [SETUP]: the launcher starts nothing.

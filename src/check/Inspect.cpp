@@ -16,6 +16,7 @@
 #include "prepare/InstallTarget.h"
 #include "prepare/LaunchCommand.h"
 #include "prepare/PartialFiles.h"
+#include "prepare/PilotRelease.h"
 #include "prepare/Messages.h"
 #include "prepare/Preparation.h"
 #include "prepare/Registry.h"
@@ -234,8 +235,56 @@ void releaseFacts(EntryFacts& e) {
 
 // What was published, read once from the central copy when a hash was; a
 // lock of the entry or of [SETUP].
+// The words for a release's copy beside what was published of it.
+std::string releaseState(const std::string& path, const PublishedCopy& published) {
+    const std::optional<int64_t> size = InstallSystem::Real().FileSize(path);
+    if (!size)
+        return "fehlt";
+    if (!published.fault.empty())
+        return "STIMMT NICHT: " + published.fault;
+    if (published.size && *published.size != *size)
+        return "STIMMT NICHT: " + SizeMismatch(*published.size, *size);
+    if (!published.sha256)
+        return published.size ? "stimmt" : "nichts ver\u00F6ffentlicht (ohne groesse, pruefsumme)";
+    const std::optional<std::string> sha = win::FileSha256(path);
+    if (!sha)
+        return "UNBEKANNT: nicht lesbar";
+    return sha == published.sha256 ? "stimmt"
+                                   : "STIMMT NICHT: " + HashMismatch(*published.sha256, *sha);
+}
+
+// Who is in the pilot ring and whether this PC runs its release; the
+// release it does not run, in one line.
+void ringFacts(EntryFacts& e, const ProgramList& list, const EntryPaths& paths) {
+    EntryFacts::Ring& r = e.ring;
+    r.written = list.FieldAsString("vorab");
+    const PilotRing ring = ParsePilotRing(r.written);
+    r.faults = ring.faults;
+    r.percent = ring.percent;
+    r.computer = ThisComputer();
+    const RingPlace place = PlaceInRing(ring, r.computer, ComputerNameUpper);
+    r.in = place.in;
+    r.named = place.named;
+    r.bucket = place.bucket;
+    r.pilotVersion = list.FieldAsInteger("vorabversion");
+    r.runsPilot = r.in && HasPilotRelease(list);
+    if (!HasPilotRelease(list))
+        return;
+    EntryPaths other = paths;
+    other.centralName = r.runsPilot ? std::string() : PilotCopyName(paths.mdbName);
+    const std::string prefix = r.runsPilot ? "" : "vorab";
+    r.otherRelease =
+        (r.runsPilot ? "f\u00FCr alle: Version " : "Vorab: Version ") +
+        std::to_string(list.FieldAsInteger(prefix + "version")) + ", " + other.Central() +
+        " \u2013 " +
+        releaseState(other.Central(), ReadPublished(list.FieldAsString(prefix + "groesse"),
+                                                    list.FieldAsString(prefix + "pruefsumme")));
+}
+
 void publishedFacts(EntryFacts& e, const ProgramList& list, const IniFile& ini) {
-    e.published = ReadPublished(list.FieldAsString("groesse"), list.FieldAsString("pruefsumme"));
+    const std::string prefix = e.ring.runsPilot ? "vorab" : "";
+    e.published = ReadPublished(list.FieldAsString(prefix + "groesse"),
+                                list.FieldAsString(prefix + "pruefsumme"));
     e.vorherPresent = win::IsFile(VorherPath(e.centralPath));
     if (e.published.sha256 && e.central == FileState::Readable &&
         (!e.published.size || *e.published.size == e.centralSize)) {
@@ -282,7 +331,7 @@ void launchFacts(EntryFacts& e, const ProgramList& list) {
 // trusts the copy, who may put another front-end on the share.
 void signatureFacts(EntryFacts& e, const ProgramList& list, const std::string& section,
                     const PinnedKeys& pins) {
-    e.signature = list.FieldAsString("signatur");
+    e.signature = list.FieldAsString(e.ring.runsPilot ? "vorabsignatur" : "signatur");
     if (const std::optional<ReleaseSignature> parsed = ParseSignature(e.signature))
         e.signedBy = parsed->keyId;
     if (pins.pinned) {
@@ -308,14 +357,18 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     EntryFacts e;
     e.section = section;
     e.displayName = list.FieldAsString("displayname");
-    e.configuredVersion = list.FieldAsInteger("version");
+    const EntryPaths written = ExpandEntryPaths(list);
+    ringFacts(e, list, written);
+    e.configuredVersion = list.FieldAsInteger(e.ring.runsPilot ? "vorabversion" : "version");
     e.versionKey = kVersionKeyBase + e.displayName;
     e.installed = installedVersion(e.versionKey);
     e.versionKey.erase(0, 1);
 
     e.mdbpathWritten = ini.ReadString(section, "mdbpath", "");
     e.tmpdirWritten = ini.ReadString(section, "tmpdir", "");
-    const EntryPaths paths = ExpandEntryPaths(list);
+    EntryPaths paths = written;
+    if (e.ring.runsPilot)
+        paths.centralName = PilotCopyName(paths.mdbName);
     e.centralPath = paths.Central();
     e.central = probeSource(e.centralPath, e.centralSize);
     publishedFacts(e, list, ini);

@@ -280,6 +280,36 @@ void publishedLines(Lines& out, const EntryFacts& e) {
                          " (vorlundpublish r\u00E4umt sie beim n\u00E4chsten Mal auf)");
 }
 
+// vorab=: whether this PC is in the ring and why, and the release it does
+// not run beside the one it does.
+void ringLines(Lines& out, const EntryFacts& e) {
+    const EntryFacts::Ring& r = e.ring;
+    if (r.written.empty() && r.pilotVersion == 0)
+        return;
+    const std::string why = r.named ? "namentlich genannt"
+                                    : "Platz " + std::to_string(r.bucket) + " von 100, " +
+                                          (r.in ? "unter " : "nicht unter ") +
+                                          std::to_string(r.percent) + " %";
+    out(labelled("Vorab-Ring",
+                 r.computer + (r.in ? " ist im Ring (" : " ist nicht im Ring (") + why + ")"));
+    for (const std::string& fault : r.faults)
+        warning(out, "in vorab= ist " + quoted(fault) +
+                         " weder ein Computername noch ein Anteil "
+                         "von 0 bis 100 %");
+    if (r.otherRelease.empty()) {
+        if (r.pilotVersion != 0)
+            out(labelled("",
+                         "vorabversion " + std::to_string(r.pilotVersion) +
+                             " ist nicht h\u00F6her als version: kein Versuch l\u00E4uft",
+                         0));
+        return;
+    }
+    out(labelled("Dieser PC", r.runsPilot ? "bekommt die Vorab-Version (unten gepr\u00FCft)"
+                                          : "bekommt die Version f\u00FCr alle (unten "
+                                            "gepr\u00FCft)"));
+    out(labelled("Daneben", r.otherRelease));
+}
+
 void signatureLines(Lines& out, const EntryFacts& e) {
     if (e.signatureValid)
         out(labelled("Signatur", *e.signatureValid ? "g\u00FCltig, Schl\u00FCssel " + e.signedBy
@@ -405,6 +435,7 @@ void entry(Lines& out, const EntryFacts& e, size_t index) {
         out(labelled("Gesperrt",
                      quoted(e.locked) + (e.lockedForAll ? " (in [SETUP], f\u00FCr alle)" : "")));
     out(versionLine(e));
+    ringLines(out, e);
     if (e.sameDisplayNameAs)
         warning(out, "derselbe Anzeigename wie Eintrag " + std::to_string(*e.sameDisplayNameAs) +
                          "; beide teilen sich den Wert " + quoted("Version") + ".");

@@ -5,6 +5,7 @@
 #include "check/SharedAccess.h"
 #include "config/ReleaseHistory.h"
 #include "check/Verdict.h"
+#include "prepare/PilotRelease.h"
 #include "prepare/TrustedLocation.h"
 #include "publish/PublisherKey.h"
 #include "win/Sha256.h"
@@ -494,4 +495,38 @@ TEST_F(CheckTest, TheSignatureIsJudgedByThePinnedKeys) {
         EXPECT_NE(report.find("kein Schl\u00FCssel: \u201EP256:kaputt\u201C"), std::string::npos)
             << report;
     }
+}
+
+// vorab=: the check says whether this PC is in the ring and why, judges the
+// release it would install, and names the other one beside it.
+TEST_F(CheckTest, ThePilotRingIsShownWithBothReleases) {
+    const std::string general = "allgemein", trial = "Vorab-Kopie";
+    WriteFileBytes(share + "db.vorlundchk", general);
+    WriteFileBytes(share + "db.vorab.vorlundchk", trial);
+    const auto withRing = [&](const std::string& ring, const std::string& pilotSize) {
+        ini(2);
+        WriteFileBytes(path, ReadFileBytes(path) + "groesse=" + std::to_string(general.size()) +
+                                 "\r\nvorab=" + ring +
+                                 "\r\nvorabversion=3\r\nvorabgroesse=" + pilotSize + "\r\n");
+        return check();
+    };
+    EXPECT_EQ(withRing(ThisComputer() + ", 7%", std::to_string(trial.size())), 0) << report;
+    EXPECT_NE(report.find(ThisComputer() + " ist im Ring (namentlich genannt)"), std::string::npos)
+        << report;
+    EXPECT_NE(report.find("bekommt die Vorab-Version"), std::string::npos) << report;
+    EXPECT_EQ(facts.entries[0].centralPath, share + "db.vorab.vorlundchk");
+    EXPECT_NE(report.find("f\u00FCr alle: Version 2, " + share + "db.vorlundchk \u2013 stimmt"),
+              std::string::npos)
+        << report;
+    // The ring's copy of another size: this PC would install nothing.
+    EXPECT_EQ(withRing(ThisComputer(), "1"), 1) << report;
+
+    // Not named, 0 %: everyone's release, the trial beside it.
+    EXPECT_EQ(withRing("PC-ANDERS, 0%, 150%", "1"), 0) << report;
+    EXPECT_NE(report.find(" ist nicht im Ring (Platz "), std::string::npos) << report;
+    EXPECT_NE(report.find("nicht unter 0 %"), std::string::npos) << report;
+    EXPECT_NE(report.find("\u201E150%\u201C weder"), std::string::npos) << report;
+    EXPECT_NE(report.find("Vorab: Version 3, " + share + "db.vorab.vorlundchk \u2013 STIMMT NICHT"),
+              std::string::npos)
+        << report;
 }
