@@ -29,6 +29,14 @@ inline std::string asciiLower(std::string_view text) {
     return out;
 }
 
+// Without the blanks and tabs around it.
+inline std::string_view trimBlanks(std::string_view text) {
+    const size_t start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos)
+        return {};
+    return text.substr(start, text.find_last_not_of(" \t") - start + 1);
+}
+
 inline bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;

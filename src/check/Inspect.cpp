@@ -262,7 +262,8 @@ void ringFacts(EntryFacts& e, const ProgramList& list, const EntryPaths& paths) 
     r.faults = ring.faults;
     r.percent = ring.percent;
     r.computer = ThisComputer();
-    const RingPlace place = PlaceInRing(ring, r.computer, ComputerNameUpper);
+    const RingPlace place =
+        r.computer.empty() ? RingPlace{} : PlaceInRing(ring, r.computer, AsComputerName);
     r.in = place.in;
     r.named = place.named;
     r.bucket = place.bucket;
@@ -372,6 +373,11 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.centralPath = paths.Central();
     e.central = probeSource(e.centralPath, e.centralSize);
     publishedFacts(e, list, ini);
+    // What a /vorab ended midway left beside the ring's copy.
+    const PublishLeftovers pilotLeft = FindPublishLeftovers(
+        InstallSystem::Real(), ini.FileName(), written.centralDir + PilotCopyName(written.mdbName));
+    for (const std::vector<std::string>* files : {&pilotLeft.partials, &pilotLeft.asides})
+        e.leftovers.insert(e.leftovers.end(), files->begin(), files->end());
     e.installDir = paths.installDir;
     e.installDirFault = InstallTargetFault(paths);
     e.localPath = paths.Local();

@@ -300,7 +300,8 @@ void ringLines(Lines& out, const EntryFacts& e) {
         if (r.pilotVersion != 0)
             out(labelled("",
                          "vorabversion " + std::to_string(r.pilotVersion) +
-                             " ist nicht h\u00F6her als version: kein Versuch l\u00E4uft",
+                             " gilt nicht (nicht h\u00F6her als version, oder ohne "
+                             "vorabgroesse und vorabpruefsumme): kein Versuch l\u00E4uft",
                          0));
         return;
     }

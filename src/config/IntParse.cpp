@@ -1,5 +1,7 @@
 #include "config/IntParse.h"
 
+#include "base/Hex.h"
+
 #include <string>
 
 namespace vorlund {
@@ -18,13 +20,7 @@ std::optional<int64_t> parseCount(std::string_view text) {
 namespace {
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return HexDigit(c);
 }
 
 std::optional<int32_t> parseHex(std::string_view digits) {

@@ -1,28 +1,20 @@
 #include "config/PilotRing.h"
 
+#include "base/AsciiText.h"
 #include "config/IntParse.h"
 
 #include <algorithm>
 #include <cstdint>
 
 namespace vorlund {
-namespace {
-
-std::string_view trimmed(std::string_view text) {
-    const size_t start = text.find_first_not_of(" \t");
-    if (start == std::string_view::npos)
-        return {};
-    return text.substr(start, text.find_last_not_of(" \t") - start + 1);
-}
-
-} // namespace
+namespace {} // namespace
 
 PilotRing ParsePilotRing(std::string_view text) {
     PilotRing ring;
     size_t start = 0;
     while (start <= text.size()) {
         const size_t comma = std::min(text.find(',', start), text.size());
-        const std::string_view item = trimmed(text.substr(start, comma - start));
+        const std::string_view item = trimBlanks(text.substr(start, comma - start));
         start = comma + 1;
         if (item.empty())
             continue;
@@ -31,7 +23,7 @@ PilotRing ParsePilotRing(std::string_view text) {
             continue;
         }
         const std::optional<int32_t> percent =
-            parseDecimal32(trimmed(item.substr(0, item.size() - 1)));
+            parseDecimal32(trimBlanks(item.substr(0, item.size() - 1)));
         if (!percent || *percent < 0 || *percent > 100)
             ring.faults.emplace_back(item);
         else

@@ -146,8 +146,8 @@ std::string ringLines(const Fleet& fleet) {
     }
     std::string out;
     for (const auto& [name, rings] : apps) {
-        if (!rings[1].newest)
-            continue;
+        if (!rings[1].newest || (rings[0].newest && *rings[0].newest >= *rings[1].newest))
+            continue; // no trial, or one everyone's release overtook
         out += CellText(name, kWidest) + ": Vorab-Ring " +
                counted(rings[1].stations, "Arbeitsplatz", "Arbeitspl\u00E4tze") + ", " +
                std::to_string(rings[1].onNewest) + " auf Version " + VersionText(rings[1].newest) +

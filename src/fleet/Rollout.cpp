@@ -124,14 +124,19 @@ std::vector<Rollout::Application> Rollout::Applications() const {
             for (const auto& [day, version] : station.versionByDay)
                 days.insert(day);
         a.everyone.newest = a.newest;
-        a.pilot.newest = app.newestPilot;
+        // A trial that everyone's release overtook (promoted, ended, or a
+        // newer one for all) is over: its PCs count with everyone.
+        const bool trial = app.newestPilot && (!a.newest || *app.newestPilot > *a.newest);
+        if (trial)
+            a.pilot.newest = app.newestPilot;
         for (const auto& [file, station] : app.stations) {
             const std::optional<int32_t> version =
                 station.versionByDay.empty() ? std::nullopt : station.versionByDay.rbegin()->second;
-            Ring& ring = station.pilot ? a.pilot : a.everyone;
+            const bool pilot = station.pilot && trial;
+            Ring& ring = pilot ? a.pilot : a.everyone;
             ++ring.stations;
             ring.onNewest += version && ring.newest && *version == *ring.newest;
-            if (station.pilot)
+            if (pilot)
                 continue; // ahead of everyone by design
             const size_t slot = !version || !a.newest       ? 2
                                 : *version == *a.newest     ? 0
@@ -181,11 +186,13 @@ std::optional<int32_t> Rollout::Newest(const std::string& application, bool pilo
     const auto app = apps_.find(application);
     if (app == apps_.end())
         return std::nullopt;
-    if (pilot)
-        return app->second.newestPilot;
+    const std::optional<int32_t> trial = app->second.newestPilot;
     std::optional<int32_t> newest;
     for (const auto& [day, version] : app->second.newestByDay)
         newest = std::max(newest.value_or(version), version);
+    // A PC of the ring is behind once everyone's release overtook its own.
+    if (pilot && trial && (!newest || *trial > *newest))
+        return trial;
     return newest;
 }
 

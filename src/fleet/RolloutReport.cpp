@@ -133,7 +133,7 @@ void applications(PageWriter& page, const Rollout& rollout) {
         page.Number(static_cast<int64_t>(a.counts[1]));
         page.Markup("</b>, weiter zur\u00FCck <b class=\"weiter\">");
         page.Number(static_cast<int64_t>(a.counts[2])).Markup("</b></p>\n");
-        if (a.pilot.stations > 0 || a.pilot.newest)
+        if (a.pilot.newest)
             rings(page, a);
         versionBar(page, a);
         page.Markup("<p class=\"leer\">Gr\u00FCn: auf der neuesten Version, gelb: eine "

@@ -14,6 +14,9 @@ namespace vorlund {
 std::string ThisComputer();
 // A name in upper case as Windows compares computer names.
 std::string ComputerNameUpper(std::string_view name);
+// A name as vorab= writes it (a computer name or a host name) as the
+// computer name Windows would make of it, in upper case.
+std::string AsComputerName(std::string_view name);
 
 // Where this PC stands in the entry's ring (vorab=).
 RingPlace PlaceOfThisComputer(const ProgramList& programs);

@@ -1,5 +1,6 @@
 #include "prepare/ReleaseTrust.h"
 
+#include "base/AsciiText.h"
 #include "win/Ecdsa.h"
 #include "win/Handles.h"
 #include "win/SystemText.h"
@@ -9,13 +10,6 @@
 
 namespace vorlund {
 namespace {
-
-std::string trimmed(std::string_view text) {
-    const size_t start = text.find_first_not_of(" \t");
-    if (start == std::string_view::npos)
-        return {};
-    return std::string(text.substr(start, text.find_last_not_of(" \t") - start + 1));
-}
 
 // The value's strings; ERROR_FILE_NOT_FOUND when there is no such policy.
 DWORD policyLines(std::vector<std::string>& lines) {
@@ -45,7 +39,8 @@ DWORD policyLines(std::vector<std::string>& lines) {
     data.resize(size / sizeof(wchar_t));
     for (size_t start = 0; start < data.size();) {
         const size_t end = std::min(data.find(L'\0', start), data.size());
-        if (const std::string line = trimmed(win::Narrow(data.substr(start, end - start)));
+        if (const std::string line =
+                std::string(trimBlanks(win::Narrow(data.substr(start, end - start))));
             !line.empty())
             lines.push_back(line);
         if (type == REG_SZ)

@@ -99,4 +99,23 @@ void Publisher::clearLeftovers(const Entry& entry) {
              joined(done) + ".");
 }
 
+// What a /vorab ended midway left beside the ring's copy: the copy it set
+// aside goes back where the configuration still names it, the rest goes.
+void Publisher::clearPilotLeftovers(const Entry& entry) {
+    const PublishLeftovers left = FindPublishLeftovers(system_, entry.iniPath, entry.pilotCopy);
+    std::vector<std::string> done;
+    for (const std::string& file : left.asides)
+        if (!system_.IsFile(entry.pilotCopy) && system_.Move(file, entry.pilotCopy).ok())
+            done.push_back(file + " zur\u00FCck nach " + entry.pilotCopy);
+        else if (system_.Remove(file).ok())
+            done.push_back(file + " entfernt");
+    for (const std::string& file : left.partials)
+        if (system_.Remove(file).ok())
+            done.push_back(file + " entfernt");
+    if (!done.empty())
+        say_(
+            "Aufger\u00E4umt, was eine abgebrochene Vorab-Ver\u00F6ffentlichung hinterlie\u00DF: " +
+            joined(done) + ".");
+}
+
 } // namespace vorlund::publish

@@ -30,6 +30,7 @@ int Publisher::publishPilot(const PublishRequest& request, const std::string& in
     if (std::optional<Refusal> r = prepare(road, iniPath, held))
         return refuse(*r);
     Entry& entry = road.entry;
+    clearPilotLeftovers(entry);
     road.source = request.source;
     road.destination = entry.pilotCopy;
     if (system_.IsReadOnly(entry.pilotCopy))
@@ -76,22 +77,22 @@ int Publisher::publishPilot(const PublishRequest& request, const std::string& in
                                   "Arbeitspl\u00E4tze lesen gerade die Vorab-Kopie", true)
                  : Replaced{system_.Move(road.partial, entry.pilotCopy).error};
     if (placed.error != ERROR_SUCCESS) {
-        if (placed.stranded)
-            system_.Move(before, entry.pilotCopy);
-        return refuse(
-            {kRefused, "Die Vorab-Kopie " + entry.pilotCopy +
-                           " kann nicht ersetzt werden: " + win::SystemText(placed.error)});
+        Refusal r{kRefused, "Die Vorab-Kopie " + entry.pilotCopy +
+                                " kann nicht ersetzt werden: " + win::SystemText(placed.error)};
+        // The old ring copy went to its backup's name, and did not come back.
+        if (placed.stranded && RetryWhileLocked(host_, system_, [&] {
+                                   return system_.Move(before, entry.pilotCopy);
+                               }) != ERROR_SUCCESS) {
+            r.text += "\r\nACHTUNG: die bisherige Vorab-Kopie liegt als " + before + "; bitte in " +
+                      entry.pilotCopy + " umbenennen.";
+            r.changed = true;
+        }
+        return refuse(r);
     }
     partial.Placed();
     if (std::optional<Refusal> r = placeConfiguration(entry, road.iniTemp)) {
-        // Back to the ring's release the configuration still names.
-        const Status undone = hadPilot ? system_.Replace(entry.pilotCopy, before, "")
-                                       : system_.Remove(entry.pilotCopy);
-        if (!undone.ok()) {
-            r->text += "\r\nACHTUNG: " + entry.pilotCopy + " ist schon die neue Vorab-Version (" +
-                       win::SystemText(undone.error) +
-                       "); die Vorab-PCs installieren sie nicht, bis sie erneut "
-                       "ver\u00F6ffentlicht ist.";
+        if (std::optional<std::string> left = restorePilot(entry, before, road.partial, hadPilot)) {
+            r->text += "\r\n" + *left;
             r->changed = true;
         }
         return refuse(*r);
@@ -103,12 +104,41 @@ int Publisher::publishPilot(const PublishRequest& request, const std::string& in
     return kDone;
 }
 
+// Back to the ring's release the configuration still names: the old copy
+// replaces the new one, which goes.
+std::optional<std::string> Publisher::restorePilot(const Entry& entry, const std::string& before,
+                                                   const std::string& partial, bool hadPilot) {
+    if (!hadPilot) {
+        if (RetryWhileLocked(host_, system_, [&] { return system_.Remove(entry.pilotCopy); }) ==
+            ERROR_SUCCESS)
+            return std::nullopt;
+        return "ACHTUNG: " + entry.pilotCopy +
+               " ist schon die neue Vorab-Version; die Vorab-PCs installieren sie nicht, bis "
+               "sie erneut ver\u00F6ffentlicht ist.";
+    }
+    const Replaced undone =
+        replaceWaiting(entry.pilotCopy, before, partial,
+                       "Arbeitspl\u00E4tze lesen gerade die neue Vorab-Kopie", false);
+    if (undone.error == ERROR_SUCCESS) {
+        system_.Remove(partial);
+        return std::nullopt;
+    }
+    if (!system_.IsFile(entry.pilotCopy) && system_.IsFile(before) &&
+        system_.Move(before, entry.pilotCopy).ok())
+        return std::nullopt;
+    return "ACHTUNG: die bisherige Vorab-Kopie liegt als " + before + ", unter " + entry.pilotCopy +
+           (system_.IsFile(entry.pilotCopy) ? " die neue" : " nichts") + " (" +
+           win::SystemText(undone.error) + "); bitte " + before + " in " + entry.pilotCopy +
+           " umbenennen.";
+}
+
 int Publisher::endPilot(const PublishRequest& request, const std::string& iniPath) {
     Road road(request);
     win::File held;
     if (std::optional<Refusal> r = prepare(road, iniPath, held))
         return refuse(*r);
     Entry& entry = road.entry;
+    clearPilotLeftovers(entry);
     if (entry.pilotVersion == 0)
         return refuse({kRefused, "[" + entry.section + "] hat keine Vorab-Version."});
     // The ring goes back to the central copy's bytes, so they must be the

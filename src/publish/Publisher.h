@@ -60,6 +60,11 @@ class Publisher {
     std::optional<Refusal> oneServer(const PublishRequest& request, Entry& entry);
     bool isPublished(const Entry& entry, const std::string& path);
     void clearLeftovers(const Entry& entry);
+    void clearPilotLeftovers(const Entry& entry);
+    // Puts the ring's copy set aside as `before` back; the words of what
+    // lies there where that failed.
+    std::optional<std::string> restorePilot(const Entry& entry, const std::string& before,
+                                            const std::string& partial, bool hadPilot);
     void restoreKeptConfiguration(const std::string& iniPath);
     std::string restorePublished(const Entry& entry);
     std::optional<Refusal> chooseSource(Road& road);

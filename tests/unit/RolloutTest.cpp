@@ -242,4 +242,11 @@ TEST(Rollout, ThePilotRingIsCountedApartAndItsFailuresComeFirst) {
     const std::string page =
         RolloutPage(logs.fleet, logs.rollout, "\\\\srv\\logs", "2026-12-02 08:00:00");
     EXPECT_NE(page.find("<b class=\"vorab-pcs\">2</b>"), std::string::npos);
+
+    // Everyone's release overtook the trial: its PCs count with everyone, behind.
+    logs.file("ADMIN_y.log", {line("2026-12-03 08:00:00", "Lager", 14, 15, RunResult::Published)});
+    const Rollout::Application later = logs.rollout.Applications().at(0);
+    EXPECT_EQ(later.pilot.newest, std::nullopt);
+    EXPECT_EQ(later.everyone.stations, 5u);
+    EXPECT_EQ(StandOf(*c, logs.rollout).text, "veraltet");
 }

@@ -503,11 +503,12 @@ TEST_F(CheckTest, ThePilotRingIsShownWithBothReleases) {
     const std::string general = "allgemein", trial = "Vorab-Kopie";
     WriteFileBytes(share + "db.vorlundchk", general);
     WriteFileBytes(share + "db.vorab.vorlundchk", trial);
+    const std::string sha = *win::FileSha256(share + "db.vorab.vorlundchk");
     const auto withRing = [&](const std::string& ring, const std::string& pilotSize) {
         ini(2);
         WriteFileBytes(path, ReadFileBytes(path) + "groesse=" + std::to_string(general.size()) +
-                                 "\r\nvorab=" + ring +
-                                 "\r\nvorabversion=3\r\nvorabgroesse=" + pilotSize + "\r\n");
+                                 "\r\nvorab=" + ring + "\r\nvorabversion=3\r\nvorabgroesse=" +
+                                 pilotSize + "\r\nvorabpruefsumme=" + sha + "\r\n");
         return check();
     };
     EXPECT_EQ(withRing(ThisComputer() + ", 7%", std::to_string(trial.size())), 0) << report;
@@ -518,6 +519,9 @@ TEST_F(CheckTest, ThePilotRingIsShownWithBothReleases) {
     EXPECT_NE(report.find("f\u00FCr alle: Version 2, " + share + "db.vorlundchk \u2013 stimmt"),
               std::string::npos)
         << report;
+    // Written as a host name, a long name is the computer name Windows makes of it.
+    EXPECT_EQ(AsComputerName("pc-buchhaltung-01.firma.local"), "PC-BUCHHALTUNG-");
+    EXPECT_EQ(AsComputerName("pc-it-01"), "PC-IT-01");
     // The ring's copy of another size: this PC would install nothing.
     EXPECT_EQ(withRing(ThisComputer(), "1"), 1) << report;
 

@@ -852,16 +852,21 @@ TEST_F(PublisherTest, APilotReleaseGoesBesideAndBecomesEveryonesOrEnds) {
         const char* name;
         PublishOp op;
         int nth;
+        DWORD error = ERROR_DISK_FULL;
     } cases[] = {
         {"the partial file", PublishOp::CreatePartial, 1},
         {"the share is full", PublishOp::Write, 2},
         {"the read-back", PublishOp::HashOf, 1},
         {"the configuration's new file", PublishOp::WriteNew, 1},
         {"the pilot copy's replace", PublishOp::Replace, 1},
+        {"the pilot copy went to its backup", PublishOp::Replace, 1,
+         ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
         {"the configuration's replace", PublishOp::Replace, 2},
+        {"the configuration went to its backup", PublishOp::Replace, 2,
+         ERROR_UNABLE_TO_MOVE_REPLACEMENT_2},
     };
     for (const auto& c : cases) {
-        FailingPublish failing(c.op, c.nth);
+        FailingPublish failing(c.op, c.nth, c.error);
         said.clear();
         EXPECT_EQ(run(failing, pilot), kRefused) << c.name << "\n" << said;
         EXPECT_TRUE(state() == before) << c.name << ": " << state().size() << " files\n" << said;
@@ -869,6 +874,13 @@ TEST_F(PublisherTest, APilotReleaseGoesBesideAndBecomesEveryonesOrEnds) {
     }
     WriteFileBytes(source, general);
     EXPECT_EQ(run(PublishSystem::Real(), pilot), kRefused); // everyone's bytes are no trial
+    // Killed after the pilot copy was set aside: the next one puts it back.
+    const std::string aside = AsidePath(share + "lager.vorab.mdb");
+    MoveFileA((share + "lager.vorab.mdb").c_str(), aside.c_str());
+    WriteFileBytes(PartialCopyPath(share + "lager.vorab.mdb"), "halb");
+    said.clear();
+    EXPECT_EQ(run(PublishSystem::Real(), pilot), kRefused) << said;
+    EXPECT_TRUE(state() == before) << said;
 
     // Promoted: no copy from this PC, the share's pilot copy checked first.
     PublishRequest promote;
