@@ -777,11 +777,8 @@ TEST_F(PublisherTest, ASignedPublishSignsTheNewRecordAndAnUnsignedOneDropsTheOld
     WriteFileBytes(keyFile, made.fileText);
     const PinnedKeys pins = PinnedKeysFrom({made.key->publicKey});
     const auto signedFor = [&](int32_t version, const std::string& bytes) {
-        const std::string text = ReadFileBytes(ini);
-        const size_t at = text.find("signatur=");
-        if (at == std::string::npos)
-            return false;
-        const std::string signature = text.substr(at + 9, text.find("\r\n", at) - at - 9);
+        char signature[256] = {};
+        GetPrivateProfileStringA("Lager", "signatur", "", signature, sizeof signature, ini.c_str());
         const ReleaseRecord record{"Lager", "lager.mdb", version,
                                    static_cast<int64_t>(bytes.size()), *win::FileSha256(source)};
         return CheckReleaseSignature(record, signature, pins).valid;
@@ -801,6 +798,19 @@ TEST_F(PublisherTest, ASignedPublishSignsTheNewRecordAndAnUnsignedOneDropsTheOld
     WriteFileBytes(source, twelve); // what the rollback brought back
     EXPECT_TRUE(signedFor(14, twelve)) << ReadFileBytes(ini);
 
+    // The pilot ring's release is signed as such, and is no release for everyone.
+    PublishRequest pilot = request;
+    pilot.kind = PublishRequest::Pilot;
+    pilot.source = source;
+    WriteFileBytes(source, kJet + PatternBytes(5000, 8));
+    ASSERT_EQ(run(PublishSystem::Real(), pilot), kDone) << said;
+    char text[256] = {};
+    GetPrivateProfileStringA("Lager", "vorabsignatur", "", text, sizeof text, ini.c_str());
+    ReleaseRecord ring{"Lager", "lager.mdb", 15, 5020, *win::FileSha256(source), true};
+    EXPECT_TRUE(CheckReleaseSignature(ring, text, pins).valid) << ReadFileBytes(ini);
+    ring.pilot = false;
+    EXPECT_FALSE(CheckReleaseSignature(ring, text, pins).valid);
+
     // A key file that is none stops the publish before anything changes.
     const std::map<std::string, std::string> before = state();
     WriteFileBytes(keyFile, "Vorlund-Herausgeberschluessel 1\r\noeffentlich=P256:00\r\n");
@@ -812,7 +822,7 @@ TEST_F(PublisherTest, ASignedPublishSignsTheNewRecordAndAnUnsignedOneDropsTheOld
     said.clear();
     request.keyFile.clear();
     ASSERT_EQ(run(PublishSystem::Real(), request), kDone) << said;
-    EXPECT_EQ(ReadFileBytes(ini).find("signatur="), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(ini).find("\nsignatur="), std::string::npos);
     EXPECT_NE(said.find("nicht signiert"), std::string::npos) << said;
 }
 
