@@ -44,11 +44,19 @@ void writeFleet(const std::string& dir, int stations, int runs) {
                           1 + day % 30, 8 + r % 10, r % 60);
             const int32_t version = 1 + day / 10;
             const bool install = r % 50 == 0;
-            text += FormatRunLine({time, computer, "anna", "1.1.0", r % 3 ? "Lager" : "Kasse",
-                                   install ? version - 1 : version, version,
-                                   install ? RunResult::Installed : RunResult::Started, "",
-                                   install ? 40000000 : 0, install ? 20000 + s : 2600,
-                                   install ? std::optional<int64_t>(18000 + s) : std::nullopt, {}});
+            text += FormatRunLine({time,
+                                   computer,
+                                   "anna",
+                                   "1.1.0",
+                                   r % 3 ? "Lager" : "Kasse",
+                                   install ? version - 1 : version,
+                                   version,
+                                   install ? RunResult::Installed : RunResult::Started,
+                                   "",
+                                   install ? 40000000 : 0,
+                                   install ? 20000 + s : 2600,
+                                   install ? std::optional<int64_t>(18000 + s) : std::nullopt,
+                                   {}});
         }
         WriteFileBytes(dir + computer + "_anna.log", text);
     }

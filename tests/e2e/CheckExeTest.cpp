@@ -68,7 +68,8 @@ RunRecord runLine(const std::string& time, const std::string& computer, const st
                   RunResult result, int64_t bytes = 0, int64_t ms = 0) {
     return RunRecord{time, computer,  "anna",     "1.1.0",
                      app,  installed, configured, result,
-                     "",   bytes,     ms,         bytes ? std::optional(ms) : std::nullopt, {}};
+                     "",   bytes,     ms,         bytes ? std::optional(ms) : std::nullopt,
+                     {}};
 }
 
 void writeLog(const std::string& path, const std::vector<RunRecord>& runs) {
