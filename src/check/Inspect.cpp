@@ -297,7 +297,6 @@ void publishedFacts(EntryFacts& e, const ProgramList& list, const IniFile& ini) 
         InstallSystem::Real().FileSize(VorherPath(e.centralPath)) == e.published.size.value_or(-1))
         e.vorherIsPublished = win::FileSha256(VorherPath(e.centralPath)) == e.published.sha256;
     releaseFacts(e);
-    e.leftovers = FindPublishLeftovers(InstallSystem::Real(), ini.FileName(), e.centralPath).All();
     e.locked = list.FieldAsString("gesperrt");
     if (e.locked.empty()) {
         e.locked = ini.ReadString("SETUP", "gesperrt", "");
@@ -353,6 +352,31 @@ void signatureFacts(EntryFacts& e, const ProgramList& list, const std::string& s
     }
 }
 
+// What publishes ended midway left of the entry, of its pilot ring's copy
+// and of the INI.
+std::vector<std::string> leftovers(const IniFile& ini, const EntryPaths& paths) {
+    std::vector<std::string> left =
+        FindPublishLeftovers(InstallSystem::Real(), ini.FileName(), paths.Central()).All();
+    const PublishLeftovers pilot = FindPublishLeftovers(
+        InstallSystem::Real(), ini.FileName(), paths.centralDir + PilotCopyName(paths.mdbName));
+    for (const std::vector<std::string>* files : {&pilot.partials, &pilot.asides})
+        left.insert(left.end(), files->begin(), files->end());
+    return left;
+}
+
+// The local copy, its marker, and whether it is still the copy installed.
+void localFacts(EntryFacts& e, const std::string& local) {
+    e.localPath = local;
+    e.localPresent = win::IsFile(local);
+    e.localHeld = e.localPresent && heldAgainstReplacing(local);
+    e.marker = InstallSystem::Real().ReadMarker(VersionMarkerPath(local));
+    if (const std::optional<InstalledProof> proof =
+            e.localPresent ? InstallSystem::Real().ReadMarkerProof(VersionMarkerPath(local))
+                           : std::nullopt)
+        e.localAsInstalled = InstallSystem::Real().FileSize(local) == proof->size &&
+                             win::FileSha256(local) == proof->sha256;
+}
+
 EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string& section,
                         const std::string& driverPath, const PinnedKeys& pins) {
     EntryFacts e;
@@ -373,22 +397,10 @@ EntryFacts inspectEntry(ProgramList& list, const IniFile& ini, const std::string
     e.centralPath = paths.Central();
     e.central = probeSource(e.centralPath, e.centralSize);
     publishedFacts(e, list, ini);
-    // What a /vorab ended midway left beside the ring's copy.
-    const PublishLeftovers pilotLeft = FindPublishLeftovers(
-        InstallSystem::Real(), ini.FileName(), written.centralDir + PilotCopyName(written.mdbName));
-    for (const std::vector<std::string>* files : {&pilotLeft.partials, &pilotLeft.asides})
-        e.leftovers.insert(e.leftovers.end(), files->begin(), files->end());
+    e.leftovers = leftovers(ini, written);
     e.installDir = paths.installDir;
     e.installDirFault = InstallTargetFault(paths);
-    e.localPath = paths.Local();
-    e.localPresent = win::IsFile(e.localPath);
-    e.localHeld = e.localPresent && heldAgainstReplacing(e.localPath);
-    e.marker = InstallSystem::Real().ReadMarker(VersionMarkerPath(e.localPath));
-    if (const std::optional<InstalledProof> proof =
-            e.localPresent ? InstallSystem::Real().ReadMarkerProof(VersionMarkerPath(e.localPath))
-                           : std::nullopt)
-        e.localAsInstalled = InstallSystem::Real().FileSize(e.localPath) == proof->size &&
-                             win::FileSha256(e.localPath) == proof->sha256;
+    localFacts(e, paths.Local());
     e.installDirState = directoryState(e.installDir);
     if (e.installDirState == DirState::Exists)
         e.othersWhoMayChange = OthersWhoMayChange(e.installDir);

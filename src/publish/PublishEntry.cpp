@@ -29,6 +29,22 @@ size_t releasesKept(const ProfileReader& reader, const std::string& section) {
 
 } // namespace
 
+// Where the entry's releases lie and what was published of them: everyone's
+// and the pilot ring's.
+void Publisher::readReleases(const ProgramList& list, Entry& entry) {
+    const EntryPaths paths = ExpandEntryPaths(list);
+    entry.central = paths.Central();
+    entry.mdbName = paths.mdbName;
+    entry.pilotCopy = paths.centralDir + PilotCopyName(paths.mdbName);
+    entry.mdbNameWritten = list.FieldAsString("mdbname");
+    entry.signature = list.FieldAsString("signatur");
+    entry.pilotVersion = list.FieldAsInteger("vorabversion");
+    entry.pilotPublished =
+        ReadPublished(list.FieldAsString("vorabgroesse"), list.FieldAsString("vorabpruefsumme"));
+    entry.published =
+        ReadPublished(list.FieldAsString("groesse"), list.FieldAsString("pruefsumme"));
+}
+
 std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
                                                   const std::string& application, Entry& entry) {
     const std::optional<std::string> bytes = system_.ReadAll(iniPath);
@@ -79,17 +95,7 @@ std::optional<Publisher::Refusal> Publisher::load(const std::string& iniPath,
     entry.releasesKept = releasesKept(reader, entry.section);
     if (list.FieldAsString("mdbname").empty())
         return Refusal{kFaultyCall, "[" + entry.section + "] nennt kein mdbname."};
-    const EntryPaths paths = ExpandEntryPaths(list);
-    entry.central = paths.Central();
-    entry.mdbName = paths.mdbName;
-    entry.pilotCopy = paths.centralDir + PilotCopyName(paths.mdbName);
-    entry.mdbNameWritten = list.FieldAsString("mdbname");
-    entry.signature = list.FieldAsString("signatur");
-    entry.pilotVersion = list.FieldAsInteger("vorabversion");
-    entry.pilotPublished =
-        ReadPublished(list.FieldAsString("vorabgroesse"), list.FieldAsString("vorabpruefsumme"));
-    entry.published =
-        ReadPublished(list.FieldAsString("groesse"), list.FieldAsString("pruefsumme"));
+    readReleases(list, entry);
     return std::nullopt;
 }
 

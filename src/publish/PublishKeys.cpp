@@ -57,9 +57,7 @@ std::optional<Publisher::Refusal> Publisher::sign(Road& road, ProfileDocument& d
     if (!signature)
         return Refusal{kRefused, "Windows (CNG) signiert die neue Version nicht."};
     if (!doc.Set(entry.section, key, *signature))
-        return Refusal{kRefused, "Die Konfiguration l\u00E4sst sich nicht so \u00E4ndern, dass "
-                                 "Vorlund die Signatur liest (" +
-                                     entry.iniPath + ")."};
+        return uneditable(entry, "die Signatur");
     return std::nullopt;
 }
 

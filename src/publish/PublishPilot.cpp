@@ -9,8 +9,6 @@
 #include "win/CodePage.h"
 #include "win/SystemText.h"
 
-#include <functional>
-
 namespace vorlund::publish {
 namespace {
 
@@ -24,13 +22,67 @@ bool setAll(ProfileDocument& doc, const std::string& section,
 
 } // namespace
 
+std::optional<Publisher::Refusal> Publisher::preparePilot(Road& road, const std::string& iniPath,
+                                                          win::File& held) {
+    if (std::optional<Refusal> r = prepare(road, iniPath, held))
+        return r;
+    clearPilotLeftovers(road.entry);
+    return std::nullopt;
+}
+
+// The ring's keys for the new bytes, unless they are a release already.
+std::optional<Publisher::Refusal> Publisher::editPilotConfiguration(Road& road) {
+    const Entry& entry = road.entry;
+    if (road.sha256 == entry.published.sha256)
+        return Refusal{kRefused, road.source + " ist die Version f\u00FCr alle (Version " +
+                                     std::to_string(entry.version) + ")."};
+    if (entry.pilotVersion > entry.version && road.sha256 == entry.pilotPublished.sha256)
+        return Refusal{kRefused, road.source + " ist schon die Vorab-Version (Version " +
+                                     std::to_string(entry.pilotVersion) + ")."};
+    ProfileDocument doc(entry.snapshot, win::DecodeCodePage, win::EncodeCodePage);
+    if (!setAll(doc, entry.section,
+                {{"vorabversion", std::to_string(road.newVersion)},
+                 {"vorabpruefsumme", road.sha256},
+                 {"vorabgroesse", std::to_string(road.size)}}))
+        return uneditable(entry, "die neuen Werte");
+    if (std::optional<Refusal> r = sign(road, doc))
+        return r;
+    road.newIni = doc.Bytes();
+    return std::nullopt;
+}
+
+// The ring's copy first: until the configuration names it, a ring PC finds
+// bytes other than published and keeps what it has. The one before waits as
+// `before`.
+std::optional<Publisher::Refusal>
+Publisher::placePilotCopy(const Road& road, const std::string& before, bool hadPilot) {
+    const Entry& entry = road.entry;
+    system_.Remove(before);
+    const Replaced placed =
+        hadPilot ? replaceWaiting(entry.pilotCopy, road.partial, before,
+                                  "Arbeitspl\u00E4tze lesen gerade die Vorab-Kopie", true)
+                 : Replaced{system_.Move(road.partial, entry.pilotCopy).error};
+    if (placed.error == ERROR_SUCCESS)
+        return std::nullopt;
+    Refusal r{kRefused, "Die Vorab-Kopie " + entry.pilotCopy +
+                            " kann nicht ersetzt werden: " + win::SystemText(placed.error)};
+    // The old ring copy went to its backup's name, and did not come back.
+    if (placed.stranded && RetryWhileLocked(host_, system_, [&] {
+                               return system_.Move(before, entry.pilotCopy);
+                           }) != ERROR_SUCCESS) {
+        r.text += "\r\nACHTUNG: die bisherige Vorab-Kopie liegt als " + before + "; bitte in " +
+                  entry.pilotCopy + " umbenennen.";
+        r.changed = true;
+    }
+    return r;
+}
+
 int Publisher::publishPilot(const PublishRequest& request, const std::string& iniPath) {
     Road road(request);
     win::File held;
-    if (std::optional<Refusal> r = prepare(road, iniPath, held))
+    if (std::optional<Refusal> r = preparePilot(road, iniPath, held))
         return refuse(*r);
     Entry& entry = road.entry;
-    clearPilotLeftovers(entry);
     road.source = request.source;
     road.destination = entry.pilotCopy;
     if (system_.IsReadOnly(entry.pilotCopy))
@@ -39,56 +91,17 @@ int Publisher::publishPilot(const PublishRequest& request, const std::string& in
     road.iniTemp = StagedConfigurationPath(iniPath);
     PartialFile partial(system_, PartialCopyPath(entry.pilotCopy));
     PartialFile iniTemp(system_, road.iniTemp);
-    const auto pilotKeys = [&]() -> std::optional<Refusal> {
-        if (road.sha256 == entry.published.sha256)
-            return Refusal{kRefused, road.source + " ist die Version f\u00FCr alle (Version " +
-                                         std::to_string(entry.version) + ")."};
-        if (entry.pilotVersion > entry.version && road.sha256 == entry.pilotPublished.sha256)
-            return Refusal{kRefused, road.source + " ist schon die Vorab-Version (Version " +
-                                         std::to_string(entry.pilotVersion) + ")."};
-        ProfileDocument doc(entry.snapshot, win::DecodeCodePage, win::EncodeCodePage);
-        if (!setAll(doc, entry.section,
-                    {{"vorabversion", std::to_string(road.newVersion)},
-                     {"vorabpruefsumme", road.sha256},
-                     {"vorabgroesse", std::to_string(road.size)}}))
-            return Refusal{kRefused, "Die Konfiguration l\u00E4sst sich nicht so \u00E4ndern, dass "
-                                     "Vorlund die neuen Werte liest (" +
-                                         iniPath + ")."};
-        if (std::optional<Refusal> r = sign(road, doc))
-            return r;
-        road.newIni = doc.Bytes();
-        return std::nullopt;
-    };
-    for (const auto& step : std::initializer_list<std::function<std::optional<Refusal>()>>{
-             [&] { return checkSource(road); }, [&] { return copyToPartial(road); }, pilotKeys,
-             [&] { return stage(entry, road.newIni, road.iniTemp); }}) {
+    for (auto step : {&Publisher::checkSource, &Publisher::copyToPartial,
+                      &Publisher::editPilotConfiguration, &Publisher::stageConfiguration}) {
         if (system_.StopRequested())
             return refuse({kRefused, kStopped});
-        if (std::optional<Refusal> r = step())
+        if (std::optional<Refusal> r = (this->*step)(road))
             return refuse(*r);
     }
-    // The ring's copy first: until the configuration names it, a ring PC
-    // finds bytes other than published and keeps what it has.
     const std::string before = AsidePath(entry.pilotCopy);
     const bool hadPilot = system_.IsFile(entry.pilotCopy);
-    system_.Remove(before);
-    const Replaced placed =
-        hadPilot ? replaceWaiting(entry.pilotCopy, road.partial, before,
-                                  "Arbeitspl\u00E4tze lesen gerade die Vorab-Kopie", true)
-                 : Replaced{system_.Move(road.partial, entry.pilotCopy).error};
-    if (placed.error != ERROR_SUCCESS) {
-        Refusal r{kRefused, "Die Vorab-Kopie " + entry.pilotCopy +
-                                " kann nicht ersetzt werden: " + win::SystemText(placed.error)};
-        // The old ring copy went to its backup's name, and did not come back.
-        if (placed.stranded && RetryWhileLocked(host_, system_, [&] {
-                                   return system_.Move(before, entry.pilotCopy);
-                               }) != ERROR_SUCCESS) {
-            r.text += "\r\nACHTUNG: die bisherige Vorab-Kopie liegt als " + before + "; bitte in " +
-                      entry.pilotCopy + " umbenennen.";
-            r.changed = true;
-        }
-        return refuse(r);
-    }
+    if (std::optional<Refusal> r = placePilotCopy(road, before, hadPilot))
+        return refuse(*r);
     partial.Placed();
     if (std::optional<Refusal> r = placeConfiguration(entry, road.iniTemp)) {
         if (std::optional<std::string> left = restorePilot(entry, before, road.partial, hadPilot)) {
@@ -135,10 +148,9 @@ std::optional<std::string> Publisher::restorePilot(const Entry& entry, const std
 int Publisher::endPilot(const PublishRequest& request, const std::string& iniPath) {
     Road road(request);
     win::File held;
-    if (std::optional<Refusal> r = prepare(road, iniPath, held))
+    if (std::optional<Refusal> r = preparePilot(road, iniPath, held))
         return refuse(*r);
     Entry& entry = road.entry;
-    clearPilotLeftovers(entry);
     if (entry.pilotVersion == 0)
         return refuse({kRefused, "[" + entry.section + "] hat keine Vorab-Version."});
     // The ring goes back to the central copy's bytes, so they must be the
@@ -153,9 +165,7 @@ int Publisher::endPilot(const PublishRequest& request, const std::string& iniPat
     PartialFile iniTemp(system_, road.iniTemp);
     ProfileDocument doc(entry.snapshot, win::DecodeCodePage, win::EncodeCodePage);
     if (!doc.Set(entry.section, "version", std::to_string(road.newVersion)))
-        return refuse({kRefused, "Die Konfiguration l\u00E4sst sich nicht so \u00E4ndern, dass "
-                                 "Vorlund die neuen Werte liest (" +
-                                     iniPath + ")."});
+        return refuse(uneditable(entry, "die neuen Werte"));
     if (std::optional<Refusal> r = sign(road, doc))
         return refuse(*r);
     RemovePilotRelease(doc, entry.section);

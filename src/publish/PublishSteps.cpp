@@ -206,6 +206,12 @@ std::optional<Publisher::Refusal> Publisher::judgeBytes(Road& road) {
     return std::nullopt;
 }
 
+Publisher::Refusal Publisher::uneditable(const Entry& entry, const std::string& what) {
+    return Refusal{kRefused, "Die Konfiguration l\u00E4sst sich nicht so \u00E4ndern, dass "
+                             "Vorlund " +
+                                 what + " liest (" + entry.iniPath + ")."};
+}
+
 // Prepared before the share is touched: a configuration that cannot take
 // the new values refuses while nothing has changed.
 std::optional<Publisher::Refusal> Publisher::editConfiguration(Road& road) {
@@ -214,9 +220,7 @@ std::optional<Publisher::Refusal> Publisher::editConfiguration(Road& road) {
     if (!doc.Set(section, "version", std::to_string(road.newVersion)) ||
         !doc.Set(section, "pruefsumme", road.sha256) ||
         !doc.Set(section, "groesse", std::to_string(road.size)))
-        return Refusal{kRefused, "Die Konfiguration l\u00E4sst sich nicht so \u00E4ndern, dass "
-                                 "Vorlund die neuen Werte liest (" +
-                                     road.entry.iniPath + ")."};
+        return uneditable(road.entry, "die neuen Werte");
     if (std::optional<Refusal> r = sign(road, doc))
         return r;
     // Promoted, the pilot ring's release is everyone's: the ring's keys go,

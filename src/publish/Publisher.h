@@ -7,6 +7,7 @@
 // replaced in one step, the old one kept as <mdbname>.vorher; only then the
 // configuration is written, like a document, in one step.
 #include "config/ProfileEditor.h"
+#include "config/ProgramList.h"
 #include "config/ReleaseHistory.h"
 #include "prepare/PrepareHost.h"
 #include "publish/PublishArguments.h"
@@ -57,6 +58,7 @@ class Publisher {
     std::optional<Refusal> lock(const std::string& iniPath, win::File& held);
     std::optional<Refusal> load(const std::string& iniPath, const std::string& application,
                                 Entry& entry);
+    static void readReleases(const ProgramList& list, Entry& entry);
     std::optional<Refusal> oneServer(const PublishRequest& request, Entry& entry);
     bool isPublished(const Entry& entry, const std::string& path);
     void clearLeftovers(const Entry& entry);
@@ -70,6 +72,12 @@ class Publisher {
     std::optional<Refusal> chooseSource(Road& road);
     std::optional<Refusal> choosePilotRelease(Road& road);
     int publishPilot(const PublishRequest& request, const std::string& iniPath);
+    std::optional<Refusal> preparePilot(Road& road, const std::string& iniPath, win::File& held);
+    std::optional<Refusal> editPilotConfiguration(Road& road);
+    std::optional<Refusal> placePilotCopy(const Road& road, const std::string& before,
+                                          bool hadPilot);
+    // The configuration cannot take `what` so that the launcher reads it.
+    static Refusal uneditable(const Entry& entry, const std::string& what);
     int endPilot(const PublishRequest& request, const std::string& iniPath);
     // What a publish of any kind does first: the lock held, the entry loaded,
     // its record read, the new number and the key chosen.
